@@ -1,0 +1,49 @@
+# Two entry points: `make run` and `make test`. Both install missing Debian
+# packages first (scripts/install-deps.sh) and build incrementally.
+BUILD     ?= build
+BUILD_SAN ?= build-san
+JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
+DEPS_STAMP := $(BUILD)/.deps-ok
+
+.PHONY: all deps build build-san run test test-unit test-san bench format clean
+
+all: build
+
+$(DEPS_STAMP): scripts/packages.txt scripts/install-deps.sh
+	@bash scripts/install-deps.sh
+	@mkdir -p $(BUILD) && touch $@
+
+deps: $(DEPS_STAMP)
+
+$(BUILD)/CMakeCache.txt: | $(DEPS_STAMP)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+$(BUILD_SAN)/CMakeCache.txt: | $(DEPS_STAMP)
+	cmake -S . -B $(BUILD_SAN) -DCMAKE_BUILD_TYPE=Debug -DGRASPSTAT_SANITIZE=ON
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+build-san: deps $(BUILD_SAN)/CMakeCache.txt
+	cmake --build $(BUILD_SAN) -j $(JOBS)
+
+run: build
+	@bash scripts/run.sh $(BUILD)/graspstat
+
+test-unit: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-san: build-san
+	cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS) -LE nosan
+
+test: test-unit test-san
+
+bench: build
+	$(BUILD)/graspstat_bench
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) $(BUILD_SAN)

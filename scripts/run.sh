@@ -1,0 +1,4 @@
+#!/usr/bin/env bash
+# Starts the interactive program.
+set -euo pipefail
+exec "$1"

@@ -1,0 +1,108 @@
+// The whole model of the tool in one plain record: hand pose, work sphere,
+// joint angles, derived frames, contact and statics results, the flags of the
+// calculation sequence and the view. Per-finger arrays are indexed by the
+// finger number 1 or 2; entry 0 exists and carries no data.
+#pragma once
+
+#include "geom/vecmat.h"
+
+namespace gs {
+
+// Which solver the last statics calculation chose.
+enum StaticsCase : int {
+  kCaseNone = 0, // no statics calculation since start-up
+  kCaseSP1 = 1,  // everything in the horizontal plane
+  kCaseSP2 = 2,  // everything in one vertical plane
+  kCaseSP3 = 3,  // everything on one line through the work centre
+  kCaseNorm = 4, // general configuration, friction-direction search
+};
+
+// Sub-case of the last statics calculation.
+enum StaticsSubCase : int {
+  kSubNone = 0,
+  kSubSP11_1 = 1, // horizontal, normals neither equal nor opposite
+  kSubSP11_2 = 2, // horizontal, opposite normals
+  kSubSP113 = 3,  // horizontal, equal normals: no grasp
+  kSubSP31 = 4,   // collinear, horizontal line
+  kSubSP32 = 5,   // collinear, inclined line in a vertical plane
+  kSubSP33 = 6,   // collinear, vertical line
+};
+
+constexpr int kHandPoseTextCap = 32; // room for "(P,Q)=(-xxxx,-xxxx)(deg)\n"
+
+struct GraspState {
+  // hand pose (rad)
+  double alHand;  // rotation about X of the fixed frame
+  double betHand; // rotation about Y of the fixed frame
+
+  // work sphere (model length units)
+  double aSph; // radius
+  Vec3 rwG;    // centre
+  Mat3 EW;     // orientation, drawn only
+
+  // finger joint angles: qqf[n][1] is the joint of finger n (rad)
+  double qqf[3][2];
+
+  // derived kinematics (fixed frame)
+  Mat3 EA, EAt;                        // hand orientation and its transpose
+  Vec3 rPalm;                          // palm reference point
+  Vec3 rBase1, rBase2;                 // finger joint positions
+  Vec3 rJ1[3], rJ2[3];                 // [0] hand origin, [1] joint, [2] link end
+  Mat3 Es1, Es2;                       // finger base frames
+  Mat3 Es1t, Es2t;                     // their transposes
+  Mat3 EL1, EL2;                       // link frames
+  Mat3 EL1t, EL2t;                     // their transposes
+  char handPoseText[kHandPoseTextCap]; // "(P,Q)=(a,b)(deg)\n", no NUL
+  int handPoseTextLen;                 // characters up to and including '\n'
+
+  // work centre in the current finger's frame (contact scratch)
+  Vec3 RWG;
+
+  // contact results per finger
+  Vec3 RC[3]; // contact point
+  Vec3 NF[3]; // finger normal, into the work
+  Vec3 NW[3]; // work normal, out of the work
+  Vec3 nc[3]; // contact normal as the statics read it (copy of NW)
+
+  // statics results per contact
+  double FCZ[3];            // normal force
+  double TCF[3];            // friction force along tc
+  double MCZ[3];            // friction moment about the normal
+  Vec3 tc[3];               // friction direction
+  Vec3 FC[3], TC[3], MC[3]; // the same as vectors
+
+  // record of the last statics calculation, for tools and tests
+  int staticsCase;    // StaticsCase
+  int staticsSubCase; // StaticsSubCase
+  int normCandidate;  // 1-based accepted candidate of the general search, else 0
+
+  // calculation-sequence flags
+  char sgnCAL;          // key mode 'I', 'H', 'W', 'A' or 'S'
+  char sgnCALEnd;       // 'N' on entering mode A and on every reset
+  int nFin;             // finger computed last: 0, 1 or 2
+  int cntContact;       // fingers whose contact calculation succeeded
+  int sgnGraspEnd;      // 1 once finger 2 has been computed
+  int sgnGraspExec;     // 1 when pose and work admit a grasp
+  int sgnStaticsEnd;    // 1 once the statics ran for these contacts
+  int StaticsStability; // 1 when the last statics found a stable grasp
+
+  // view (degrees, scene units)
+  double viewRot[3];
+  double viewTrans[3];
+};
+
+// Sets every field to its load-time value: zeros, radius 100, sgnCALEnd 'N'.
+void InitModelState(GraspState *s);
+
+// Resets the calculation sequence after a pose or work change; returns the
+// new sgnGraspExec (1 = the work can be grasped, 0 = it cannot).
+int InitGraspState(GraspState *s);
+
+// Runs the start-up steps (view, pose, kinematics, work, reachability, mode A,
+// reset) on a freshly initialised record; returns 1.
+int StartUp(GraspState *s);
+
+// Writes the sixteen lines of the key help to the console, no final newline.
+void PrintKeyHelp();
+
+} // namespace gs
