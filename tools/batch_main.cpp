@@ -1,0 +1,136 @@
+// graspstat-batch: the tool's calculations run headless from the command
+// line, with the resulting model printed as one JSON object.
+//
+//   graspstat-batch keys SEQUENCE
+//   graspstat-batch solve --hand AL,BET --work X,Y,Z --radius R [--deg]
+//
+// Every bad input ends with one line on standard error and exit status 2,
+// with nothing on standard output.
+#include <iostream>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "tools/batch_run.h"
+#include "tools/key_sequence.h"
+#include "tools/number_list.h"
+#include "tools/state_json.h"
+
+namespace {
+
+constexpr int kExitBadInput = 2;
+constexpr double kRadPerDeg = 3.14159265358979323846 / 180.0;
+constexpr const char *kProgram = "graspstat-batch";
+
+// A CLI11 check that text is count comma-separated finite numbers.
+CLI::Validator NumberList(int count, const std::string &shape) {
+  return CLI::Validator(
+      [count](std::string &text) {
+        double values[3];
+        std::string error;
+        return gs::ParseNumberList(text, count, values, &error) != 0 ? std::string() : error;
+      },
+      shape);
+}
+
+// A CLI11 check that text is a key sequence with valid escapes.
+CLI::Validator KeySequence() {
+  return CLI::Validator(
+      [](std::string &text) {
+        std::string keys;
+        std::string error;
+        return gs::ParseKeySequence(text, &keys, &error) != 0 ? std::string() : error;
+      },
+      "SEQUENCE");
+}
+
+int BadInput(const std::string &what) {
+  std::cerr << kProgram << ": " << what << '\n';
+  return kExitBadInput;
+}
+
+// Prints the run's object one key per line, each value on one line.
+void PrintRun(const gs::BatchRun *run, int withContacts) {
+  const auto replace = nlohmann::ordered_json::error_handler_t::replace;
+  const nlohmann::ordered_json j = gs::BatchRunJson(run, withContacts);
+  std::string text = "{";
+  const char *sep = "\n";
+  for (const auto &item : j.items()) {
+    text += sep;
+    text += "  " + nlohmann::ordered_json(item.key()).dump() + ": " +
+            item.value().dump(-1, ' ', false, replace);
+    sep = ",\n";
+  }
+  text += "\n}\n";
+  std::cout << text;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  CLI::App app{"Runs the grasp calculations headless and prints the model as JSON.", kProgram};
+  app.require_subcommand(1);
+
+  std::string sequence;
+  CLI::App *keys = app.add_subcommand(
+      "keys", "Feed SEQUENCE to the key interpreter (\\e = ESC, \\\\ = '\\', \\xHH = byte)");
+  keys->add_option("SEQUENCE", sequence, "keys typed after start-up")
+      ->required()
+      ->check(KeySequence());
+
+  std::string hand;
+  std::string work;
+  std::string radius;
+  bool degrees = false;
+  CLI::App *solve = app.add_subcommand(
+      "solve", "Contacts of both fingers and the grasp statics for one hand pose and work");
+  solve->add_option("--hand", hand, "hand angles about X and Y (rad)")
+      ->required()
+      ->check(NumberList(2, "AL,BET"));
+  solve->add_option("--work", work, "work centre")->required()->check(NumberList(3, "X,Y,Z"));
+  solve->add_option("--radius", radius, "work radius (not negative)")
+      ->required()
+      ->check(NumberList(1, "R"));
+  solve->add_flag("--deg", degrees, "hand angles in degrees");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp &) {
+    std::cout << app.help();
+    return 0;
+  } catch (const CLI::ParseError &e) {
+    if (app.get_subcommands().empty()) {
+      // CLI11 would only say that a command is required
+      if (argc < 2) return BadInput("missing command (use keys or solve)");
+      const std::string first = argv[1];
+      if (first[0] == '-') return BadInput("unknown option '" + first + "' (use keys or solve)");
+      return BadInput("unknown command '" + first + "' (use keys or solve)");
+    }
+    return BadInput(e.what());
+  }
+
+  gs::BatchRun run{};
+  std::string error;
+  if (keys->parsed()) {
+    std::string codes;
+    gs::ParseKeySequence(sequence, &codes, &error);
+    gs::RunKeys(&run, codes);
+    PrintRun(&run, 0);
+    return 0;
+  }
+
+  double angles[2];
+  double centre[3];
+  double r = 0.0;
+  gs::ParseNumberList(hand, 2, angles, &error);
+  gs::ParseNumberList(work, 3, centre, &error);
+  gs::ParseNumberList(radius, 1, &r, &error);
+  if (r < 0.0) return BadInput("--radius: the work radius must not be negative");
+  if (degrees) {
+    angles[0] *= kRadPerDeg;
+    angles[1] *= kRadPerDeg;
+  }
+  gs::RunSolve(&run, angles[0], angles[1], centre, r);
+  PrintRun(&run, 1);
+  return 0;
+}

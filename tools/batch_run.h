@@ -1,0 +1,31 @@
+// Headless runs of the tool for scripted study: the key interpreter fed from
+// a string, or one whole grasp (contacts of both fingers, then the statics)
+// for a given hand pose and work. Console text is collected, not printed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/model_state.h"
+
+namespace gs {
+
+// One headless run: the model it leaves and what it observed on the way.
+struct BatchRun {
+  GraspState state;                  // the model as the run left it
+  std::vector<std::string> messages; // console lines printed, empty lines dropped
+  int exited;                        // 1 when ESC in view mode ended the run
+  int contactRan[3];                 // [n] = 1 when finger n's contact was computed
+  int contactCode[3];                // [n] = that contact calculation's result code
+};
+
+// Starts up, then feeds keys to the key interpreter one by one, stopping at
+// ESC in view mode. Returns 1 when ESC ended the run, else 0.
+int RunKeys(BatchRun *run, const std::string &keys);
+
+// Starts up, sets the hand pose (al, bet, rad), the work centre rwG and
+// radius aSph, runs the kinematics and the reset, then the keys s, s, S, s
+// of the contact and statics modes. Returns the number of contacts found.
+int RunSolve(BatchRun *run, double al, double bet, const double *rwG, double aSph);
+
+} // namespace gs

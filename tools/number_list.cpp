@@ -1,0 +1,41 @@
+#include "tools/number_list.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace gs {
+
+namespace {
+
+// Reads one finite number filling all of [first, last); returns 1 or 0.
+int ReadNumber(const char *first, const char *last, double *value) {
+  if (first != last && *first == '+') first++;
+  if (first == last) return 0;
+  const std::from_chars_result r = std::from_chars(first, last, *value);
+  if (r.ec != std::errc() || r.ptr != last) return 0;
+  return std::isfinite(*value) ? 1 : 0;
+}
+
+} // namespace
+
+int ParseNumberList(const std::string &text, int count, double *out, std::string *error) {
+  std::size_t start = 0;
+  for (int i = 0; i < count; i++) {
+    const std::size_t comma = text.find(',', start);
+    // every item but the last ends at a comma; the last one ends the text
+    if ((i < count - 1) != (comma != std::string::npos)) {
+      *error = "expected " + std::to_string(count) + " comma-separated numbers, got '" + text + "'";
+      return 0;
+    }
+    const std::size_t end = (comma == std::string::npos) ? text.size() : comma;
+    const std::string item = text.substr(start, end - start);
+    if (ReadNumber(item.data(), item.data() + item.size(), &out[i]) == 0) {
+      *error = "'" + item + "' is not a finite number";
+      return 0;
+    }
+    start = end + 1;
+  }
+  return 1;
+}
+
+} // namespace gs

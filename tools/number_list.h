@@ -1,0 +1,14 @@
+// Comma-separated numbers of the batch tool's options (hand angles, work
+// centre, radius), read strictly: a value that is not a whole finite decimal
+// number is refused rather than read in part.
+#pragma once
+
+#include <string>
+
+namespace gs {
+
+// Reads exactly count comma-separated finite numbers from text into out[0..
+// count-1]. Returns 1 on success, 0 otherwise (then *error says why).
+int ParseNumberList(const std::string &text, int count, double *out, std::string *error);
+
+} // namespace gs

@@ -1,0 +1,135 @@
+#include "tools/state_json.h"
+
+#include <cmath>
+
+#include "app/constants.h"
+#include "geom/vecmat.h"
+
+namespace gs {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// A double, or null when it is not finite.
+Json Number(double v) {
+  return std::isfinite(v) ? Json(v) : Json(nullptr);
+}
+
+Json Vector(const double *v) {
+  return Json::array({Number(v[0]), Number(v[1]), Number(v[2])});
+}
+
+// [finger 1, finger 2] of a per-finger vector array.
+Json PerFinger(const Vec3 *v) {
+  return Json::array({Vector(v[1]), Vector(v[2])});
+}
+
+// [finger 1, finger 2] of a per-finger number array.
+Json PerFinger(const double *v) {
+  return Json::array({Number(v[1]), Number(v[2])});
+}
+
+Json CaseName(int c) {
+  switch (c) {
+  case kCaseSP1:
+    return "SP1";
+  case kCaseSP2:
+    return "SP2";
+  case kCaseSP3:
+    return "SP3";
+  case kCaseNorm:
+    return "Norm";
+  default:
+    return nullptr;
+  }
+}
+
+Json SubCaseName(int c) {
+  switch (c) {
+  case kSubSP11_1:
+    return "SP11-1";
+  case kSubSP11_2:
+    return "SP11-2";
+  case kSubSP113:
+    return "SP113";
+  case kSubSP31:
+    return "SP31";
+  case kSubSP32:
+    return "SP32";
+  case kSubSP33:
+    return "SP33";
+  default:
+    return nullptr;
+  }
+}
+
+} // namespace
+
+int BalanceResidual(const GraspState *s, double *force, double *moment) {
+  if (s->sgnStaticsEnd != 1 || s->staticsCase == kCaseNone) return 0;
+  Vec3 fsum = {0.0, 0.0, 0.0};
+  Vec3 msum = {0.0, 0.0, 0.0};
+  for (int k = 1; k <= 2; k++) {
+    Vec3 f, rcw, arm;
+    AddVec3(s->FC[k], s->TC[k], f);
+    AddVec3(fsum, f, fsum);
+    SubVec3(s->RC[k], s->rwG, rcw);
+    CrossVec3(rcw, f, arm);
+    AddVec3(msum, arm, msum);
+    AddVec3(msum, s->MC[k], msum);
+  }
+  SubVec3(fsum, FEX, fsum);
+  *force = NormVec3(fsum);
+  *moment = NormVec3(msum);
+  return 1;
+}
+
+Json BatchRunJson(const BatchRun *run, int withContacts) {
+  const GraspState *s = &run->state;
+  Json j;
+  j["alHand"] = Number(s->alHand);
+  j["betHand"] = Number(s->betHand);
+  j["handPoseText"] = std::string(s->handPoseText, static_cast<std::size_t>(s->handPoseTextLen));
+  j["aSph"] = Number(s->aSph);
+  j["rwG"] = Vector(s->rwG);
+  j["sgnCAL"] = std::string(1, s->sgnCAL);
+  j["nFin"] = s->nFin;
+  j["cntContact"] = s->cntContact;
+  j["sgnGraspExec"] = s->sgnGraspExec;
+  j["sgnGraspEnd"] = s->sgnGraspEnd;
+  j["sgnStaticsEnd"] = s->sgnStaticsEnd;
+  j["StaticsStability"] = s->StaticsStability;
+  j["viewRot"] = Vector(s->viewRot);
+  j["viewTrans"] = Vector(s->viewTrans);
+  j["qqf"] = Json::array({Number(s->qqf[1][1]), Number(s->qqf[2][1])});
+  if (withContacts != 0) {
+    Json codes = Json::array();
+    for (int n = 1; n <= 2; n++)
+      codes.push_back(run->contactRan[n] != 0 ? Json(run->contactCode[n]) : Json(nullptr));
+    j["contactResult"] = codes;
+  }
+  const struct {
+    const char *name;
+    const Vec3 *v;
+  } vectors[] = {{"RC", s->RC}, {"NF", s->NF}, {"NW", s->NW}, {"nc", s->nc},
+                 {"tc", s->tc}, {"FC", s->FC}, {"TC", s->TC}, {"MC", s->MC}};
+  for (const auto &f : vectors) j[f.name] = PerFinger(f.v);
+  j["FCZ"] = PerFinger(s->FCZ);
+  j["TCF"] = PerFinger(s->TCF);
+  j["MCZ"] = PerFinger(s->MCZ);
+  j["staticsCase"] = CaseName(s->staticsCase);
+  j["staticsSubCase"] = SubCaseName(s->staticsSubCase);
+  j["normCandidate"] = (s->normCandidate > 0) ? Json(s->normCandidate) : Json(nullptr);
+  double force = 0.0;
+  double moment = 0.0;
+  if (BalanceResidual(s, &force, &moment) != 0)
+    j["residual"] = Json{{"force", Number(force)}, {"moment", Number(moment)}};
+  else
+    j["residual"] = nullptr;
+  j["messages"] = run->messages;
+  j["exited"] = run->exited != 0;
+  return j;
+}
+
+} // namespace gs

@@ -1,0 +1,22 @@
+// The batch tool's JSON view of a run: the model under its own names, the
+// record of the last statics calculation, the balance residual of the
+// reported forces, the console lines and whether ESC ended the run.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include "tools/batch_run.h"
+
+namespace gs {
+
+// Computes the norms of the force balance sum(FC + TC) - FEX and of the
+// moment balance sum(RCW x (FC + TC) + MC), RCW = RC - rwG, over contacts 1
+// and 2 from the stored vectors. Returns 1 when the current contacts carry a
+// statics result (values written), else 0 (nothing written).
+int BalanceResidual(const GraspState *s, double *force, double *moment);
+
+// Builds the output object of a run, keys in a fixed order; with withContacts
+// it also carries each finger's contact result code (null when not computed).
+nlohmann::ordered_json BatchRunJson(const BatchRun *run, int withContacts);
+
+} // namespace gs
