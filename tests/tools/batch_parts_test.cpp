@@ -1,0 +1,78 @@
+// The batch tool's pieces in process: escapes, number lists, and the JSON
+// view of a run where the command line cannot easily reach (non-finite
+// values, a hand-made balance).
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tools/key_sequence.h"
+#include "tools/number_list.h"
+#include "tools/state_json.h"
+
+namespace gs::testing {
+namespace {
+
+TEST(BatchParts, KeySequenceEscapes) {
+  std::string keys;
+  std::string error;
+  ASSERT_EQ(ParseKeySequence("a\\e\\\\\\xff\\x00b", &keys, &error), 1);
+  EXPECT_EQ(keys, std::string("a\x1b\\\xff", 4) + std::string(1, '\0') + "b");
+  EXPECT_EQ(ParseKeySequence("\\X41", &keys, &error), 0);
+  EXPECT_NE(error.find("unknown escape '\\X'"), std::string::npos) << error;
+}
+
+TEST(BatchParts, NumberListsAreReadWhole) {
+  double v[3] = {0.0, 0.0, 0.0};
+  std::string error;
+  ASSERT_EQ(ParseNumberList("+1.5,-2e-3,0x1", 2, v, &error), 0); // one too many
+  ASSERT_EQ(ParseNumberList("+1.5,-2e-3,7", 3, v, &error), 1);
+  EXPECT_EQ(v[0], 1.5);
+  EXPECT_EQ(v[1], -2e-3);
+  EXPECT_EQ(v[2], 7.0);
+  EXPECT_EQ(ParseNumberList(" 1", 1, v, &error), 0);
+  EXPECT_EQ(ParseNumberList("0x1", 1, v, &error), 0);
+  EXPECT_EQ(ParseNumberList("-inf", 1, v, &error), 0);
+  EXPECT_EQ(ParseNumberList("", 1, v, &error), 0);
+}
+
+TEST(BatchParts, NonFiniteValuesBecomeNull) {
+  BatchRun run{};
+  InitModelState(&run.state);
+  StartUp(&run.state);
+  run.state.FCZ[2] = std::numeric_limits<double>::quiet_NaN();
+  run.state.RC[1][0] = std::numeric_limits<double>::infinity();
+  const std::string text = BatchRunJson(&run, 0).dump();
+  EXPECT_EQ(text.find("NaN"), std::string::npos);
+  EXPECT_EQ(text.find("nf"), std::string::npos);
+  const nlohmann::json j = nlohmann::json::parse(text);
+  EXPECT_TRUE(j["FCZ"][1].is_null());
+  EXPECT_TRUE(j["RC"][0][0].is_null());
+}
+
+TEST(BatchParts, ResidualOfHandMadeForces) {
+  GraspState s{};
+  InitModelState(&s);
+  s.sgnStaticsEnd = 1;
+  s.staticsCase = kCaseSP3;
+  // two upward pushes of 0.25 at opposite points: net 0.5 up, so the force
+  // balance misses FEX by 0.5; the moments about the centre cancel except
+  // for the friction moment (0, 0, 2) at contact 1
+  const double RC[3][3] = {{0, 0, 0}, {10, 0, 0}, {-10, 0, 0}};
+  for (int k = 1; k <= 2; k++) {
+    for (int i = 0; i < 3; i++) s.RC[k][i] = RC[k][i];
+    s.FC[k][2] = 0.25;
+  }
+  s.MC[1][2] = 2.0;
+  double force = 0.0;
+  double moment = 0.0;
+  ASSERT_EQ(BalanceResidual(&s, &force, &moment), 1);
+  EXPECT_DOUBLE_EQ(force, 0.5);
+  EXPECT_DOUBLE_EQ(moment, 2.0);
+  s.sgnStaticsEnd = 0; // reset since: no result for these contacts
+  EXPECT_EQ(BalanceResidual(&s, &force, &moment), 0);
+}
+
+} // namespace
+} // namespace gs::testing

@@ -1,0 +1,312 @@
+// The batch tool run as a real process: its JSON for key sequences and for
+// whole grasps, and its refusals of bad input.
+#include <cmath>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "app/keyboard.h"
+#include "app/model_state.h"
+#include "tools/run_program.h"
+
+namespace gs::testing {
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr double kTol = 5e-5;        // the worked examples carry 4 decimals
+constexpr double kBalanceTol = 1e-9; // a solved balance holds to rounding
+
+const std::string &BatchPath() {
+  static const std::string path = std::string(GRASPSTAT_BINARY_DIR) + "/graspstat-batch";
+  return path;
+}
+
+// Runs the tool expecting success and returns its parsed output.
+Json RunOk(const std::vector<std::string> &args) {
+  const ProgramOutput r = RunProgram(BatchPath(), args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  return Json::parse(r.out);
+}
+
+// Runs the tool expecting a refusal: status 2, nothing on standard output
+// and one line on standard error that contains fragment.
+void ExpectBadInput(const std::vector<std::string> &args, const std::string &fragment) {
+  const ProgramOutput r = RunProgram(BatchPath(), args);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  ASSERT_FALSE(r.err.empty());
+  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+  EXPECT_EQ(r.err.rfind("graspstat-batch: ", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find(fragment), std::string::npos) << r.err;
+}
+
+void ExpectVec(const Json &v, double x, double y, double z) {
+  ASSERT_EQ(v.size(), 3u);
+  EXPECT_NEAR(v[0].get<double>(), x, kTol);
+  EXPECT_NEAR(v[1].get<double>(), y, kTol);
+  EXPECT_NEAR(v[2].get<double>(), z, kTol);
+}
+
+void ExpectPair(const Json &v, double a, double b) {
+  ASSERT_EQ(v.size(), 2u);
+  EXPECT_NEAR(v[0].get<double>(), a, kTol);
+  EXPECT_NEAR(v[1].get<double>(), b, kTol);
+}
+
+std::vector<std::string> SolveArgs(const std::string &hand, const std::string &work,
+                                   const std::string &radius) {
+  return {"solve", "--hand", hand, "--work", work, "--radius", radius};
+}
+
+// ---- keys ----
+
+TEST(BatchKeys, StartUpSessionReproducesVerticalCase) {
+  const Json j = RunOk({"keys", "ssSs"});
+  ExpectPair(j["qqf"], 1.4401, 1.4401);
+  ExpectVec(j["RC"][0], 0.0, 73.4835, -49.5735);
+  ExpectVec(j["RC"][1], 0.0, 73.4835, 49.5735);
+  EXPECT_EQ(j["cntContact"], 2);
+  EXPECT_EQ(j["staticsCase"], "SP2");
+  EXPECT_TRUE(j["staticsSubCase"].is_null());
+  EXPECT_TRUE(j["normCandidate"].is_null());
+  EXPECT_EQ(j["StaticsStability"], 1);
+  EXPECT_EQ(j["sgnStaticsEnd"], 1);
+  ExpectPair(j["FCZ"], 1.2, 0.1914);
+  ExpectPair(j["TCF"], 0.0915, 0.0915);
+  ExpectPair(j["MCZ"], 0.0, 0.0);
+  ExpectVec(j["tc"][0], 0.0, -0.9915, 0.1303);
+  ExpectVec(j["tc"][1], 0.0, -0.9915, -0.1303);
+  EXPECT_LT(j["residual"]["force"].get<double>(), kBalanceTol);
+  EXPECT_LT(j["residual"]["moment"].get<double>(), kBalanceTol);
+  EXPECT_EQ(j["messages"], Json::array());
+  EXPECT_EQ(j["exited"], false);
+}
+
+TEST(BatchKeys, KeysComeInTheModelsOrder) {
+  // the parsed object forgets the order; read it from the text
+  const std::string text = RunProgram(BatchPath(), {"keys", "ssSs"}).out;
+  const std::vector<std::string> expected = {"alHand",
+                                             "betHand",
+                                             "handPoseText",
+                                             "aSph",
+                                             "rwG",
+                                             "sgnCAL",
+                                             "nFin",
+                                             "cntContact",
+                                             "sgnGraspExec",
+                                             "sgnGraspEnd",
+                                             "sgnStaticsEnd",
+                                             "StaticsStability",
+                                             "viewRot",
+                                             "viewTrans",
+                                             "qqf",
+                                             "RC",
+                                             "NF",
+                                             "NW",
+                                             "nc",
+                                             "tc",
+                                             "FC",
+                                             "TC",
+                                             "MC",
+                                             "FCZ",
+                                             "TCF",
+                                             "MCZ",
+                                             "staticsCase",
+                                             "staticsSubCase",
+                                             "normCandidate",
+                                             "residual",
+                                             "messages",
+                                             "exited"};
+  std::size_t at = 0;
+  for (const std::string &k : expected) {
+    const std::size_t pos = text.find("\n  \"" + k + "\":");
+    ASSERT_NE(pos, std::string::npos) << k;
+    EXPECT_GT(pos, at) << k;
+    at = pos;
+  }
+  EXPECT_EQ(Json::parse(text).size(), expected.size());
+}
+
+TEST(BatchKeys, DoublesReadBackToTheComputedValues) {
+  GraspState s;
+  InitModelState(&s);
+  StartUp(&s);
+  for (const unsigned char key : {'s', 's', 'S', 's'}) KeyboardInterpret(&s, key, nullptr, nullptr);
+  const Json j = RunOk({"keys", "ssSs"});
+  for (int k = 1; k <= 2; k++) {
+    EXPECT_EQ(j["qqf"][k - 1].get<double>(), s.qqf[k][1]);
+    EXPECT_EQ(j["FCZ"][k - 1].get<double>(), s.FCZ[k]);
+    EXPECT_EQ(j["TCF"][k - 1].get<double>(), s.TCF[k]);
+    for (int i = 0; i < 3; i++) {
+      EXPECT_EQ(j["RC"][k - 1][i].get<double>(), s.RC[k][i]);
+      EXPECT_EQ(j["nc"][k - 1][i].get<double>(), s.nc[k][i]);
+      EXPECT_EQ(j["tc"][k - 1][i].get<double>(), s.tc[k][i]);
+      EXPECT_EQ(j["FC"][k - 1][i].get<double>(), s.FC[k][i]);
+      EXPECT_EQ(j["TC"][k - 1][i].get<double>(), s.TC[k][i]);
+    }
+  }
+}
+
+TEST(BatchKeys, NoKeysGiveTheStartUpState) {
+  const Json j = RunOk({"keys", ""});
+  EXPECT_EQ(j["alHand"], 0.0);
+  EXPECT_EQ(j["betHand"], 0.0);
+  EXPECT_EQ(j["aSph"], 50.0);
+  ExpectVec(j["rwG"], 0.0, 80.0, 0.0);
+  EXPECT_EQ(j["sgnCAL"], "A");
+  EXPECT_EQ(j["nFin"], 0);
+  EXPECT_EQ(j["cntContact"], 0);
+  EXPECT_EQ(j["sgnGraspExec"], 1);
+  ExpectPair(j["qqf"], 0.0, 0.0);
+  ExpectVec(j["viewRot"], 4.0, -18.0, 5.0);
+  ExpectVec(j["viewTrans"], 0.0, 0.0, -0.5);
+  EXPECT_TRUE(j["staticsCase"].is_null());
+  EXPECT_TRUE(j["residual"].is_null());
+  EXPECT_EQ(j.count("contactResult"), 0u);
+}
+
+TEST(BatchKeys, EscInViewModeEndsTheRunThere) {
+  const Json j = RunOk({"keys", "sI\\eAs"});
+  EXPECT_EQ(j["exited"], true);
+  EXPECT_EQ(j["sgnCAL"], "I");
+  EXPECT_EQ(j["nFin"], 1); // the keys after ESC were not applied
+
+  const Json raw = RunOk({"keys", "I\\x1bH"});
+  EXPECT_EQ(raw["exited"], true);
+  EXPECT_EQ(raw["sgnCAL"], "I");
+}
+
+TEST(BatchKeys, EscInOtherModesIsAnOrdinaryKey) {
+  const Json j = RunOk({"keys", "ssH\\e"});
+  EXPECT_EQ(j["exited"], false);
+  EXPECT_EQ(j["nFin"], 0); // every key of mode H resets the sequence
+  EXPECT_EQ(j["cntContact"], 0);
+}
+
+TEST(BatchKeys, EscapesGiveTheRawKeys) {
+  EXPECT_EQ(RunOk({"keys", "\\x73\\x73S\\x73"}), RunOk({"keys", "ssSs"}));
+  const Json slash = RunOk({"keys", "\\\\"});
+  EXPECT_EQ(slash["nFin"], 0); // a backslash is no key of mode A
+  const Json view = RunOk({"keys", "IPPx"});
+  ExpectVec(view["viewRot"], 6.0, -18.0, 5.0);
+  ExpectVec(view["viewTrans"], -0.1, 0.0, -0.5);
+}
+
+TEST(BatchKeys, StaticsWithoutTwoContactsFindNoGrasp) {
+  const Json j = RunOk({"keys", "Ss"});
+  EXPECT_EQ(j["StaticsStability"], 0);
+  EXPECT_EQ(j["sgnStaticsEnd"], 1);
+  EXPECT_TRUE(j["staticsCase"].is_null());
+  EXPECT_TRUE(j["residual"].is_null());
+}
+
+TEST(BatchKeys, ResetLeavesNoResidual) {
+  const Json j = RunOk({"keys", "ssSsHp"});
+  EXPECT_EQ(j["sgnStaticsEnd"], 0);
+  ExpectPair(j["FCZ"], 0.0, 0.0);
+  EXPECT_TRUE(j["residual"].is_null());
+}
+
+// ---- solve ----
+
+TEST(BatchSolve, StartPoseMatchesTheStartUpSession) {
+  Json j = RunOk(SolveArgs("0,0", "0,80,0", "50"));
+  EXPECT_EQ(j["contactResult"], Json::array({1, 1}));
+  j.erase("contactResult");
+  EXPECT_EQ(j, RunOk({"keys", "ssSs"}));
+}
+
+TEST(BatchSolve, InclinedGraspIsSolvedByTheGeneralSearch) {
+  const Json j = RunOk(SolveArgs("0,0.15707963278", "0,80,0", "50"));
+  ExpectVec(j["RC"][0], -7.7550, 73.4835, -48.9632);
+  ExpectVec(j["RC"][1], 7.7550, 73.4835, 48.9632);
+  EXPECT_EQ(j["staticsCase"], "Norm");
+  EXPECT_EQ(j["normCandidate"], 65);
+  EXPECT_EQ(j["StaticsStability"], 1);
+  ExpectPair(j["FCZ"], 2.3221, 1.3259);
+  ExpectPair(j["TCF"], 0.2477, 0.2576);
+  ExpectPair(j["MCZ"], 6.5952, 5.5670);
+  EXPECT_LT(j["residual"]["force"].get<double>(), kBalanceTol);
+  EXPECT_LT(j["residual"]["moment"].get<double>(), kBalanceTol);
+  // singular candidates on the way may report through the inverse
+  const std::regex noInverse("[0-9]+ row = .*, no inverse");
+  for (const Json &m : j["messages"])
+    EXPECT_TRUE(std::regex_match(m.get<std::string>(), noInverse)) << m;
+}
+
+TEST(BatchSolve, DegreesAreConvertedToRadians) {
+  const Json deg = RunOk({"solve", "--deg", "--hand", "0,9", "--work", "0,80,0", "--radius", "50"});
+  EXPECT_NEAR(deg["betHand"].get<double>(), 0.15707963267948966, 1e-15);
+  EXPECT_EQ(deg["normCandidate"], 65);
+}
+
+TEST(BatchSolve, NegativeNumbersAreAccepted) {
+  const Json j = RunOk(SolveArgs("-0.15707963278,0", "0,80,0", "50"));
+  EXPECT_NEAR(j["alHand"].get<double>(), -0.15707963278, 1e-15);
+  EXPECT_EQ(j["exited"], false);
+}
+
+TEST(BatchSolve, WorkOutOfReachComputesNothing) {
+  const Json j = RunOk(SolveArgs("0,0", "0,500,0", "50"));
+  EXPECT_EQ(j["sgnGraspExec"], 0);
+  EXPECT_EQ(j["contactResult"], Json::array({nullptr, nullptr}));
+  EXPECT_EQ(j["nFin"], 0);
+  EXPECT_EQ(j["StaticsStability"], 0);
+  EXPECT_TRUE(j["staticsCase"].is_null());
+  EXPECT_TRUE(j["residual"].is_null());
+}
+
+TEST(BatchSolve, OneContactLeavesNoStatics) {
+  // the work sits off the fingers' plane: finger 1 reaches it, finger 2
+  // keeps a link solution whose fingertip cannot touch
+  const Json j = RunOk(SolveArgs("0,0", "58,100,-20", "50"));
+  EXPECT_EQ(j["contactResult"], Json::array({1, 0}));
+  EXPECT_EQ(j["cntContact"], 1);
+  EXPECT_EQ(j["sgnStaticsEnd"], 1);
+  EXPECT_EQ(j["StaticsStability"], 0);
+  EXPECT_TRUE(j["staticsCase"].is_null());
+  EXPECT_TRUE(j["residual"].is_null());
+}
+
+// ---- bad input ----
+
+TEST(BatchBadInput, CommandsAndArguments) {
+  ExpectBadInput({}, "missing command");
+  ExpectBadInput({"frobnicate"}, "unknown command 'frobnicate'");
+  ExpectBadInput({"keys"}, "SEQUENCE");
+  ExpectBadInput({"keys", "ss", "more"}, "more");
+  ExpectBadInput({"solve", "--hand", "0,0", "--work", "0,80,0", "--radius", "50", "--fast"},
+                 "--fast");
+}
+
+TEST(BatchBadInput, Escapes) {
+  ExpectBadInput({"keys", "s\\q"}, "bad escape at position 2");
+  ExpectBadInput({"keys", "ss\\"}, "bad escape at position 3");
+  ExpectBadInput({"keys", "\\x4"}, "two hex digits");
+  ExpectBadInput({"keys", "\\xg0"}, "two hex digits");
+}
+
+TEST(BatchBadInput, Numbers) {
+  ExpectBadInput(SolveArgs("0,x", "0,80,0", "50"), "'x' is not a finite number");
+  ExpectBadInput(SolveArgs("0", "0,80,0", "50"), "expected 2 comma-separated numbers");
+  ExpectBadInput(SolveArgs("0,0", "0,80,0,1", "50"), "expected 3 comma-separated numbers");
+  ExpectBadInput(SolveArgs("0,0", "0,80,", "50"), "'' is not a finite number");
+  ExpectBadInput(SolveArgs("0,0", "0,80,0", "nan"), "'nan' is not a finite number");
+  ExpectBadInput(SolveArgs("0,0", "0,80,0", "1e999"), "'1e999' is not a finite number");
+  ExpectBadInput(SolveArgs("0,0", "0,80,0", "5O"), "'5O' is not a finite number");
+  ExpectBadInput(SolveArgs("0,0", "0,80,0", "-1"), "must not be negative");
+}
+
+TEST(BatchBadInput, MissingOptions) {
+  ExpectBadInput({"solve", "--hand", "0,0", "--work", "0,80,0"}, "--radius");
+  ExpectBadInput({"solve", "--work", "0,80,0", "--radius", "50"}, "--hand");
+  ExpectBadInput({"solve", "--hand", "0,0", "--radius", "50", "--work"}, "--work");
+}
+
+} // namespace
+} // namespace gs::testing
