@@ -50,4 +50,16 @@ constexpr double kViewRotStep = 1.0;   // degrees per view rotation key
 constexpr double kViewTransStep = 0.1; // scene units per view translation key
 constexpr double kWorkStep = 1.0;      // model units per work key (radius and centre)
 
+// ---- grasp statics searches ----
+// Normal and grasp forces stay within 10 FEX[z]; the horizontal case also caps
+// its friction moments at 10 mu rm FEX[z] (dimensionless factor).
+constexpr double kForceCapFactor = 10.0;
+constexpr int kNormTurnSteps = 20;       // general case: friction-direction steps per turn
+constexpr double kTCZStep = 0.1;         // horizontal case: step of TCZ[1] (force units)
+constexpr double kGripStep = 0.2;        // horizontal case: step of the grasp force FCZ0 (force)
+constexpr double kNormalForceStep = 0.1; // vertical-plane case: step of FCZ[1] (force units)
+constexpr double kNormalForceStartDiv = 5.0; // vertical-plane case: FCZ[1] starts at FEX[z] / 5
+constexpr double kFrictionReserve = 2.0;     // collinear case: normal force / friction need
+constexpr int kMaxStaticsPasses = 100000;    // bound on the passes of every statics search loop
+
 } // namespace gs
