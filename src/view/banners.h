@@ -1,0 +1,28 @@
+// The texts of the window overlay: the key-help block and the banner lines of
+// each key mode, chosen from the model state without drawing anything.
+#pragma once
+
+#include "app/model_state.h"
+
+namespace gs {
+
+// One text line of the overlay: its height and its '\n'-terminated text.
+struct BannerLine {
+  float y;
+  const char *text;
+};
+
+constexpr int kMaxBannerLines = 5;
+constexpr int kHelpRows = 9;       // rows of the help block
+constexpr int kHelpRowChars = 100; // characters per help row
+extern const char kHelpLines[kHelpRows][kHelpRowChars];
+
+// Lists the banner lines of the current key mode; returns how many (0 for a
+// mode outside I, H, W, A, S).
+int ModeBanner(const GraspState *s, BannerLine *out);
+
+// Returns the number of characters of text before its terminating '\n' (or
+// NUL), at most limit.
+int TextLength(const char *text, int limit);
+
+} // namespace gs

@@ -1,0 +1,23 @@
+// One frame of the window: camera and light, the key-help block, the two
+// labels and the banner of the current key mode as a text overlay, then the
+// axes, the work, the hand and the contact or statics results.
+#pragma once
+
+#include "app/model_state.h"
+#include "view/banners.h"
+
+namespace gs {
+
+// Draws text up to its first '\n' in black at overlay position (x, y) of the
+// 600 x 600 overlay square, with the GLUT bitmap font given.
+void DrawText(float x, float y, void *font, const char *text);
+
+// Draws n rows of a 100-character table, row i at (x, y0 + i dy).
+void DrawTextBlock(float x, float y0, int n, float dy, void *font,
+                   const char (*rows)[kHelpRowChars]);
+
+// Draws the complete frame for the model and swaps it to the window; the
+// hand drawing rewrites the hand and link frames for the current angles.
+void DrawFrame(GraspState *s);
+
+} // namespace gs

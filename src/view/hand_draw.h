@@ -1,0 +1,45 @@
+// The two-finger hand in the scene: the palm box with its reference marker,
+// and per finger the link with its fingertip sphere, a wire outline, the
+// joint drum and the joint-axis arrow. The statics variant draws the links
+// blended and without depth writes so that the forces show over them.
+#pragma once
+
+#include "app/model_state.h"
+
+namespace gs {
+
+// Palm, then finger 1 and finger 2 for the hand angles al, bet (rad) and the
+// joint angles qqf; palmColour is RGBA.
+void DrawHand(GraspState *s, double al, double bet, const double (*qqf)[2],
+              const float *palmColour);
+
+// DrawHand with blended finger links.
+void DrawHandStatics(GraspState *s, double al, double bet, const double (*qqf)[2],
+                     const float *palmColour);
+
+// The palm box turned by Rx(al) Ry(bet), with the yellow marker at its
+// reference point; rewrites s->EA, s->EAt and s->rPalm for those angles.
+void DrawPalm(GraspState *s, double al, double bet, const float *colour);
+
+// Finger n (1 or 2; others draw nothing) at the joint angle qn[1]: link,
+// outline, drum (finger 2 in colour) and joint arrow; rewrites its link frame.
+void DrawFinger(GraspState *s, int n, const double *qn, const float *colour);
+
+// DrawFinger with the link blended in dark blue.
+void DrawFingerStatics(GraspState *s, int n, const double *qn, const float *colour);
+
+// Link cylinder of radius r from p1 to p2 and the fingertip sphere at p2.
+void DrawLink(const double *p1, const double *p2, double r, const float *colour);
+
+// DrawLink blended and without depth writes.
+void DrawLinkBlend(const double *p1, const double *p2, double r, const float *colour);
+
+// Black wire outline of the link p1-p2 of radius r: end circles, and twelve
+// spokes and side lines in the plane of u (along the link) and v.
+void DrawLinkOutline(const double *p1, const double *p2, const double *u, const double *v,
+                     double r);
+
+// Drum of length w and radius r centred at p along the third column of el.
+void DrawJoint(const double *p, const double (*el)[3], double w, double r, const float *colour);
+
+} // namespace gs

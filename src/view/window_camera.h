@@ -1,0 +1,39 @@
+// The GLUT window of the tool and the viewing set-up of every frame: the
+// window with its three callbacks, the reshape, the fixed camera and light,
+// the view rotation and translation of key mode I, and the buffer swap.
+#pragma once
+
+#include "app/model_state.h"
+
+namespace gs {
+
+// Opens the 600 x 600 window for the model s, registers the display,
+// reshape and keyboard callbacks and runs the event loop; never returns.
+[[noreturn]] void OpenViewerWindow(GraspState *s, int *argc, char **argv);
+
+// Creates the main window with its title; returns the GLUT window id.
+int CreateMainWindow();
+
+// GLUT display callback: draws the frame of the model.
+void usrdisplay();
+
+// GLUT reshape callback: the viewport follows the window (w x h pixels), the
+// projection stays the identity.
+void usrreshape(int w, int h);
+
+// GLUT keyboard callback: applies the key to the model and redraws; ESC in
+// view mode ends the process with status 0.
+void keyboard(unsigned char key, int x, int y);
+
+// Clears the frame and sets perspective, camera and light on the modelview
+// stack.
+void SetCameraAndLights();
+
+// Turns the scene by rx, ry, rz degrees about X, Y, Z and shifts it by
+// (tx, ty, tz) scene units, multiplied onto the modelview matrix.
+void SetViewTransform(double rx, double ry, double rz, double tx, double ty, double tz);
+
+// Flushes the GL and swaps the frame to the window.
+void SwapFrame();
+
+} // namespace gs
