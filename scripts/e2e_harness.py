@@ -1,0 +1,683 @@
+"""Drives the real graspstat window in an X server of its own.
+
+Used by the end-to-end tests (tests/e2e) and by `make run` without a display.
+It starts Xvfb on a free display (-displayfd), runs the program (optionally
+under `apitrace trace`), types keys with xdotool, captures the window with
+xwd, reads text back with tesseract and writes PNG files. Only the Python
+standard library is used; the X and OCR tools are Debian packages.
+
+Every wait polls with a deadline: nothing sleeps longer than a poll step.
+"""
+
+import math
+import os
+import re
+import select
+import shutil
+import signal
+import struct
+import subprocess
+import tempfile
+import time
+import zlib
+
+TITLE = ("F:Robot Choice, O:Obstacle Set, A:Cal.of Goal Pose, "
+         "B:Path Generation, C:Path Motion")
+WINDOW = 600  # initial window size and overlay square (pixels)
+POLL = 0.03   # seconds between polls
+
+# xdotool key names of the characters the tests type
+KEY_NAMES = {"\x1b": "Escape", " ": "space", "0": "0"}
+
+
+class HarnessError(AssertionError):
+    """A wait ran out or a tool failed."""
+
+
+def need_tools(*names):
+    missing = [n for n in names if shutil.which(n) is None]
+    if missing:
+        raise HarnessError("missing tools: " + " ".join(missing) +
+                           " (run scripts/install-deps.sh)")
+
+
+def deadline_loop(timeout, what):
+    """Yields until the timeout passes, then raises HarnessError(what)."""
+    end = time.monotonic() + timeout
+    first = True
+    while first or time.monotonic() < end:
+        first = False
+        yield
+        time.sleep(POLL)
+    raise HarnessError("timed out after %.1f s waiting for %s" % (timeout, what))
+
+
+# ---------------------------------------------------------------- images
+
+class Frame:
+    """One captured window image, 8-bit RGB rows top to bottom."""
+
+    def __init__(self, width, height, rgb):
+        self.width = width
+        self.height = height
+        self.rgb = rgb  # bytes, 3 per pixel
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.rgb[i:i + 3])
+
+    def count(self, colour, box=None, tol=0):
+        """Number of pixels within tol of colour inside box (x0, y0, x1, y1)."""
+        x0, y0, x1, y1 = box or (0, 0, self.width, self.height)
+        x0, y0 = max(0, x0), max(0, y0)
+        x1, y1 = min(self.width, x1), min(self.height, y1)
+        n = 0
+        for y in range(y0, y1):
+            row = self.rgb[3 * (y * self.width + x0):3 * (y * self.width + x1)]
+            if tol == 0:
+                pat = bytes(colour)
+                start = 0
+                while True:
+                    k = row.find(pat, start)
+                    if k < 0:
+                        break
+                    if k % 3 == 0:
+                        n += 1
+                        start = k + 3
+                    else:
+                        start = k + 1
+            else:
+                for k in range(0, len(row), 3):
+                    if all(abs(row[k + c] - colour[c]) <= tol for c in range(3)):
+                        n += 1
+        return n
+
+    def share(self, box, predicate):
+        """Share of the pixels in box (x0, y0, x1, y1) whose (r, g, b) pass."""
+        x0, y0, x1, y1 = box
+        n = hits = 0
+        for y in range(max(0, y0), min(self.height, y1)):
+            for x in range(max(0, x0), min(self.width, x1)):
+                n += 1
+                hits += bool(predicate(self.pixel(x, y)))
+        return hits / n if n else 0.0
+
+    def crop_text(self, box, scale):
+        """Black-on-white image of the near-black pixels in box, scaled up by an
+        integer factor and softened, the way tesseract reads bitmap text best."""
+        x0, y0, x1, y1 = box
+        w, h = (x1 - x0) * scale, (y1 - y0) * scale
+        grid = []
+        for y in range(y0, y1):
+            row = []
+            for x in range(x0, x1):
+                i = 3 * (y * self.width + x)
+                dark = max(self.rgb[i], self.rgb[i + 1], self.rgb[i + 2]) < 96
+                row.extend([0 if dark else 255] * scale)
+            for _ in range(scale):
+                grid.append(row)
+        return w, h, _box_blur(grid, w, h)
+
+    def save_png(self, path):
+        raw = b"".join(b"\x00" + self.rgb[3 * y * self.width:3 * (y + 1) * self.width]
+                       for y in range(self.height))
+
+        def chunk(kind, data):
+            return (struct.pack(">I", len(data)) + kind + data +
+                    struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff))
+
+        png = (b"\x89PNG\r\n\x1a\n" +
+               chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)) +
+               chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
+        with open(path, "wb") as f:
+            f.write(png)
+
+
+def _box_blur(grid, w, h):
+    """3 x 3 mean of a grey grid (list of rows) as PGM bytes."""
+    rows = []
+    for row in grid:
+        pref = [0]
+        for v in row:
+            pref.append(pref[-1] + v)
+        rows.append([(pref[min(w, x + 2)] - pref[max(0, x - 1)]) // (min(w, x + 2) - max(0, x - 1))
+                     for x in range(w)])
+    out = bytearray(w * h)
+    for y in range(h):
+        a, b = max(0, y - 1), min(h, y + 2)
+        acc = [0] * w
+        for yy in range(a, b):
+            r = rows[yy]
+            for x in range(w):
+                acc[x] += r[x]
+        n = b - a
+        out[y * w:(y + 1) * w] = bytes(v // n for v in acc)
+    return bytes(out)
+
+
+def parse_xwd(data):
+    """Decodes a 24/32-bit TrueColor ZPixmap XWD dump into a Frame."""
+    fields = struct.unpack(">25I", data[:100])
+    header_size, version, pixmap_format, depth, width, height = fields[:6]
+    byte_order, bitmap_unit, bitmap_bit_order, bitmap_pad, bits_per_pixel = fields[7:12]
+    bytes_per_line = fields[12]
+    red_mask, green_mask, blue_mask = fields[14:17]
+    ncolors = fields[19]
+    if version != 7 or pixmap_format != 2 or bits_per_pixel not in (24, 32):
+        raise HarnessError("unexpected xwd format")
+    off = header_size + 12 * ncolors
+    bpp = bits_per_pixel // 8
+
+    def shift_of(mask):
+        return (mask & -mask).bit_length() - 1
+
+    rs, gs_, bs = shift_of(red_mask), shift_of(green_mask), shift_of(blue_mask)
+    out = bytearray(width * height * 3)
+    order = "little" if byte_order == 0 else "big"
+    fast = (bpp == 4 and order == "little" and (rs, gs_, bs) == (16, 8, 0))
+    for y in range(height):
+        line = data[off + y * bytes_per_line: off + y * bytes_per_line + width * bpp]
+        if fast:
+            # BGRX in memory: take the bytes in R, G, B order
+            out[3 * y * width:3 * (y + 1) * width:3] = line[2::4]
+            out[3 * y * width + 1:3 * (y + 1) * width:3] = line[1::4]
+            out[3 * y * width + 2:3 * (y + 1) * width:3] = line[0::4]
+        else:
+            for x in range(width):
+                v = int.from_bytes(line[x * bpp:(x + 1) * bpp], order)
+                i = 3 * (y * width + x)
+                out[i] = (v & red_mask) >> rs
+                out[i + 1] = (v & green_mask) >> gs_
+                out[i + 2] = (v & blue_mask) >> bs
+    return Frame(width, height, bytes(out))
+
+
+OCR_CHARS = ("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"
+             " :,;()'-/=.")
+
+
+def ocr(frame, box, scale=3, workdir=None):
+    """Lines of text that tesseract reads in box (x0, y0, x1, y1) of the frame."""
+    w, h, grey = frame.crop_text(box, scale)
+    fd, path = tempfile.mkstemp(suffix=".pgm", dir=workdir)
+    with os.fdopen(fd, "wb") as f:
+        f.write(b"P5 %d %d 255\n" % (w, h) + grey)
+    try:
+        out = subprocess.run(["tesseract", path, "stdout", "--psm", "6",
+                              "-c", "tessedit_char_whitelist=" + OCR_CHARS],
+                             capture_output=True, text=True, timeout=60)
+    finally:
+        os.unlink(path)
+    if out.returncode != 0:
+        raise HarnessError("tesseract failed: " + out.stderr)
+    return [line for line in out.stdout.splitlines() if line.strip()]
+
+
+# characters the OCR of the 18-point bitmap font confuses, mapped together
+_CONFUSED = str.maketrans("2501ig", "zsollq")
+
+
+def normalise(text):
+    """Letters and digits only, lower case, confusable characters merged."""
+    return re.sub(r"[^a-z0-9]", "", text.lower()).translate(_CONFUSED)
+
+
+def edit_distance(a, b):
+    prev = list(range(len(b) + 1))
+    for i, ca in enumerate(a, 1):
+        cur = [i]
+        for j, cb in enumerate(b, 1):
+            cur.append(min(prev[j] + 1, cur[j - 1] + 1, prev[j - 1] + (ca != cb)))
+        prev = cur
+    return prev[-1]
+
+
+def _reads_as(expected, read):
+    e, r = normalise(expected), normalise(read)
+    if len(e) <= 12:
+        return e == r
+    if 12 <= len(r) < len(e) and len(r) >= 0.6 * len(e):
+        e = e[:len(r) + 1]
+    return edit_distance(e, r) <= len(e) // 8
+
+
+def line_matches(expected, read):
+    """Whether an OCR line reads as the expected banner line. Short lines and
+    the mode letter must read exactly (they differ from other banners by a
+    word or a letter). Long lines may have one slip per eight characters, and
+    may be cut short where the hand, drawn after the text, covers their end.
+    Scene pixels right of a line may add a short word of noise (two letters
+    or digits after a short line, three after a long one), which is dropped."""
+    tokens = read.split()
+    noise = 3 if len(normalise(expected)) > 12 else 2
+    for cut in range(len(tokens), 0, -1):
+        if cut < len(tokens) and len(normalise("".join(tokens[cut:]))) > noise:
+            break
+        line = " ".join(tokens[:cut])
+        mode = re.match(r"Execution Mode : (\w)$", expected)
+        if mode:
+            got = re.match(r"Execution\s*Mode\s*:?\s*(\S)$", line)
+            if got and normalise(got.group(1)) == normalise(mode.group(1)):
+                return True
+        elif _reads_as(expected, line):
+            return True
+    return False
+
+
+def lines_match(expected, read):
+    """Every expected line matches a read line, in order."""
+    i = 0
+    for line in read:
+        if i < len(expected) and line_matches(expected[i], line):
+            i += 1
+    return i == len(expected)
+
+
+# ---------------------------------------------------------------- X server
+
+class XServer:
+    """Xvfb on a display number it picks itself."""
+
+    def __init__(self, width=1280, height=1024):
+        need_tools("Xvfb")
+        rfd, wfd = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(wfd), "-screen", "0", "%dx%dx24" % (width, height),
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=[wfd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+        os.close(wfd)
+        text = b""
+        end = time.monotonic() + 30
+        while not text.endswith(b"\n"):
+            left = end - time.monotonic()
+            if left <= 0 or not select.select([rfd], [], [], left)[0]:
+                self.stop()
+                raise HarnessError("Xvfb did not report its display")
+            chunk = os.read(rfd, 64)
+            if not chunk:
+                self.stop()
+                raise HarnessError("Xvfb ended before reporting its display")
+            text += chunk
+        os.close(rfd)
+        self.display = ":" + text.decode().strip()
+        self.env = dict(os.environ, DISPLAY=self.display)
+        self.env.pop("WAYLAND_DISPLAY", None)
+        # software rendering, no GPU needed
+        self.env.setdefault("LIBGL_ALWAYS_SOFTWARE", "1")
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
+# ---------------------------------------------------------------- the program
+
+class App:
+    """The graspstat program running in an XServer."""
+
+    def __init__(self, xserver, binary, workdir, stdout="file", trace=None):
+        need_tools("xdotool", "xwd")
+        self.x = xserver
+        self.workdir = workdir
+        os.makedirs(workdir, exist_ok=True)
+        cmd = [binary]
+        if trace:
+            need_tools("apitrace")
+            cmd = ["apitrace", "trace", "--api", "gl", "--output", trace] + cmd
+        self.stdout_path = os.path.join(workdir, "console.txt")
+        self.pipe_data = None
+        if stdout == "pipe":
+            out = subprocess.PIPE
+        else:
+            out = open(self.stdout_path, "wb")
+        self.proc = subprocess.Popen(cmd, env=xserver.env, stdout=out,
+                                     stderr=subprocess.PIPE, stdin=subprocess.DEVNULL)
+        if out is not subprocess.PIPE:
+            out.close()
+        self.wid = None
+        self.frames = 0
+        self.find_window()
+
+    # -- helpers around the X tools
+    def xdo(self, *args, timeout=20):
+        out = subprocess.run(["xdotool"] + list(args), env=self.x.env, capture_output=True,
+                             text=True, timeout=timeout)
+        return out
+
+    def find_window(self, timeout=30):
+        for _ in deadline_loop(timeout, "the window to appear"):
+            if self.proc.poll() is not None:
+                raise HarnessError("program ended with %s before its window appeared: %s" %
+                                   (self.proc.returncode, self.stderr_text()))
+            out = self.xdo("search", "--onlyvisible", "--name", "^" + re.escape(TITLE) + "$")
+            ids = out.stdout.split()
+            if ids:
+                self.wid = ids[0]
+                break
+        # no window manager here: place the window fully on the screen and
+        # give it the keyboard focus, as a desktop would
+        self.xdo("windowmove", self.wid, "0", "0")
+        self.xdo("windowfocus", self.wid)
+        # the first frame is there when the white background and black text are
+        self.wait_frame(lambda f: f.pixel(f.width - 2, f.height // 2) == (255, 255, 255)
+                        and f.count((0, 0, 0), (5, 15, 120, 40)) > 20, what="the first frame")
+
+    def stderr_text(self):
+        try:
+            return self.proc.stderr.read().decode(errors="replace") if self.proc.stderr else ""
+        except (OSError, ValueError):
+            return ""
+
+    def capture(self):
+        out = subprocess.run(["xwd", "-silent", "-id", self.wid], env=self.x.env,
+                             capture_output=True, timeout=20)
+        if out.returncode != 0 or len(out.stdout) < 100:
+            raise HarnessError("xwd failed: " + out.stderr.decode(errors="replace"))
+        self.frames += 1
+        return parse_xwd(out.stdout)
+
+    def wait_frame(self, predicate, timeout=20, what="the expected frame"):
+        """Captures until predicate(frame) holds; returns that frame."""
+        last = None
+        try:
+            for _ in deadline_loop(timeout, what):
+                if self.proc.poll() is not None:
+                    raise HarnessError("program ended with %s while waiting for %s" %
+                                       (self.proc.returncode, what))
+                last = self.capture()
+                if predicate(last):
+                    return last
+        except HarnessError:
+            if last is not None:
+                path = os.path.join(self.workdir, "timeout-%d.png" % self.frames)
+                last.save_png(path)
+                raise HarnessError("timed out waiting for %s; last frame saved as %s" %
+                                   (what, path))
+            raise
+        return None
+
+    def wait_change(self, before, timeout=20, what="the window to change"):
+        return self.wait_frame(lambda f: f.rgb != before.rgb or
+                               (f.width, f.height) != (before.width, before.height),
+                               timeout, what)
+
+    def key(self, keys):
+        """Types the characters of keys into the window, in order."""
+        names = [KEY_NAMES.get(ch, ch) for ch in keys]
+        out = self.xdo("key", "--clearmodifiers", "--delay", "2", *names, timeout=60)
+        if out.returncode != 0:
+            raise HarnessError("xdotool key %s failed: %s" % (" ".join(names), out.stderr))
+
+    def read_lines(self, frame, top_y, bottom_y, right=420):
+        """OCR lines of the overlay text whose baselines lie from overlay
+        height top_y down to bottom_y (the overlay is 600 x 600, y upward)."""
+        sx, sy = frame.width / WINDOW, frame.height / WINDOW
+        y0 = int((WINDOW - top_y - 17) * sy)
+        y1 = int((WINDOW - bottom_y + 6) * sy)
+        return ocr(frame, (0, max(0, y0), int(right * sx), min(frame.height, y1)),
+                   workdir=self.workdir)
+
+    def read_banner(self, frame, lines=5):
+        """OCR lines of the banner block (overlay heights 400, 380, ...)."""
+        return self.read_lines(frame, 400, 400 - 20 * (lines - 1))
+
+    def wait_banner(self, expected, absent=(), timeout=20, lines=5):
+        """Waits until the banner block reads the expected lines in order and
+        none of the absent ones; returns that frame."""
+        seen = {}
+
+        def ok(frame):
+            read = self.read_banner(frame, lines)
+            seen["read"] = read
+            return (lines_match(list(expected), read) and
+                    not any(line_matches(a, r) for a in absent for r in read))
+
+        try:
+            return self.wait_frame(ok, timeout, "banner %r" % (list(expected),))
+        except HarnessError as e:
+            raise HarnessError("%s (OCR read %r)" % (e, seen.get("read")))
+
+    def console(self):
+        """Everything the program wrote to standard output so far (file mode)."""
+        with open(self.stdout_path, "rb") as f:
+            return f.read()
+
+    def wait_exit(self, timeout=20):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise HarnessError("program did not end within %.0f s" % timeout)
+
+    def alive(self):
+        return self.proc.poll() is None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGTERM)
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+
+# ---------------------------------------------------------------- projection
+
+def _mat_mul(a, b):
+    return [[sum(a[i][k] * b[k][j] for k in range(4)) for j in range(4)] for i in range(4)]
+
+
+def _rot(deg, axis):
+    c, s = math.cos(math.radians(deg)), math.sin(math.radians(deg))
+    x, y, z = axis
+    return [[x * x * (1 - c) + c, x * y * (1 - c) - z * s, x * z * (1 - c) + y * s, 0],
+            [y * x * (1 - c) + z * s, y * y * (1 - c) + c, y * z * (1 - c) - x * s, 0],
+            [x * z * (1 - c) - y * s, y * z * (1 - c) + x * s, z * z * (1 - c) + c, 0],
+            [0, 0, 0, 1]]
+
+
+def project(point, view_rot=(4.0, -18.0, 5.0), view_trans=(0.0, 0.0, -0.5), size=(600, 600)):
+    """Window pixel (x from the left, y from the top) of a model point, with
+    the fixed camera of the program and the given view rotation/translation."""
+    f = 1.0 / math.tan(math.radians(30.0) / 2)
+    near, far = 1.0, 100.0
+    P = [[f, 0, 0, 0], [0, f, 0, 0],
+         [0, 0, (far + near) / (near - far), 2 * far * near / (near - far)], [0, 0, -1, 0]]
+    eye = (14.0 * math.cos(0.2), 14.0 * math.sin(0.2), 8.0)
+    fwd = [-e for e in eye]
+    n = math.sqrt(sum(v * v for v in fwd))
+    fwd = [v / n for v in fwd]
+    up = (0.0, 0.0, 1.0)
+    side = [fwd[1] * up[2] - fwd[2] * up[1], fwd[2] * up[0] - fwd[0] * up[2],
+            fwd[0] * up[1] - fwd[1] * up[0]]
+    n = math.sqrt(sum(v * v for v in side))
+    side = [v / n for v in side]
+    u = [side[1] * fwd[2] - side[2] * fwd[1], side[2] * fwd[0] - side[0] * fwd[2],
+         side[0] * fwd[1] - side[1] * fwd[0]]
+    V = [[side[0], side[1], side[2], 0], [u[0], u[1], u[2], 0],
+         [-fwd[0], -fwd[1], -fwd[2], 0], [0, 0, 0, 1]]
+    T0 = [[1, 0, 0, -eye[0]], [0, 1, 0, -eye[1]], [0, 0, 1, -eye[2]], [0, 0, 0, 1]]
+    T = [[1, 0, 0, view_trans[0]], [0, 1, 0, view_trans[1]], [0, 0, 1, view_trans[2]],
+         [0, 0, 0, 1]]
+    M = P
+    for m in (V, T0, _rot(view_rot[0], (1, 0, 0)), _rot(view_rot[1], (0, 1, 0)),
+              _rot(view_rot[2], (0, 0, 1)), T):
+        M = _mat_mul(M, m)
+    p = [c * 300.0 / 15000.0 for c in point] + [1.0]
+    clip = [sum(M[i][k] * p[k] for k in range(4)) for i in range(4)]
+    ndc = [clip[i] / clip[3] for i in range(3)]
+    return (int(round((ndc[0] + 1) / 2 * size[0])), int(round((1 - ndc[1]) / 2 * size[1])))
+
+
+# ---------------------------------------------------------------- apitrace
+
+def dump_trace(trace, last_call=None, timeout=30):
+    """The calls of an apitrace file as text lines, frames separated. With
+    last_call, waits until the trace ends with that call: the tracer may still
+    be writing the file when the program's exit has been reported."""
+    for _ in deadline_loop(timeout, "the trace to end with %s" % last_call):
+        out = subprocess.run(["apitrace", "dump", "--color=never", "--arg-names=no", trace],
+                             capture_output=True, text=True, timeout=120)
+        if out.returncode != 0 and last_call is None:
+            raise HarnessError("apitrace dump failed: " + out.stderr)
+        calls = parse_calls(out.stdout)
+        if last_call is None or (calls and calls[-1][0] == last_call):
+            return out.stdout
+    return None
+
+
+CALL_RE = re.compile(r"^\d+\s+(\w+)\((.*)\)(?:\s*=\s*(.*))?$")
+
+
+def parse_calls(text):
+    """[(name, args text)] for every call line of an apitrace dump."""
+    calls = []
+    for line in text.splitlines():
+        m = CALL_RE.match(line.strip())
+        if m:
+            calls.append((m.group(1), m.group(2)))
+    return calls
+
+
+def split_frames(calls):
+    """Lists of calls between buffer swaps; each frame ends with its swap."""
+    frames, cur = [], []
+    for c in calls:
+        cur.append(c)
+        if c[0] in ("glXSwapBuffers", "eglSwapBuffers"):
+            frames.append(cur)
+            cur = []
+    if cur:
+        frames.append(cur)
+    return frames
+
+
+def numbers(args):
+    """The numeric values in an argument text, in order (not the digits of
+    names such as GL_LIGHT0)."""
+    return [float(v) for v in
+            re.findall(r"(?<![\w.])-?\d+(?:\.\d+)?(?:[eE][-+]?\d+)?", args)]
+
+
+# ---------------------------------------------------------------- a session
+
+def play_session(binary, outdir, keys="ssSs", log=print):
+    """Runs the program in its own Xvfb, types the keys one by one and saves
+    the frame after each step as PNG under outdir; returns the file names."""
+    os.makedirs(outdir, exist_ok=True)
+    names = []
+    with XServer() as x:
+        app = App(x, binary, os.path.join(outdir, ".work"))
+        try:
+            # what the program printed (the key help), as on a real console
+            log(app.console().decode("utf-8", errors="replace"))
+            frame = app.capture()
+            path = os.path.join(outdir, "frame-0-start.png")
+            frame.save_png(path)
+            names.append(path)
+            for i, ch in enumerate(keys, 1):
+                before = frame
+                app.key(ch)
+                try:
+                    frame = app.wait_change(before, timeout=60)
+                except HarnessError:
+                    frame = app.capture()  # a key that changes nothing visible
+                path = os.path.join(outdir, "frame-%d-key-%s.png" % (i, ch))
+                frame.save_png(path)
+                names.append(path)
+                log("graspstat: key %r -> %s" % (ch, path))
+        finally:
+            app.stop()
+            shutil.rmtree(os.path.join(outdir, ".work"), ignore_errors=True)
+    return names
+
+
+def expect(cond, message):
+    if not cond:
+        raise HarnessError(message)
+
+
+def is_dark_red(c):
+    """The work sphere's colour where only the ambient light reaches it."""
+    return c[0] > 120 and c[1] < 40 and c[2] < 40
+
+
+def is_lit_sphere(c):
+    """The work sphere's colour where the light falls on it (nearly white)."""
+    return c[0] > 200 and c[1] > 120 and c[2] > 120
+
+
+def frame_share(frame, box, predicate):
+    return frame.share(box, predicate)
+
+
+def colour_near(frame, point, colour, radius=6, tol=0):
+    """Number of pixels of colour within radius of a window pixel."""
+    x, y = point
+    return frame.count(colour, (x - radius, y - radius, x + radius + 1, y + radius + 1), tol)
+
+
+def run_test(body):
+    """Entry point of one end-to-end test: body(xserver, binary, workdir).
+    Exits 0 when it passes, 1 with the reason when it fails."""
+    import argparse
+    import sys
+    import traceback
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--binary", required=True)
+    ap.add_argument("--work", required=True)
+    args = ap.parse_args()
+    shutil.rmtree(args.work, ignore_errors=True)
+    os.makedirs(args.work)
+    start = time.monotonic()
+    try:
+        with XServer() as x:
+            body(x, os.path.abspath(args.binary), args.work)
+    except Exception as e:  # report any failure as the test's verdict
+        traceback.print_exc()
+        print("FAIL (%.1f s): %s" % (time.monotonic() - start, e))
+        sys.exit(1)
+    print("PASS (%.1f s)" % (time.monotonic() - start))
+
+
+def xrun(cmd):
+    """Runs cmd with DISPLAY set to an Xvfb of its own; returns its status."""
+    with XServer() as x:
+        return subprocess.run(cmd, env=x.env).returncode
+
+
+if __name__ == "__main__":
+    import argparse
+    import sys
+    ap = argparse.ArgumentParser(description="graspstat in an X server of its own")
+    sub = ap.add_subparsers(dest="what", required=True)
+    sp = sub.add_parser("session", help="type keys and save the frame after each as PNG")
+    sp.add_argument("binary")
+    sp.add_argument("outdir")
+    sp.add_argument("--keys", default="ssSs")
+    xp = sub.add_parser("xrun", help="run a command under its own Xvfb")
+    xp.add_argument("cmd", nargs=argparse.REMAINDER)
+    args = ap.parse_args()
+    if args.what == "session":
+        play_session(args.binary, args.outdir, args.keys)
+    else:
+        cmd = args.cmd[1:] if args.cmd[:1] == ["--"] else args.cmd
+        sys.exit(xrun(cmd))
