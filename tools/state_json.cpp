@@ -4,6 +4,7 @@
 
 #include "app/constants.h"
 #include "geom/vecmat.h"
+#include "statics/statics_result.h"
 
 namespace gs {
 
@@ -68,20 +69,7 @@ Json SubCaseName(int c) {
 
 int BalanceResidual(const GraspState *s, double *force, double *moment) {
   if (s->sgnStaticsEnd != 1 || s->staticsCase == kCaseNone) return 0;
-  Vec3 fsum = {0.0, 0.0, 0.0};
-  Vec3 msum = {0.0, 0.0, 0.0};
-  for (int k = 1; k <= 2; k++) {
-    Vec3 f, rcw, arm;
-    AddVec3(s->FC[k], s->TC[k], f);
-    AddVec3(fsum, f, fsum);
-    SubVec3(s->RC[k], s->rwG, rcw);
-    CrossVec3(rcw, f, arm);
-    AddVec3(msum, arm, msum);
-    AddVec3(msum, s->MC[k], msum);
-  }
-  SubVec3(fsum, FEX, fsum);
-  *force = NormVec3(fsum);
-  *moment = NormVec3(msum);
+  StaticsBalanceResidual(s->RC, s->rwG, FEX, s->FC, s->TC, s->MC, force, moment);
   return 1;
 }
 

@@ -20,6 +20,10 @@ void AddVec3(const double *a, const double *b, double *out) {
   for (int i = 0; i < 3; i++) out[i] = a[i] + b[i];
 }
 
+void ScaleVec3(double a, const double *v, double *out) {
+  for (int i = 0; i < 3; i++) out[i] = a * v[i];
+}
+
 void SubVec3(const double *a, const double *b, double *out) {
   for (int i = 0; i < 3; i++) out[i] = a[i] - b[i];
 }

@@ -16,6 +16,8 @@ void CopyVecN(int n, const double *src, double *dst);
 void NegVec3(const double *src, double *dst);
 // out = a + b (in place allowed).
 void AddVec3(const double *a, const double *b, double *out);
+// out = a v (in place allowed).
+void ScaleVec3(double a, const double *v, double *out);
 // out = a - b (in place allowed).
 void SubVec3(const double *a, const double *b, double *out);
 // Returns the Euclidean length of v.

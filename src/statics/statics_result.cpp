@@ -7,12 +7,25 @@
 
 namespace gs {
 
-void ScaleVec3(double a, const double *v, double *out) {
-  for (int i = 0; i < 3; i++) out[i] = a * v[i];
-}
-
 double HorizontalLength(const double *v) {
   return std::sqrt(v[0] * v[0] + v[1] * v[1]);
+}
+
+void StaticsBalanceResidual(const Vec3 *RC, const double *RW, const double *FEX, const Vec3 *FC,
+                            const Vec3 *TC, const Vec3 *MC, double *force, double *moment) {
+  Vec3 F, M = {0.0, 0.0, 0.0};
+  NegVec3(FEX, F);
+  for (int k = 1; k <= 2; k++) {
+    Vec3 rcw, f, m;
+    SubVec3(RC[k], RW, rcw);
+    AddVec3(FC[k], TC[k], f);
+    CrossVec3(rcw, f, m);
+    AddVec3(F, f, F);
+    AddVec3(M, m, M);
+    AddVec3(M, MC[k], M);
+  }
+  *force = NormVec3(F);
+  *moment = NormVec3(M);
 }
 
 void ComposeContactForces(const Vec3 *n, const double *FCZ, Vec3 *FC, const Vec3 *tc,

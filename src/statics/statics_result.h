@@ -8,9 +8,6 @@
 
 namespace gs {
 
-// out = a v (in place allowed).
-void ScaleVec3(double a, const double *v, double *out);
-
 // Returns sqrt(v[x]^2 + v[y]^2), the length of the horizontal part of v.
 double HorizontalLength(const double *v);
 
@@ -30,6 +27,12 @@ int StaticsResultsFinite(const double *FCZ, const Vec3 *FC, const Vec3 *tc, cons
 // Returns 1 when inv left its matrix uninverted (|det| at or below the
 // inverse floor, a negligible pivot, or NaN), else 0.
 int InverseFailed(double det);
+
+// Norms of the balance of the reported contact forces about the work centre
+// RW: *force = |sum (FC + TC) - FEX|, *moment = |sum RCW x (FC + TC) + MC|
+// with RCW = RC - RW, over contacts 1 and 2.
+void StaticsBalanceResidual(const Vec3 *RC, const double *RW, const double *FEX, const Vec3 *FC,
+                            const Vec3 *TC, const Vec3 *MC, double *force, double *moment);
 
 // Trace helper: prints label (a format with at most one %d, filled with k)
 // and then the vector v.

@@ -82,7 +82,7 @@ int SolveVerticalOpposite(int trace, const Vec3 *nc, const Vec3 *RTz, const doub
   CopyMat(3, 3, &A3[0][0], &B3[0][0]);
   const double det3 = inv(3, &B3[0][0], 3);
   double X3[3];
-  for (int i = 0; i < 3; i++) X3[i] = B3[i][0] * Y3[0] + B3[i][1] * Y3[1] + B3[i][2] * Y3[2];
+  MulMatVec3(B3, Y3, X3);
   const double TCZ1 = X3[0], TCZ2 = X3[1], MCZ1 = 2.0 * X3[2], MCZ2 = MCZ1 - X3[2];
   if (trace > 0) {
     ConsolePrintf("\n  (1-2)の解  det3=%11.3e", det3);
@@ -91,7 +91,7 @@ int SolveVerticalOpposite(int trace, const Vec3 *nc, const Vec3 *RTz, const doub
     ConsolePrintf("\n  ------確認1-------------------------------------");
     TraceVec("\n  Y3[]=", 0, Y3);
     double AX[3];
-    for (int i = 0; i < 3; i++) AX[i] = A3[i][0] * X3[0] + A3[i][1] * X3[1] + A3[i][2] * X3[2];
+    MulMatVec3(A3, X3, AX);
     ConsolePrintf("\n  FZ=%7.4f MX=%7.4f MY=%7.4f", AX[0], AX[1], AX[2]);
     const double tcz[3] = {0.0, TCZ1, TCZ2}, mcz[3] = {0.0, MCZ1, MCZ2};
     TraceVerticalCheck(tcz, mcz, RTz, nc, FEX);

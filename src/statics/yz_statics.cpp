@@ -25,11 +25,6 @@ void PrintRows3(const double (*M)[kN3]) {
   for (int i = 0; i < kN3; i++) ConsolePrintf("\n  (%7.4f %7.4f %7.4f)", M[i][0], M[i][1], M[i][2]);
 }
 
-// out = M v for a 3 x 3 matrix.
-void Mul3(const double (*M)[kN3], const double *v, double *out) {
-  for (int i = 0; i < kN3; i++) out[i] = M[i][0] * v[0] + M[i][1] * v[1] + M[i][2] * v[2];
-}
-
 // Narrates one pass: its system, the checks in the plane and in space, and
 // the friction verdict.
 void TracePass(const GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *FEX,
@@ -40,10 +35,10 @@ void TracePass(const GraspState *s, const Vec3 *RC, const Vec3 *nc, const double
   ConsolePrintf("\n●Y3[]=  (%7.4f %7.4f %7.4f)", Y3[0], Y3[1], Y3[2]);
   ConsolePrintf("\n  X3[]=B3[][]*Y3[]=  (%7.4f %7.4f %7.4f)", X3[0], X3[1], X3[2]);
   double chk[kN3];
-  Mul3(A3, X3, chk);
+  MulMatVec3(A3, X3, chk);
   ConsolePrintf("\n-------- 確認1 --------- Y[]=A3[][]*X3[]=(%7.4f %7.4f %7.4f)", chk[0], chk[1],
                 chk[2]);
-  Mul3(B3, Y3, chk);
+  MulMatVec3(B3, Y3, chk);
   ConsolePrintf("\n-------- 確認2 --------- X[]=B3[][]*Y3[]=(%7.4f %7.4f %7.4f)", chk[0], chk[1],
                 chk[2]);
   ConsolePrintf("\n-------- 確認3 --------- 静止座標系でF[x,y,z],M[x,y,z]の釣り合い式");
@@ -237,7 +232,7 @@ int VeskYZStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *R
     }
     const double Y3[kN3] = {-nd[1][1] * FCZ[1], FEX[2] - nd[1][2] * FCZ[1], -RNd[1][0] * FCZ[1]};
     double X3[kN3];
-    Mul3(B3, Y3, X3);
+    MulMatVec3(B3, Y3, X3);
     TCF[1] = X3[0];
     FCZ[2] = X3[1];
     TCF[2] = X3[2];

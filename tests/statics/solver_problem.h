@@ -11,6 +11,7 @@
 #include "app/constants.h"
 #include "app/model_state.h"
 #include "geom/vecmat.h"
+#include "statics/statics_result.h"
 
 namespace gs::testing {
 
@@ -77,22 +78,12 @@ struct Residual {
 
 inline Residual BalanceResidual(const Vec3 *RC, const double *RW, const double *fex,
                                 const double *FCZ, const Vec3 *FC, const Vec3 *TC, const Vec3 *MC) {
-  Vec3 F = {-fex[0], -fex[1], -fex[2]}, M = {0.0, 0.0, 0.0};
   Residual r;
+  StaticsBalanceResidual(RC, RW, fex, FC, TC, MC, &r.force, &r.moment);
   for (int k = 1; k <= 2; k++) {
-    Vec3 rcw, f, m;
-    SubVec3(RC[k], RW, rcw);
-    AddVec3(FC[k], TC[k], f);
-    CrossVec3(rcw, f, m);
-    for (int i = 0; i < 3; i++) {
-      F[i] += f[i];
-      M[i] += m[i] + MC[k][i];
-    }
     r.friction = std::max(r.friction, NormVec3(TC[k]) - mu * FCZ[k]);
     r.friction = std::max(r.friction, -FCZ[k]);
   }
-  r.force = NormVec3(F);
-  r.moment = NormVec3(M);
   return r;
 }
 
