@@ -4,6 +4,7 @@
 #include "app/trace.h"
 #include "contact/sphere_contact.h"
 #include "hand/kinematics.h"
+#include "statics/exact_check.h"
 #include "statics/statics.h"
 
 namespace gs {
@@ -236,6 +237,7 @@ void StaticsKey(GraspState *s, unsigned char key, int trace) {
   s->sgnStaticsEnd = 0;
   if (key != 's') return;
   int sol = 0;
+  s->exact = ExactCheck{};
   if (s->cntContact < 2) {
     // without two contacts there is no grasp to solve: record "no stable
     // grasp" instead of solving on stale or empty contact results
@@ -244,6 +246,8 @@ void StaticsKey(GraspState *s, unsigned char key, int trace) {
     s->normCandidate = 0;
   } else {
     sol = VeskStatics(s);
+    // the exact check of the same contacts, once per statics calculation
+    ExactGraspCheck(s, &s->exact);
   }
   s->StaticsStability = (sol != 0) ? 1 : 0;
   s->sgnStaticsEnd = 1;

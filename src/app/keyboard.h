@@ -9,7 +9,7 @@
 namespace gs {
 
 // Draws the frame for the current state; ctx is the pointer given with it.
-using RedrawFn = void (*)(const GraspState* s, void* ctx);
+using RedrawFn = void (*)(const GraspState *s, void *ctx);
 
 // Result of one key.
 enum KeyResult : int {
@@ -19,6 +19,6 @@ enum KeyResult : int {
 
 // Applies one key to the model and redraws through redraw (nullptr: no
 // drawing); returns kKeyExit for ESC in view mode, else kKeyHandled.
-int KeyboardInterpret(GraspState* s, unsigned char key, RedrawFn redraw, void* ctx);
+int KeyboardInterpret(GraspState *s, unsigned char key, RedrawFn redraw, void *ctx);
 
 } // namespace gs

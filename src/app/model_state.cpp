@@ -27,6 +27,7 @@ int InitGraspState(GraspState *s) {
   }
   s->qqf[1][1] = 0.0;
   s->qqf[2][1] = 0.0;
+  s->exact = ExactCheck{};
   s->sgnGraspExec = CheckGraspExec(s);
   return s->sgnGraspExec;
 }

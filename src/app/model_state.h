@@ -28,6 +28,36 @@ enum StaticsSubCase : int {
   kSubSP33 = 6,   // collinear, vertical line
 };
 
+// Verdict of the exact holding check run beside the case solvers.
+enum ExactVerdict : int {
+  kExactNone = 0,       // no statics calculation for the current contacts
+  kExactHolds = 1,      // forces within every limit exist
+  kExactCannotHold = 2, // no forces within the limits balance the load
+  kExactUndecided = 3,  // the answer turns on less than the decision tolerance, or bad input
+  kExactPalmInside = 4, // the palm penetrates the work: no force analysis
+};
+
+// Limit kinds of the exact check; a "cannot hold" answer sets the bit of
+// each kind that, relaxed alone, would let the work be held.
+enum ExactLimit : int {
+  kLimitFriction = 1, // |T_k| <= mu FCZ_k
+  kLimitMoment = 2,   // |MCZ_k| <= mu rm FCZ_k
+  kLimitForceCap = 4, // FCZ_k <= 10 FEX[z]
+  kLimitPushOnly = 8, // FCZ_k >= 0
+};
+
+// Result of the exact holding check (per-contact arrays indexed 1, 2).
+struct ExactCheck {
+  int verdict;           // ExactVerdict
+  double margin;         // holds: 1 - u*, u* the least friction scale that still holds
+  double FCZ[3];         // holds: normal forces of the least-total-normal-force solution
+  double T[3][3];        // holds: friction force vectors in the tangent planes
+  double MCZ[3];         // holds: friction moments about NF[k]
+  double jointTorque[3]; // holds: torque of each finger joint about its axis
+  int blocking;          // cannot hold: ExactLimit bits
+  const char *reason;    // undecided: a static text saying why, else nullptr
+};
+
 constexpr int kHandPoseTextCap = 32; // room for "(P,Q)=(-xxxx,-xxxx)(deg)\n"
 
 struct GraspState {
@@ -75,6 +105,7 @@ struct GraspState {
   int staticsCase;    // StaticsCase
   int staticsSubCase; // StaticsSubCase
   int normCandidate;  // 1-based accepted candidate of the general search, else 0
+  ExactCheck exact;   // exact holding check of the same contacts (kExactNone before)
 
   // calculation-sequence flags
   char sgnCAL;          // key mode 'I', 'H', 'W', 'A' or 'S'

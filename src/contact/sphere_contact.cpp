@@ -28,9 +28,9 @@ void TraceResult(int second, const double (*Es)[3], const double *rJ, const doub
     PrintMat3(9, Es);
   }
   // each result in the finger frame, then in the fixed frame
-  const char* const labels[3] = {"\n  RC[]=", "\n  NF[]=", "\n  NW[]="};
-  const double* local[3] = {RCm, NFm, NWm};
-  const double* fixed[3] = {RC, NF, NW};
+  const char *const labels[3] = {"\n  RC[]=", "\n  NF[]=", "\n  NW[]="};
+  const double *local[3] = {RCm, NFm, NWm};
+  const double *fixed[3] = {RC, NF, NW};
   for (int i = 0; i < 3; i++) {
     ConsolePrintf("%s", labels[i]);
     PrintVec(0, 2, local[i]);
