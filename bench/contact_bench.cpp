@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/model_state.h"
+#include "app/sequence.h"
 #include "contact/sphere_contact.h"
 
 namespace {

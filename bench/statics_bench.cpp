@@ -6,6 +6,7 @@
 
 #include "app/constants.h"
 #include "app/model_state.h"
+#include "app/sequence.h"
 #include "app/trace.h"
 #include "contact/sphere_contact.h"
 #include "hand/kinematics.h"

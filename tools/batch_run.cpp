@@ -1,16 +1,14 @@
 #include "tools/batch_run.h"
 
 #include "app/keyboard.h"
+#include "app/sequence.h"
 #include "app/trace.h"
-#include "contact/sphere_contact.h"
 #include "geom/vecmat.h"
 #include "hand/kinematics.h"
 
 namespace gs {
 
 namespace {
-
-constexpr unsigned char kKeyStep = 's'; // action key of the contact and statics modes
 
 // Collects console text for the lifetime of the object.
 class ConsoleCollector {
@@ -45,29 +43,11 @@ void StartRun(BatchRun *run) {
   StartUp(&run->state);
   run->messages.clear();
   run->exited = 0;
-  for (int n = 0; n < 3; n++) {
-    run->contactRan[n] = 0;
-    run->contactCode[n] = 0;
-  }
 }
 
-// Applies one key. When it is a contact key that computes a finger, the
-// contact result code is taken from the same calculation run beforehand on a
-// copy of the model (the interpreter keeps only the count of contacts).
+// Applies one key; returns kKeyExit when it ends the run.
 int ApplyKey(BatchRun *run, unsigned char key) {
-  GraspState *s = &run->state;
-  const int nFinBefore = s->nFin;
-  GraspState probe = *s;
-  if (KeyboardInterpret(s, key, nullptr, nullptr) == kKeyExit) return kKeyExit;
-  if (s->sgnCAL == 'A' && key == kKeyStep && s->nFin != nFinBefore) {
-    const int n = s->nFin;
-    double along = 0.0;
-    probe.nFin = n;
-    run->contactRan[n] = 1;
-    run->contactCode[n] = VeskSphereContanct(&probe, n, probe.rwG, probe.aSph, &probe.qqf[n][1],
-                                             &along, probe.RC[n], probe.NF[n], probe.NW[n]);
-  }
-  return kKeyHandled;
+  return KeyboardInterpret(&run->state, key, nullptr, nullptr);
 }
 
 } // namespace

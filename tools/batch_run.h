@@ -15,8 +15,6 @@ struct BatchRun {
   GraspState state;                  // the model as the run left it
   std::vector<std::string> messages; // console lines printed, empty lines dropped
   int exited;                        // 1 when ESC in view mode ended the run
-  int contactRan[3];                 // [n] = 1 when finger n's contact was computed
-  int contactCode[3];                // [n] = that contact calculation's result code
 };
 
 // Starts up, then feeds keys to the key interpreter one by one, stopping at

@@ -93,8 +93,9 @@ Json BatchRunJson(const BatchRun *run, int withContacts) {
   j["qqf"] = Json::array({Number(s->qqf[1][1]), Number(s->qqf[2][1])});
   if (withContacts != 0) {
     Json codes = Json::array();
+    // the fingers computed since the last reset are 1 .. nFin
     for (int n = 1; n <= 2; n++)
-      codes.push_back(run->contactRan[n] != 0 ? Json(run->contactCode[n]) : Json(nullptr));
+      codes.push_back(n <= s->nFin ? Json(s->contactCode[n]) : Json(nullptr));
     j["contactResult"] = codes;
   }
   const struct {

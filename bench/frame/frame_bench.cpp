@@ -13,6 +13,7 @@
 #include "app/constants.h"
 #include "app/keyboard.h"
 #include "app/model_state.h"
+#include "app/sequence.h"
 #include "app/trace.h"
 #include "view/display.h"
 #include "view/window_camera.h"
@@ -31,8 +32,8 @@ void ShowFirstFrame() {
 // of the benchmark's table.
 void DiscardConsole(const char * /*text*/, std::size_t /*len*/, void * /*ctx*/) {}
 
-void Redraw(const gs::GraspState * /*s*/, void *ctx) {
-  gs::DrawFrame(static_cast<gs::GraspState *>(ctx));
+void Redraw(const gs::GraspState *s, void * /*ctx*/) {
+  gs::DrawFrame(s);
 }
 
 void StartState(gs::GraspState *s) {
@@ -113,7 +114,7 @@ void BM_GeneralCaseKeyToFrame(benchmark::State &state) {
     state.PauseTiming();
     s = ready;
     state.ResumeTiming();
-    gs::KeyboardInterpret(&s, 's', &Redraw, &s);
+    gs::KeyboardInterpret(&s, 's', &Redraw, nullptr);
     glFinish();
   }
   state.SetLabel(std::string("hand keys ") + pose);

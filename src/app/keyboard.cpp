@@ -1,6 +1,7 @@
 #include "app/keyboard.h"
 
 #include "app/constants.h"
+#include "app/sequence.h"
 #include "app/trace.h"
 #include "contact/sphere_contact.h"
 #include "hand/kinematics.h"
@@ -193,6 +194,8 @@ int ContactKey(GraspState *s, unsigned char key, int trace) {
   const int sol = VeskSphereContanct(s, n, s->rwG, s->aSph, &s->qqf[n][1], &along, s->RC[n],
                                      s->NF[n], s->NW[n]);
   CopyVec3(s->NW[n], s->nc[n]);
+  s->contactCode[n] = sol;
+  FingerLinkKinematics(s, n, s->qqf[n]); // the link follows its new joint angle
   if (sol > 0) s->cntContact += 1;
   if (n >= 2) s->sgnGraspEnd = 1;
   if (trace > 0) {

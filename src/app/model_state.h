@@ -2,6 +2,9 @@
 // joint angles, derived frames, contact and statics results, the flags of the
 // calculation sequence and the view. Per-finger arrays are indexed by the
 // finger number 1 or 2; entry 0 exists and carries no data.
+//
+// Each group of fields below names the routines that write it; everything
+// else only reads it. The drawing writes nothing.
 #pragma once
 
 #include "geom/vecmat.h"
@@ -61,19 +64,26 @@ struct ExactCheck {
 constexpr int kHandPoseTextCap = 32; // room for "(P,Q)=(-xxxx,-xxxx)(deg)\n"
 
 struct GraspState {
-  // hand pose (rad)
+  // hand pose (rad); written by StartUp, the interpreter's mode H and the
+  // batch tool's solve, each followed by HandKinematics
   double alHand;  // rotation about X of the fixed frame
   double betHand; // rotation about Y of the fixed frame
 
-  // work sphere (model length units)
+  // work sphere (model length units); written by StartUp, the interpreter's
+  // mode W and the batch tool's solve
   double aSph; // radius
   Vec3 rwG;    // centre
   Mat3 EW;     // orientation, drawn only
 
-  // finger joint angles: qqf[n][1] is the joint of finger n (rad)
+  // finger joint angles: qqf[n][1] is the joint of finger n (rad); written
+  // by the contact calculation (VeskSphereContanct through the interpreter's
+  // mode A) and InitGraspState, each followed by FingerLinkKinematics
   double qqf[3][2];
 
-  // derived kinematics (fixed frame)
+  // derived kinematics (fixed frame): HandKinematics writes the hand frame,
+  // palm point, joints, base frames and pose text when the pose changes;
+  // FingerLinkKinematics writes the link frames and link ends rJ1[2], rJ2[2]
+  // when a joint angle changes (InitGraspState, the interpreter's mode A)
   Mat3 EA, EAt;                        // hand orientation and its transpose
   Vec3 rPalm;                          // palm reference point
   Vec3 rBase1, rBase2;                 // finger joint positions
@@ -85,29 +95,37 @@ struct GraspState {
   char handPoseText[kHandPoseTextCap]; // "(P,Q)=(a,b)(deg)\n", no NUL
   int handPoseTextLen;                 // characters up to and including '\n'
 
-  // work centre in the current finger's frame (contact scratch)
+  // work centre in the current finger's frame (contact scratch); written by
+  // VeskSphereContanct
   Vec3 RWG;
 
-  // contact results per finger
-  Vec3 RC[3]; // contact point
-  Vec3 NF[3]; // finger normal, into the work
-  Vec3 NW[3]; // work normal, out of the work
-  Vec3 nc[3]; // contact normal as the statics read it (copy of NW)
+  // contact results per finger; written by VeskSphereContanct through the
+  // interpreter's mode A, which also copies NW into nc and keeps the result
+  Vec3 RC[3];         // contact point
+  Vec3 NF[3];         // finger normal, into the work
+  Vec3 NW[3];         // work normal, out of the work
+  Vec3 nc[3];         // contact normal as the statics read it (copy of NW)
+  int contactCode[3]; // result of finger n's last contact calculation (1 touches, 0 not)
 
-  // statics results per contact
+  // statics results per contact; written by the case solvers through
+  // VeskStatics (mode S), cleared in part by InitGraspState
   double FCZ[3];            // normal force
   double TCF[3];            // friction force along tc
   double MCZ[3];            // friction moment about the normal
   Vec3 tc[3];               // friction direction
   Vec3 FC[3], TC[3], MC[3]; // the same as vectors
 
-  // record of the last statics calculation, for tools and tests
+  // record of the last statics calculation, for tools and tests; written by
+  // VeskStatics and the interpreter's mode S (exact: ExactGraspCheck),
+  // exact cleared by InitGraspState
   int staticsCase;    // StaticsCase
   int staticsSubCase; // StaticsSubCase
   int normCandidate;  // 1-based accepted candidate of the general search, else 0
   ExactCheck exact;   // exact holding check of the same contacts (kExactNone before)
 
-  // calculation-sequence flags
+  // calculation-sequence flags; written by the interpreter, StartUp and
+  // InitGraspState (sgnGraspExec: CheckGraspExec); the statics solvers also
+  // store StaticsStability and sgnStaticsEnd = 2 before mode S sets both
   char sgnCAL;          // key mode 'I', 'H', 'W', 'A' or 'S'
   char sgnCALEnd;       // 'N' on entering mode A and on every reset
   int nFin;             // finger computed last: 0, 1 or 2
@@ -117,23 +135,13 @@ struct GraspState {
   int sgnStaticsEnd;    // 1 once the statics ran for these contacts
   int StaticsStability; // 1 when the last statics found a stable grasp
 
-  // view (degrees, scene units)
+  // view (degrees, scene units); written by StartUp and the interpreter's
+  // mode I
   double viewRot[3];
   double viewTrans[3];
 };
 
 // Sets every field to its load-time value: zeros, radius 100, sgnCALEnd 'N'.
 void InitModelState(GraspState *s);
-
-// Resets the calculation sequence after a pose or work change; returns the
-// new sgnGraspExec (1 = the work can be grasped, 0 = it cannot).
-int InitGraspState(GraspState *s);
-
-// Runs the start-up steps (view, pose, kinematics, work, reachability, mode A,
-// reset) on a freshly initialised record; returns 1.
-int StartUp(GraspState *s);
-
-// Writes the sixteen lines of the key help to the console, no final newline.
-void PrintKeyHelp();
 
 } // namespace gs

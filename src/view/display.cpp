@@ -61,7 +61,7 @@ void DrawTextBlock(float x, float y0, int n, float dy, void *font,
   EndOverlay();
 }
 
-void DrawFrame(GraspState *s) {
+void DrawFrame(const GraspState *s) {
   void *const font = GLUT_BITMAP_HELVETICA_18;
   SetCameraAndLights();
   DrawTextBlock(kTextX, kHelpTop, kHelpRows, kHelpStep, font, kHelpLines);
@@ -77,10 +77,10 @@ void DrawFrame(GraspState *s) {
   // before the statics the work writes no depth, so the hand always shows over it
   if (s->sgnStaticsEnd == 1) {
     DrawWork(s->rwG, s->EW, s->aSph);
-    DrawHandStatics(s, s->alHand, s->betHand, s->qqf, kBlue);
+    DrawHandStatics(s, kBlue);
   } else {
     DrawWorkBlend(s->rwG, s->EW, s->aSph);
-    DrawHand(s, s->alHand, s->betHand, s->qqf, kBlue);
+    DrawHand(s, kBlue);
   }
   if (s->cntContact > 0 && s->sgnStaticsEnd == 0) DrawContacts(s);
   if (s->sgnStaticsEnd == 1) DrawStaticsForces(s);

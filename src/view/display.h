@@ -16,8 +16,7 @@ void DrawText(float x, float y, void *font, const char *text);
 void DrawTextBlock(float x, float y0, int n, float dy, void *font,
                    const char (*rows)[kHelpRowChars]);
 
-// Draws the complete frame for the model and swaps it to the window; the
-// hand drawing rewrites the hand and link frames for the current angles.
-void DrawFrame(GraspState *s);
+// Draws the complete frame for the model and swaps it to the window.
+void DrawFrame(const GraspState *s);
 
 } // namespace gs

@@ -3,15 +3,12 @@
 #include <cmath>
 
 #include "app/constants.h"
-#include "hand/kinematics.h"
 #include "view/primitives.h"
 #include "view/view_geometry.h"
 
 namespace gs {
 
-void DrawPalm(GraspState *s, double al, double bet, const float *colour) {
-  HandRotation(s, al, bet, s->EA);
-  TransMat3(s->EA, s->EAt);
+void DrawPalm(const GraspState *s, const float *colour) {
   double ang[3];
   EulerZYZ(s->EAt[0], s->EAt[1], s->EAt[2], ang);
   const double half[3] = {-wHand / 2.0, -tHand / 2.0, -dHand / 2.0};
@@ -24,8 +21,7 @@ void DrawPalm(GraspState *s, double al, double bet, const float *colour) {
 namespace {
 
 // Draws finger n after its link; blended selects the statics variant.
-void DrawFingerVariant(GraspState *s, int n, const double *qn, const float *colour, bool blended) {
-  FingerLinkKinematics(s, n, qn);
+void DrawFingerVariant(const GraspState *s, int n, const float *colour, bool blended) {
   if (n != 1 && n != 2) return;
   const Vec3 *rJ = (n == 2) ? s->rJ2 : s->rJ1;
   const double(*EL)[3] = (n == 2) ? s->EL2 : s->EL1;
@@ -42,26 +38,24 @@ void DrawFingerVariant(GraspState *s, int n, const double *qn, const float *colo
 
 } // namespace
 
-void DrawFinger(GraspState *s, int n, const double *qn, const float *colour) {
-  DrawFingerVariant(s, n, qn, colour, false);
+void DrawFinger(const GraspState *s, int n, const float *colour) {
+  DrawFingerVariant(s, n, colour, false);
 }
 
-void DrawFingerStatics(GraspState *s, int n, const double *qn, const float *colour) {
-  DrawFingerVariant(s, n, qn, colour, true);
+void DrawFingerStatics(const GraspState *s, int n, const float *colour) {
+  DrawFingerVariant(s, n, colour, true);
 }
 
-void DrawHand(GraspState *s, double al, double bet, const double (*qqf)[2],
-              const float *palmColour) {
-  DrawPalm(s, al, bet, palmColour);
-  DrawFinger(s, 1, qqf[1], kDarkBlue);
-  DrawFinger(s, 2, qqf[2], kDarkBlue);
+void DrawHand(const GraspState *s, const float *palmColour) {
+  DrawPalm(s, palmColour);
+  DrawFinger(s, 1, kDarkBlue);
+  DrawFinger(s, 2, kDarkBlue);
 }
 
-void DrawHandStatics(GraspState *s, double al, double bet, const double (*qqf)[2],
-                     const float *palmColour) {
-  DrawPalm(s, al, bet, palmColour);
-  DrawFingerStatics(s, 1, qqf[1], kDarkBlue);
-  DrawFingerStatics(s, 2, qqf[2], kDarkBlue);
+void DrawHandStatics(const GraspState *s, const float *palmColour) {
+  DrawPalm(s, palmColour);
+  DrawFingerStatics(s, 1, kDarkBlue);
+  DrawFingerStatics(s, 2, kDarkBlue);
 }
 
 void DrawLink(const double *p1, const double *p2, double r, const float *colour) {

@@ -8,25 +8,23 @@
 
 namespace gs {
 
-// Palm, then finger 1 and finger 2 for the hand angles al, bet (rad) and the
-// joint angles qqf; palmColour is RGBA.
-void DrawHand(GraspState *s, double al, double bet, const double (*qqf)[2],
-              const float *palmColour);
+// Palm, then finger 1 and finger 2 as the kinematics of the model placed
+// them; palmColour is RGBA.
+void DrawHand(const GraspState *s, const float *palmColour);
 
 // DrawHand with blended finger links.
-void DrawHandStatics(GraspState *s, double al, double bet, const double (*qqf)[2],
-                     const float *palmColour);
+void DrawHandStatics(const GraspState *s, const float *palmColour);
 
-// The palm box turned by Rx(al) Ry(bet), with the yellow marker at its
-// reference point; rewrites s->EA, s->EAt and s->rPalm for those angles.
-void DrawPalm(GraspState *s, double al, double bet, const float *colour);
+// The palm box turned by the hand frame s->EA, with the yellow marker at its
+// reference point s->rPalm.
+void DrawPalm(const GraspState *s, const float *colour);
 
-// Finger n (1 or 2; others draw nothing) at the joint angle qn[1]: link,
-// outline, drum (finger 2 in colour) and joint arrow; rewrites its link frame.
-void DrawFinger(GraspState *s, int n, const double *qn, const float *colour);
+// Finger n (1 or 2; others draw nothing) in its link frame: link, outline,
+// drum (finger 2 in colour) and joint arrow.
+void DrawFinger(const GraspState *s, int n, const float *colour);
 
 // DrawFinger with the link blended in dark blue.
-void DrawFingerStatics(GraspState *s, int n, const double *qn, const float *colour);
+void DrawFingerStatics(const GraspState *s, int n, const float *colour);
 
 // Link cylinder of radius r from p1 to p2 and the fingertip sphere at p2.
 void DrawLink(const double *p1, const double *p2, double r, const float *colour);

@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include "app/constants.h"
-#include "app/keyboard.h"
 #include "view/display.h"
 
 namespace gs {
@@ -16,22 +15,19 @@ namespace {
 const char kWindowTitle[] =
     "F:Robot Choice, O:Obstacle Set, A:Cal.of Goal Pose, B:Path Generation, C:Path Motion";
 
-// The model the window shows; GLUT callbacks carry no context of their own.
+// The model the window shows and the handler of its keys; GLUT callbacks
+// carry no context of their own.
 GraspState *g_model = nullptr;
+KeyHandler g_onKey = nullptr;
 
 // Eye position in scene units, recomputed at the start of every frame.
 double eyePos[3] = {0.0, 0.0, zEye};
 
-// The key interpreter's redraw: ctx is the model, which the hand drawing
-// updates with the link frames it recomputes.
-void RedrawModel(const GraspState * /*s*/, void *ctx) {
-  DrawFrame(static_cast<GraspState *>(ctx));
-}
-
 } // namespace
 
-void OpenViewerWindow(GraspState *s, int *argc, char **argv) {
+void OpenViewerWindow(GraspState *s, KeyHandler onKey, int *argc, char **argv) {
   g_model = s;
+  g_onKey = onKey;
   glutInitWindowSize(kWindowWidth, kWindowHeight);
   glutInit(argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
@@ -62,7 +58,7 @@ void usrreshape(int w, int h) {
 void keyboard(unsigned char key, int x, int y) {
   (void)x;
   (void)y;
-  if (KeyboardInterpret(g_model, key, &RedrawModel, g_model) == kKeyExit) std::exit(EXIT_SUCCESS);
+  if (g_onKey != nullptr && g_onKey(g_model, key) != 0) std::exit(EXIT_SUCCESS);
 }
 
 void SetCameraAndLights() {

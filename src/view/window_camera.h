@@ -7,9 +7,14 @@
 
 namespace gs {
 
+// Applies one key to the model and draws the frames it asks for; returns 1
+// when the program is to end now, else 0.
+using KeyHandler = int (*)(GraspState *s, unsigned char key);
+
 // Opens the 600 x 600 window for the model s, registers the display,
-// reshape and keyboard callbacks and runs the event loop; never returns.
-[[noreturn]] void OpenViewerWindow(GraspState *s, int *argc, char **argv);
+// reshape and keyboard callbacks (keys go to onKey) and runs the event loop;
+// never returns.
+[[noreturn]] void OpenViewerWindow(GraspState *s, KeyHandler onKey, int *argc, char **argv);
 
 // Creates the main window with its title; returns the GLUT window id.
 int CreateMainWindow();
@@ -21,8 +26,8 @@ void usrdisplay();
 // projection stays the identity.
 void usrreshape(int w, int h);
 
-// GLUT keyboard callback: applies the key to the model and redraws; ESC in
-// view mode ends the process with status 0.
+// GLUT keyboard callback: hands the key to the window's key handler and ends
+// the process with status 0 when the handler asks for it.
 void keyboard(unsigned char key, int x, int y);
 
 // Clears the frame and sets perspective, camera and light on the modelview

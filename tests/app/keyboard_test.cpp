@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/constants.h"
+#include "app/sequence.h"
 #include "support/console_capture.h"
 
 namespace gs {

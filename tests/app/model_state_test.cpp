@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/sequence.h"
 #include "support/console_capture.h"
 
 namespace gs {

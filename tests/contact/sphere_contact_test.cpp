@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "app/constants.h"
+#include "app/sequence.h"
 #include "hand/kinematics.h"
 #include "support/console_capture.h"
 

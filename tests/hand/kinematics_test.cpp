@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/constants.h"
+#include "app/sequence.h"
 
 namespace gs {
 namespace {

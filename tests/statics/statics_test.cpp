@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "app/constants.h"
+#include "app/sequence.h"
 #include "contact/sphere_contact.h"
 #include "hand/kinematics.h"
 #include "statics/solver_problem.h"

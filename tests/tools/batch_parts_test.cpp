@@ -3,10 +3,14 @@
 // values, a hand-made balance).
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "app/constants.h"
+#include "app/sequence.h"
+#include "tools/batch_run.h"
 #include "tools/key_sequence.h"
 #include "tools/number_list.h"
 #include "tools/state_json.h"
@@ -72,6 +76,43 @@ TEST(BatchParts, ResidualOfHandMadeForces) {
   EXPECT_DOUBLE_EQ(moment, 2.0);
   s.sgnStaticsEnd = 0; // reset since: no result for these contacts
   EXPECT_EQ(BalanceResidual(&s, &force, &moment), 0);
+}
+
+// A headless solve never draws, yet it leaves every link frame and link end
+// as the joint angles give them: over many poses and works, each link end
+// lies lFin from its joint, along the base frame turned by the joint angle.
+TEST(BatchParts, HeadlessSolveLeavesConsistentLinkFrames) {
+  std::mt19937 rng(13);
+  std::uniform_real_distribution<double> angle(-1.6, 1.6);
+  std::uniform_real_distribution<double> coord(-60.0, 60.0);
+  std::uniform_real_distribution<double> radius(20.0, 80.0);
+  int solved = 0;
+  for (int trial = 0; trial < 200; trial++) {
+    BatchRun run{};
+    const double centre[3] = {coord(rng), 40.0 + coord(rng), coord(rng)};
+    RunSolve(&run, angle(rng), angle(rng), centre, radius(rng));
+    const GraspState &s = run.state;
+    if (s.cntContact == 2) solved++;
+    for (int n = 1; n <= 2; n++) {
+      const double(*Es)[3] = (n == 1) ? s.Es1 : s.Es2;
+      const double(*EL)[3] = (n == 1) ? s.EL1 : s.EL2;
+      const double(*ELt)[3] = (n == 1) ? s.EL1t : s.EL2t;
+      const Vec3 *rJ = (n == 1) ? s.rJ1 : s.rJ2;
+      const double q = s.qqf[n][1];
+      double length = 0.0;
+      for (int i = 0; i < 3; i++) {
+        const double axis = std::cos(q) * Es[i][0] + std::sin(q) * Es[i][1];
+        const double step = rJ[2][i] - rJ[1][i];
+        length += step * step;
+        EXPECT_NEAR(step, lFin * axis, 1e-9) << "trial " << trial << " finger " << n;
+        EXPECT_NEAR(EL[i][0], axis, 1e-12);
+        EXPECT_NEAR(EL[i][2], Es[i][2], 1e-12); // the joint axis stays
+        for (int j = 0; j < 3; j++) EXPECT_EQ(ELt[j][i], EL[i][j]);
+      }
+      EXPECT_NEAR(std::sqrt(length), lFin, 1e-9);
+    }
+  }
+  EXPECT_GT(solved, 0); // some of the grasps do close on the work
 }
 
 } // namespace

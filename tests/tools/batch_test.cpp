@@ -10,6 +10,7 @@
 
 #include "app/keyboard.h"
 #include "app/model_state.h"
+#include "app/sequence.h"
 #include "tools/run_program.h"
 
 namespace gs::testing {

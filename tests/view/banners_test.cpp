@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/model_state.h"
+#include "app/sequence.h"
 
 namespace gs {
 namespace {

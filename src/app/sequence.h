@@ -1,0 +1,23 @@
+// Start-up of the model and the reset of the calculation sequence: the steps
+// that fill the record with its start values and run the kinematics on it,
+// used by the key interpreter, the program entry and the batch tool.
+#pragma once
+
+#include "app/model_state.h"
+
+namespace gs {
+
+// Resets the calculation sequence after a pose or work change (the caller has
+// run HandKinematics for a new pose): clears the flags and forces, puts both
+// joints back to 0 and recomputes both link frames; returns the new
+// sgnGraspExec (1 = the work can be grasped, 0 = it cannot).
+int InitGraspState(GraspState *s);
+
+// Runs the start-up steps (view, pose, kinematics, work, reachability, mode A,
+// reset) on a freshly initialised record; returns 1.
+int StartUp(GraspState *s);
+
+// Writes the sixteen lines of the key help to the console, no final newline.
+void PrintKeyHelp();
+
+} // namespace gs
