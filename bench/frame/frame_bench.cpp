@@ -10,12 +10,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/constants.h"
 #include "app/keyboard.h"
 #include "app/model_state.h"
 #include "app/sequence.h"
 #include "app/trace.h"
 #include "view/display.h"
+#include "view/view_constants.h"
 #include "view/window_camera.h"
 
 namespace {

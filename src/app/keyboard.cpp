@@ -98,10 +98,10 @@ void HandKey(GraspState *s, unsigned char key, int trace) {
     s->betHand -= kHandStep;
     break;
   case 'u':
-    s->alHand = kHandUpright;
+    s->alHand = kHalfPi;
     break;
   case 'd':
-    s->alHand = -kHandUpright;
+    s->alHand = -kHalfPi;
     break;
   default:
     break;

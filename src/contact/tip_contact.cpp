@@ -47,7 +47,7 @@ int TipSphereContact(const double *RWG, double aw, double *qc, double *RC, doubl
   // the smaller root, unless it turns the finger back beyond -pi/2
   const double qa = (qk[0] <= qk[1]) ? qk[0] : qk[1];
   const double qb = (qk[0] <= qk[1]) ? qk[1] : qk[0];
-  const double q = (qa < kTipRootFloor) ? qb : qa;
+  const double q = (qa < -kHalfPi) ? qb : qa;
 
   const Vec3 rcf = {lFin * std::cos(q), lFin * std::sin(q), 0.0};
   Vec3 nw, nf, rc;

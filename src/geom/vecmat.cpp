@@ -113,7 +113,7 @@ int EulerZYZ(const double *n, const double *o, const double *a, double *ang) {
   } else {
     // z axis parallel to the reference Z: only the sum of the two turns counts
     ang[0] = 0.0;
-    ang[1] = (a[2] >= 0.0) ? 0.0 : -3.1415926535898;
+    ang[1] = (a[2] >= 0.0) ? 0.0 : -kPiWrap;
     ang[2] = std::atan2(n[1], o[1]);
   }
   return 1;

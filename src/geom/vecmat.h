@@ -8,6 +8,10 @@ namespace gs {
 using Vec3 = double[3];    // x, y, z at 0..2
 using Mat3 = double[3][3]; // row-major, [row][column]
 
+// pi with the decimals the tool has always used: turn wrapping and the
+// half-turn Euler angle (rad)
+constexpr double kPiWrap = 3.1415926535898;
+
 // dst = src.
 void CopyVec3(const double *src, double *dst);
 // dst[i] = src[i] for i = 0..n (n inclusive).

@@ -5,6 +5,7 @@
 #include "app/constants.h"
 #include "app/trace.h"
 #include "geom/inverse.h"
+#include "statics/statics_constants.h"
 #include "statics/statics_result.h"
 
 namespace gs {

@@ -2,9 +2,9 @@
 
 #include <GL/glut.h>
 
-#include "app/constants.h"
 #include "view/hand_draw.h"
 #include "view/scene_draw.h"
+#include "view/view_constants.h"
 #include "view/window_camera.h"
 
 namespace gs {

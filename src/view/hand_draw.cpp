@@ -4,6 +4,7 @@
 
 #include "app/constants.h"
 #include "view/primitives.h"
+#include "view/view_constants.h"
 #include "view/view_geometry.h"
 
 namespace gs {

@@ -6,6 +6,7 @@
 
 #include "app/constants.h"
 #include "view/primitives.h"
+#include "view/view_constants.h"
 #include "view/view_geometry.h"
 
 namespace gs {
@@ -55,7 +56,7 @@ void DrawWorkGlobe(const double *ctr, const double (*ew)[3], double r) {
   double ang[3];
   EulerOf(ew, ang);
   for (int i = 1; i <= kGlobeParallels; i++) {
-    const double b = i * kGlobeHalfPi / 3.0 - kGlobeHalfPi;
+    const double b = i * kHalfPi / 3.0 - kHalfPi;
     const double up[3] = {0.0, 0.0, r * std::sin(b)};
     Vec3 off, c;
     MulMatVec3(ew, up, off);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/constants.h"
+#include "view/view_constants.h"
 
 namespace gs {
 

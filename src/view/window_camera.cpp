@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/constants.h"
 #include "view/display.h"
+#include "view/view_constants.h"
 
 namespace gs {
 

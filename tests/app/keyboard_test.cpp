@@ -109,10 +109,10 @@ TEST_F(Keyboard, HandKeysStepAndReset) {
   Keys("qq");
   EXPECT_EQ(s.betHand, -2 * kHandStep);
   Keys("u");
-  EXPECT_EQ(s.alHand, kHandUpright);
+  EXPECT_EQ(s.alHand, kHalfPi);
   EXPECT_EQ(s.betHand, -2 * kHandStep); // u leaves betHand alone
   Keys("d");
-  EXPECT_EQ(s.alHand, -kHandUpright);
+  EXPECT_EQ(s.alHand, -kHalfPi);
 }
 
 TEST_F(Keyboard, AfterKeyUNoContactIsComputed) {

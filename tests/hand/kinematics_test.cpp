@@ -66,7 +66,7 @@ TEST_F(Kinematics, LinkEnds) {
 }
 
 TEST_F(Kinematics, KeyUPoseCannotGrasp) {
-  SetPose(kHandUpright, 0.0);
+  SetPose(kHalfPi, 0.0);
   ExpectVec(s.EAt[1], 0, 0, 1, 1e-6); // palm normal points up
   ExpectVec(s.rPalm, 0, 0, 10, 1e-6);
   ExpectVec(s.rBase1, 0, 50, 0, 1e-6);

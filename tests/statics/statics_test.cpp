@@ -220,7 +220,7 @@ TEST(StaticsProperty, StableGraspsBalance) {
       } else if (family == kFlat || family == kFlatTilted) {
         al = tilted ? 2e-6 * unit(rng) : 0.0;
         bet = (unit(rng) < 0.0) ? -quarter : quarter;
-        if (tilted) bet = (bet < 0.0) ? -kHandUpright : kHandUpright; // the key's pose
+        if (tilted) bet = (bet < 0.0) ? -kHalfPi : kHalfPi; // the key's pose
         hand[0] = tilted ? 1e-5 * unit(rng) : 0.0;
       } else if (family == kCollinear) {
         s.aSph = 40.0;
