@@ -5,7 +5,7 @@ BUILD_SAN ?= build-san
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 DEPS_STAMP := $(BUILD)/.deps-ok
 
-.PHONY: all deps build build-san run test test-unit test-san bench format clean
+.PHONY: all deps build build-san run test test-unit test-san bench format format-check clean
 
 all: build
 
@@ -37,13 +37,17 @@ test-san: build-san
 	cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS) -LE nosan
 
-test: test-unit test-san
+test: format-check test-unit test-san
 
 bench: build
 	$(BUILD)/graspstat_bench
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+# Fails when a tracked source is not formatted as .clang-format says.
+format-check: deps
+	clang-format --dry-run -Werror $$(git ls-files '*.cpp' '*.h')
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN)

@@ -1,2 +1,0 @@
-// Test support is header-only; this unit keeps the support folder in the build.
-#include "support/console_capture.h"
