@@ -1,5 +1,6 @@
 #include "tools/batch_run.h"
 
+#include "app/console_capture.h"
 #include "app/keyboard.h"
 #include "app/sequence.h"
 #include "app/trace.h"
@@ -9,34 +10,6 @@
 namespace gs {
 
 namespace {
-
-// Collects console text for the lifetime of the object.
-class ConsoleCollector {
-public:
-  ConsoleCollector() { SetConsoleSink(&Append, &text_); }
-  ~ConsoleCollector() { SetConsoleSink(nullptr, nullptr); }
-  ConsoleCollector(const ConsoleCollector &) = delete;
-  ConsoleCollector &operator=(const ConsoleCollector &) = delete;
-
-  // Splits the collected text into lines, dropping empty ones.
-  std::vector<std::string> Lines() const {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start <= text_.size()) {
-      std::size_t end = text_.find('\n', start);
-      if (end == std::string::npos) end = text_.size();
-      if (end > start) lines.push_back(text_.substr(start, end - start));
-      start = end + 1;
-    }
-    return lines;
-  }
-
-private:
-  static void Append(const char *t, std::size_t n, void *ctx) {
-    static_cast<std::string *>(ctx)->append(t, n);
-  }
-  std::string text_;
-};
 
 void StartRun(BatchRun *run) {
   InitModelState(&run->state);
@@ -54,7 +27,7 @@ int ApplyKey(BatchRun *run, unsigned char key) {
 
 int RunKeys(BatchRun *run, const std::string &keys) {
   StartRun(run);
-  ConsoleCollector console;
+  ConsoleCapture console;
   for (const char c : keys) {
     if (ApplyKey(run, static_cast<unsigned char>(c)) == kKeyExit) {
       run->exited = 1;
@@ -67,7 +40,7 @@ int RunKeys(BatchRun *run, const std::string &keys) {
 
 int RunSolve(BatchRun *run, double al, double bet, const double *rwG, double aSph) {
   StartRun(run);
-  ConsoleCollector console;
+  ConsoleCapture console;
   GraspState *s = &run->state;
   s->alHand = al;
   s->betHand = bet;

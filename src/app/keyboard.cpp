@@ -70,7 +70,7 @@ int ViewKey(GraspState *s, unsigned char key, int trace) {
     case 'q':
     case 'R':
     case 'r':
-      ConsolePrintf("\n★画像視線変化(p,q,r) qqf[1][]=(%6.3f %6.3f)", s->qqf[1][1], s->qqf[2][0]);
+      ConsolePrintf("\n★画像視線変化(p,q,r) qqf[1][]=(%6.3f %6.3f)", s->qqf[1][1], s->qqf[2][1]);
       break;
     default:
       break;

@@ -111,10 +111,12 @@ int VeskStatics(GraspState *s) {
   Vec3 RW;
   CopyVec3(s->rwG, RW);
   for (int k = 1; k <= 2; k++) CopyVec3(s->NW[k], s->nc[k]);
-  StaticsGeometry g;
-  DeriveGeometry(s->RC, s->nc, RW, &g);
-  if (trace > 0) TraceGeometry(s, RW, g);
-  const int statCase = CaseOf(g, s->nc);
+  if (trace > 0) {
+    StaticsGeometry g;
+    DeriveGeometry(s->RC, s->nc, RW, &g);
+    TraceGeometry(s, RW, g);
+  }
+  const int statCase = ClassifyStatics(s->RC, s->nc, RW);
   s->staticsCase = statCase;
   if (trace > 0) TraceCase(s, RW, statCase);
 

@@ -211,11 +211,8 @@ int VeskXYStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *R
     for (int k = 1; k <= 2; k++) {
       FCZ[k] = DotVec3(nc[k], *dir[k]) * FCZ0;
       TCF[k] = DotVec3(tc[k], *dir[k]) * FCZ0;
-      if (TCF[k] < 0.0) {
-        TCF[k] = -TCF[k];
-        NegVec3(tc[k], tc[k]);
-      }
     }
+    ReportFrictionPositive(TCF, tc);
     ComposeContactForces(nc, FCZ, FC, tc, TCF, TC, MCZ, MC);
     const double T1 = std::sqrt(TCZ[1] * TCZ[1] + TCF[1] * TCF[1]);
     const double T2 = std::sqrt(TCZ[2] * TCZ[2] + TCF[2] * TCF[2]);

@@ -200,6 +200,10 @@ void DrawBox(const double *ang, const double *corner, double sx, double sy, doub
 void DrawArrow(const double *p, const double *d, double len, const float *colour) {
   ArrowShape a;
   PlainArrowShape(p, d, len, &a);
+  DrawArrowShape(a, colour);
+}
+
+void DrawArrowShape(const ArrowShape &a, const float *colour) {
   DrawLine(a.lineFrom, a.lineTo, a.lineWidth, colour);
   DrawCone(a.headBase, a.headApex, a.headRadius, colour);
 }

@@ -5,6 +5,8 @@
 // lighting off around their drawing.
 #pragma once
 
+#include "view/view_geometry.h"
+
 namespace gs {
 
 // Unlit segment p1-p2 of line width 100 w pixels; flushes afterwards.
@@ -44,5 +46,8 @@ void DrawBox(const double *ang, const double *corner, double sx, double sy, doub
 
 // Arrow from p along the unit vector d, total length len, head sqrt(len) long.
 void DrawArrow(const double *p, const double *d, double len, const float *colour);
+
+// The shaft line, then the cone head, of the arrow a.
+void DrawArrowShape(const ArrowShape &a, const float *colour);
 
 } // namespace gs

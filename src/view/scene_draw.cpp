@@ -93,15 +93,6 @@ void DrawStaticsForces(const GraspState *s) {
   }
 }
 
-namespace {
-
-void DrawArrowShape(const ArrowShape &a, const float *colour) {
-  DrawLine(a.lineFrom, a.lineTo, a.lineWidth, colour);
-  DrawCone(a.headBase, a.headApex, a.headRadius, colour);
-}
-
-} // namespace
-
 void DrawPushArrow(const double *p, const double *d, double F, const float *colour) {
   ArrowShape a;
   PushArrowShape(p, d, F, &a);

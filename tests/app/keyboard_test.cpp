@@ -238,6 +238,19 @@ TEST_F(Keyboard, NarrationIsSilentByDefault) {
   EXPECT_NE(out.text().find("keyboard() end    ------------------------★★\n"), std::string::npos);
 }
 
+// The view narration shows the joints of both fingers (qqf[n][1]), not the
+// unused entry 0 of finger 2's row.
+TEST_F(Keyboard, ViewNarrationShowsBothJoints) {
+  Keys("ss"); // both links touch at 1.4401
+  testing::ConsoleCapture out;
+  {
+    testing::TraceOn on(kTraceKeyboard);
+    Keys("IP");
+  }
+  EXPECT_NE(out.text().find("★画像視線変化(p,q,r) qqf[1][]=( 1.440  1.440)"), std::string::npos)
+      << out.text();
+}
+
 // Random typing over all byte values: the flags keep their allowed values and
 // nothing the display reads ever becomes NaN or infinite.
 TEST_F(Keyboard, RandomTypingKeepsTheModelSound) {

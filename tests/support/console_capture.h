@@ -3,26 +3,13 @@
 
 #include <string>
 
+#include "app/console_capture.h"
 #include "app/trace.h"
 
 namespace gs::testing {
 
-// Captures every console text while it lives; restores standard output after.
-class ConsoleCapture {
-public:
-  ConsoleCapture() { SetConsoleSink(&Append, &text_); }
-  ~ConsoleCapture() { SetConsoleSink(nullptr, nullptr); }
-  ConsoleCapture(const ConsoleCapture &) = delete;
-  ConsoleCapture &operator=(const ConsoleCapture &) = delete;
-  const std::string &text() const { return text_; }
-  void clear() { text_.clear(); }
-
-private:
-  static void Append(const char *t, std::size_t n, void *ctx) {
-    static_cast<std::string *>(ctx)->append(t, n);
-  }
-  std::string text_;
-};
+// Captures every console text while it lives (shared with the batch tool).
+using gs::ConsoleCapture;
 
 // Feeds the given keys to the trace pauses, then reports end of input.
 class ScriptedKeys {
