@@ -3,6 +3,7 @@
 //
 //   graspstat-batch keys SEQUENCE
 //   graspstat-batch solve --hand AL,BET --work X,Y,Z --radius R [--deg]
+//   graspstat-batch --trace NAME[,NAME...] COMMAND ...   (narration on stderr)
 //
 // Every bad input ends with one line on standard error and exit status 2,
 // with nothing on standard output.
@@ -15,6 +16,7 @@
 #include "tools/key_sequence.h"
 #include "tools/number_list.h"
 #include "tools/state_json.h"
+#include "tools/trace_option.h"
 
 namespace {
 
@@ -71,6 +73,23 @@ int main(int argc, char **argv) {
   CLI::App app{"Runs the grasp calculations headless and prints the model as JSON.", kProgram};
   app.require_subcommand(1);
 
+  std::string trace;
+  app.add_option("--trace", trace,
+                 "narrate these routines on standard error, pauses answered at once "
+                 "(all = every routine, help = list them)")
+      ->check(CLI::Validator(
+          [](std::string &text) {
+            int levels[gs::kTraceCount];
+            std::string error;
+            return gs::ParseTraceNames(text, levels, &error) != 0 ? std::string() : error;
+          },
+          "NAME[,NAME...]"))
+      ->each([](const std::string &text) {
+        if (text != "help") return;
+        std::cout << gs::TraceNameList();
+        throw CLI::Success();
+      });
+
   std::string sequence;
   CLI::App *keys = app.add_subcommand(
       "keys", "Feed SEQUENCE to the key interpreter (\\e = ESC, \\\\ = '\\', \\xHH = byte)");
@@ -98,6 +117,8 @@ int main(int argc, char **argv) {
   } catch (const CLI::CallForHelp &) {
     std::cout << app.help();
     return 0;
+  } catch (const CLI::Success &) {
+    return 0; // --trace help
   } catch (const CLI::ParseError &e) {
     if (app.get_subcommands().empty()) {
       // CLI11 would only say that a command is required
@@ -114,6 +135,7 @@ int main(int argc, char **argv) {
   if (keys->parsed()) {
     std::string codes;
     gs::ParseKeySequence(sequence, &codes, &error);
+    gs::NarrateOnStderr(trace, [&](gs::BatchRun *r) { gs::RunKeys(r, codes); });
     gs::RunKeys(&run, codes);
     PrintRun(&run, 0);
     return 0;
@@ -130,6 +152,8 @@ int main(int argc, char **argv) {
     angles[0] *= kRadPerDeg;
     angles[1] *= kRadPerDeg;
   }
+  gs::NarrateOnStderr(trace,
+                      [&](gs::BatchRun *n) { gs::RunSolve(n, angles[0], angles[1], centre, r); });
   gs::RunSolve(&run, angles[0], angles[1], centre, r);
   PrintRun(&run, 1);
   return 0;

@@ -309,5 +309,36 @@ TEST(BatchBadInput, MissingOptions) {
   ExpectBadInput({"solve", "--hand", "0,0", "--radius", "50", "--work"}, "--work");
 }
 
+// ---- narration ----
+
+// --trace narrates on standard error, its pauses never wait, and standard
+// output carries the same JSON as without it.
+TEST(BatchTrace, NarrationGoesToStderrAndLeavesTheJson) {
+  const std::vector<std::string> solve = SolveArgs("0.3,0.45", "0,80,0", "50");
+  const ProgramOutput plain = RunProgram(BatchPath(), solve);
+  std::vector<std::string> traced = {"--trace", "VeskSphereContanct,veskstatics"};
+  traced.insert(traced.end(), solve.begin(), solve.end());
+  const ProgramOutput r = RunProgram(BatchPath(), traced);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, plain.out);
+  EXPECT_NE(r.err.find("getch()"), std::string::npos); // its pauses were answered
+  EXPECT_NE(r.err.find("VeskStatics"), std::string::npos) << r.err.substr(0, 400);
+
+  const ProgramOutput all = RunProgram(BatchPath(), {"--trace", "all", "keys", "ssSs"});
+  ASSERT_EQ(all.status, 0);
+  EXPECT_EQ(all.out, RunProgram(BatchPath(), {"keys", "ssSs"}).out);
+  EXPECT_NE(all.err.find("keyboard()始め key=s"), std::string::npos);
+}
+
+TEST(BatchTrace, HelpListsTheRoutinesAndUnknownNamesAreRefused) {
+  const ProgramOutput help = RunProgram(BatchPath(), {"--trace", "help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char *name : {"keyboard", "VeskLinkSphereContact", "TipSphereContact",
+                           "VeskSphereContanct", "VeskStatics", "VeskNormStatics", "VeskXYStatics",
+                           "VeskYZStatics", "VeskLineStatics", "all"})
+    EXPECT_NE(help.out.find(std::string(name) + "\n"), std::string::npos) << name;
+  ExpectBadInput({"--trace", "VeskStatics,nosuch", "keys", "s"}, "unknown routine 'nosuch'");
+}
+
 } // namespace
 } // namespace gs::testing
