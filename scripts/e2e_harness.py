@@ -3,27 +3,30 @@
 Used by the end-to-end tests (tests/e2e) and by `make run` without a display.
 It starts Xvfb on a free display (-displayfd), runs the program (optionally
 under `apitrace trace`), types keys with xdotool, captures the window with
-xwd, reads text back with tesseract and writes PNG files. Only the Python
-standard library is used; the X and OCR tools are Debian packages.
+xwd, reads text back with tesseract and writes PNG files. Images are numpy
+arrays (python3-numpy) and are written, scaled and blurred with Pillow
+(python3-pil); the X and OCR tools are Debian packages too. The camera and
+window numbers come from the program's own constant headers.
 
 Every wait polls with a deadline: nothing sleeps longer than a poll step.
 """
 
+import difflib
 import math
 import os
 import re
 import select
 import shutil
 import signal
-import struct
 import subprocess
 import tempfile
 import time
-import zlib
+
+import numpy as np
+from PIL import Image, ImageFilter
 
 TITLE = ("F:Robot Choice, O:Obstacle Set, A:Cal.of Goal Pose, "
          "B:Path Generation, C:Path Motion")
-WINDOW = 600  # initial window size and overlay square (pixels)
 POLL = 0.03   # seconds between polls
 
 # xdotool key names of the characters the tests type
@@ -52,144 +55,92 @@ def deadline_loop(timeout, what):
     raise HarnessError("timed out after %.1f s waiting for %s" % (timeout, what))
 
 
+# ---------------------------------------------------------------- the program's numbers
+
+SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+CONSTANT_HEADERS = ("src/app/constants.h", "src/view/view_constants.h")
+_CONSTANT = re.compile(r"constexpr\s+(?:double|float|int)\s+(\w+)((?:\[\d+\])*)\s*=\s*([^;]+);")
+_NUMBER = re.compile(r"-?\d+(?:\.\d*)?(?:[eE][-+]?\d+)?")
+
+
+def program_constants(headers=CONSTANT_HEADERS):
+    """The named literal constants of the program's headers: name -> number,
+    or a tuple of numbers for an array. The window, camera and scale the
+    harness projects with are the ones the program is built with."""
+    table = {}
+    for rel in headers:
+        with open(os.path.join(SOURCE_DIR, rel), encoding="utf-8") as f:
+            for name, dims, value in _CONSTANT.findall(f.read()):
+                values = [float(v) for v in _NUMBER.findall(value)]
+                if values:
+                    table[name] = tuple(values) if dims else values[0]
+    return table
+
+
+PROGRAM = program_constants()
+OVERLAY = PROGRAM["kOverlaySize"]  # the text overlay square (pixels)
+
+
 # ---------------------------------------------------------------- images
 
 class Frame:
-    """One captured window image, 8-bit RGB rows top to bottom."""
+    """One captured window image: pixels is a height x width x 3 uint8 array
+    (RGB, rows top to bottom)."""
 
-    def __init__(self, width, height, rgb):
-        self.width = width
-        self.height = height
-        self.rgb = rgb  # bytes, 3 per pixel
+    def __init__(self, pixels):
+        self.pixels = pixels
+        self.height, self.width = pixels.shape[:2]
+
+    @property
+    def rgb(self):
+        """The pixels as bytes, 3 per pixel (for comparing frames)."""
+        return self.pixels.tobytes()
 
     def pixel(self, x, y):
-        i = 3 * (y * self.width + x)
-        return tuple(self.rgb[i:i + 3])
+        return tuple(int(v) for v in self.pixels[y, x])
+
+    def region(self, box=None):
+        """The pixels inside box (x0, y0, x1, y1), clipped to the frame."""
+        x0, y0, x1, y1 = box or (0, 0, self.width, self.height)
+        return self.pixels[max(0, y0):max(0, y1), max(0, x0):max(0, x1)]
 
     def count(self, colour, box=None, tol=0):
         """Number of pixels within tol of colour inside box (x0, y0, x1, y1)."""
-        x0, y0, x1, y1 = box or (0, 0, self.width, self.height)
-        x0, y0 = max(0, x0), max(0, y0)
-        x1, y1 = min(self.width, x1), min(self.height, y1)
-        n = 0
-        for y in range(y0, y1):
-            row = self.rgb[3 * (y * self.width + x0):3 * (y * self.width + x1)]
-            if tol == 0:
-                pat = bytes(colour)
-                start = 0
-                while True:
-                    k = row.find(pat, start)
-                    if k < 0:
-                        break
-                    if k % 3 == 0:
-                        n += 1
-                        start = k + 3
-                    else:
-                        start = k + 1
-            else:
-                for k in range(0, len(row), 3):
-                    if all(abs(row[k + c] - colour[c]) <= tol for c in range(3)):
-                        n += 1
-        return n
+        diff = np.abs(self.region(box).astype(np.int16) - np.array(colour, dtype=np.int16))
+        return int(np.all(diff <= tol, axis=-1).sum())
 
     def share(self, box, predicate):
-        """Share of the pixels in box (x0, y0, x1, y1) whose (r, g, b) pass."""
-        x0, y0, x1, y1 = box
-        n = hits = 0
-        for y in range(max(0, y0), min(self.height, y1)):
-            for x in range(max(0, x0), min(self.width, x1)):
-                n += 1
-                hits += bool(predicate(self.pixel(x, y)))
-        return hits / n if n else 0.0
+        """Share of the pixels in box whose colours pass predicate (which takes
+        an array of RGB triples and returns an array of booleans)."""
+        part = self.region(box)
+        return float(np.mean(predicate(part))) if part.size else 0.0
 
-    def crop_text(self, box, scale):
+    def text_image(self, box, scale):
         """Black-on-white image of the near-black pixels in box, scaled up by an
         integer factor and softened, the way tesseract reads bitmap text best."""
-        x0, y0, x1, y1 = box
-        w, h = (x1 - x0) * scale, (y1 - y0) * scale
-        grid = []
-        for y in range(y0, y1):
-            row = []
-            for x in range(x0, x1):
-                i = 3 * (y * self.width + x)
-                dark = max(self.rgb[i], self.rgb[i + 1], self.rgb[i + 2]) < 96
-                row.extend([0 if dark else 255] * scale)
-            for _ in range(scale):
-                grid.append(row)
-        return w, h, _box_blur(grid, w, h)
+        dark = self.region(box).max(axis=-1) < 96
+        img = Image.fromarray(np.where(dark, 0, 255).astype(np.uint8), mode="L")
+        img = img.resize((img.width * scale, img.height * scale), Image.NEAREST)
+        return img.filter(ImageFilter.BoxBlur(1))
 
     def save_png(self, path):
-        raw = b"".join(b"\x00" + self.rgb[3 * y * self.width:3 * (y + 1) * self.width]
-                       for y in range(self.height))
-
-        def chunk(kind, data):
-            return (struct.pack(">I", len(data)) + kind + data +
-                    struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff))
-
-        png = (b"\x89PNG\r\n\x1a\n" +
-               chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)) +
-               chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
-        with open(path, "wb") as f:
-            f.write(png)
-
-
-def _box_blur(grid, w, h):
-    """3 x 3 mean of a grey grid (list of rows) as PGM bytes."""
-    rows = []
-    for row in grid:
-        pref = [0]
-        for v in row:
-            pref.append(pref[-1] + v)
-        rows.append([(pref[min(w, x + 2)] - pref[max(0, x - 1)]) // (min(w, x + 2) - max(0, x - 1))
-                     for x in range(w)])
-    out = bytearray(w * h)
-    for y in range(h):
-        a, b = max(0, y - 1), min(h, y + 2)
-        acc = [0] * w
-        for yy in range(a, b):
-            r = rows[yy]
-            for x in range(w):
-                acc[x] += r[x]
-        n = b - a
-        out[y * w:(y + 1) * w] = bytes(v // n for v in acc)
-    return bytes(out)
+        Image.fromarray(self.pixels, mode="RGB").save(path)
 
 
 def parse_xwd(data):
-    """Decodes a 24/32-bit TrueColor ZPixmap XWD dump into a Frame."""
-    fields = struct.unpack(">25I", data[:100])
-    header_size, version, pixmap_format, depth, width, height = fields[:6]
-    byte_order, bitmap_unit, bitmap_bit_order, bitmap_pad, bits_per_pixel = fields[7:12]
-    bytes_per_line = fields[12]
-    red_mask, green_mask, blue_mask = fields[14:17]
-    ncolors = fields[19]
-    if version != 7 or pixmap_format != 2 or bits_per_pixel not in (24, 32):
+    """A 32-bit TrueColor ZPixmap XWD dump (as xwd writes for a 24-bit
+    screen) as a Frame: the header fields, then the pixel words masked."""
+    head = np.frombuffer(data, dtype=">u4", count=25)
+    header_size, version, pixmap_format, _, width, height = (int(v) for v in head[:6])
+    byte_order, bits_per_pixel, bytes_per_line = int(head[7]), int(head[11]), int(head[12])
+    if version != 7 or pixmap_format != 2 or bits_per_pixel != 32:
         raise HarnessError("unexpected xwd format")
-    off = header_size + 12 * ncolors
-    bpp = bits_per_pixel // 8
-
-    def shift_of(mask):
-        return (mask & -mask).bit_length() - 1
-
-    rs, gs_, bs = shift_of(red_mask), shift_of(green_mask), shift_of(blue_mask)
-    out = bytearray(width * height * 3)
-    order = "little" if byte_order == 0 else "big"
-    fast = (bpp == 4 and order == "little" and (rs, gs_, bs) == (16, 8, 0))
-    for y in range(height):
-        line = data[off + y * bytes_per_line: off + y * bytes_per_line + width * bpp]
-        if fast:
-            # BGRX in memory: take the bytes in R, G, B order
-            out[3 * y * width:3 * (y + 1) * width:3] = line[2::4]
-            out[3 * y * width + 1:3 * (y + 1) * width:3] = line[1::4]
-            out[3 * y * width + 2:3 * (y + 1) * width:3] = line[0::4]
-        else:
-            for x in range(width):
-                v = int.from_bytes(line[x * bpp:(x + 1) * bpp], order)
-                i = 3 * (y * width + x)
-                out[i] = (v & red_mask) >> rs
-                out[i + 1] = (v & green_mask) >> gs_
-                out[i + 2] = (v & blue_mask) >> bs
-    return Frame(width, height, bytes(out))
+    offset = header_size + 12 * int(head[19])  # after the colour map
+    words = np.frombuffer(data, dtype="<u4" if byte_order == 0 else ">u4",
+                          count=height * bytes_per_line // 4, offset=offset)
+    words = words.reshape(height, bytes_per_line // 4)[:, :width]
+    channels = [(words & int(m)) >> ((int(m) & -int(m)).bit_length() - 1) for m in head[14:17]]
+    return Frame(np.stack(channels, axis=-1).astype(np.uint8))
 
 
 OCR_CHARS = ("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"
@@ -198,10 +149,9 @@ OCR_CHARS = ("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"
 
 def ocr(frame, box, scale=3, workdir=None):
     """Lines of text that tesseract reads in box (x0, y0, x1, y1) of the frame."""
-    w, h, grey = frame.crop_text(box, scale)
-    fd, path = tempfile.mkstemp(suffix=".pgm", dir=workdir)
-    with os.fdopen(fd, "wb") as f:
-        f.write(b"P5 %d %d 255\n" % (w, h) + grey)
+    fd, path = tempfile.mkstemp(suffix=".png", dir=workdir)
+    os.close(fd)
+    frame.text_image(box, scale).save(path)
     try:
         out = subprocess.run(["tesseract", path, "stdout", "--psm", "6",
                               "-c", "tessedit_char_whitelist=" + OCR_CHARS],
@@ -223,13 +173,10 @@ def normalise(text):
 
 
 def edit_distance(a, b):
-    prev = list(range(len(b) + 1))
-    for i, ca in enumerate(a, 1):
-        cur = [i]
-        for j, cb in enumerate(b, 1):
-            cur.append(min(prev[j] + 1, cur[j - 1] + 1, prev[j - 1] + (ca != cb)))
-        prev = cur
-    return prev[-1]
+    """Characters to change, insert or drop to turn a into b, counted over the
+    differing stretches between difflib's matching blocks."""
+    ops = difflib.SequenceMatcher(None, a, b, autojunk=False).get_opcodes()
+    return sum(max(i2 - i1, j2 - j1) for tag, i1, i2, j1, j2 in ops if tag != "equal")
 
 
 def _reads_as(expected, read):
@@ -423,9 +370,9 @@ class App:
     def read_lines(self, frame, top_y, bottom_y, right=420):
         """OCR lines of the overlay text whose baselines lie from overlay
         height top_y down to bottom_y (the overlay is 600 x 600, y upward)."""
-        sx, sy = frame.width / WINDOW, frame.height / WINDOW
-        y0 = int((WINDOW - top_y - 17) * sy)
-        y1 = int((WINDOW - bottom_y + 6) * sy)
+        sx, sy = frame.width / OVERLAY, frame.height / OVERLAY
+        y0 = int((OVERLAY - top_y - 17) * sy)
+        y1 = int((OVERLAY - bottom_y + 6) * sy)
         return ocr(frame, (0, max(0, y0), int(right * sx), min(frame.height, y1)),
                    workdir=self.workdir)
 
@@ -481,49 +428,50 @@ class App:
 
 # ---------------------------------------------------------------- projection
 
-def _mat_mul(a, b):
-    return [[sum(a[i][k] * b[k][j] for k in range(4)) for j in range(4)] for i in range(4)]
-
-
 def _rot(deg, axis):
+    """The matrix of glRotated(deg, axis) for a unit axis."""
     c, s = math.cos(math.radians(deg)), math.sin(math.radians(deg))
     x, y, z = axis
-    return [[x * x * (1 - c) + c, x * y * (1 - c) - z * s, x * z * (1 - c) + y * s, 0],
-            [y * x * (1 - c) + z * s, y * y * (1 - c) + c, y * z * (1 - c) - x * s, 0],
-            [x * z * (1 - c) - y * s, y * z * (1 - c) + x * s, z * z * (1 - c) + c, 0],
-            [0, 0, 0, 1]]
+    return np.array([[x * x * (1 - c) + c, x * y * (1 - c) - z * s, x * z * (1 - c) + y * s, 0],
+                     [y * x * (1 - c) + z * s, y * y * (1 - c) + c, y * z * (1 - c) - x * s, 0],
+                     [x * z * (1 - c) - y * s, y * z * (1 - c) + x * s, z * z * (1 - c) + c, 0],
+                     [0, 0, 0, 1]])
 
 
-def project(point, view_rot=(4.0, -18.0, 5.0), view_trans=(0.0, 0.0, -0.5), size=(600, 600)):
+def _shift(v):
+    """The matrix of glTranslated(v)."""
+    m = np.identity(4)
+    m[:3, 3] = v
+    return m
+
+
+def project(point, view_rot=None, view_trans=None, size=None):
     """Window pixel (x from the left, y from the top) of a model point, with
-    the fixed camera of the program and the given view rotation/translation."""
-    f = 1.0 / math.tan(math.radians(30.0) / 2)
-    near, far = 1.0, 100.0
-    P = [[f, 0, 0, 0], [0, f, 0, 0],
-         [0, 0, (far + near) / (near - far), 2 * far * near / (near - far)], [0, 0, -1, 0]]
-    eye = (14.0 * math.cos(0.2), 14.0 * math.sin(0.2), 8.0)
-    fwd = [-e for e in eye]
-    n = math.sqrt(sum(v * v for v in fwd))
-    fwd = [v / n for v in fwd]
-    up = (0.0, 0.0, 1.0)
-    side = [fwd[1] * up[2] - fwd[2] * up[1], fwd[2] * up[0] - fwd[0] * up[2],
-            fwd[0] * up[1] - fwd[1] * up[0]]
-    n = math.sqrt(sum(v * v for v in side))
-    side = [v / n for v in side]
-    u = [side[1] * fwd[2] - side[2] * fwd[1], side[2] * fwd[0] - side[0] * fwd[2],
-         side[0] * fwd[1] - side[1] * fwd[0]]
-    V = [[side[0], side[1], side[2], 0], [u[0], u[1], u[2], 0],
-         [-fwd[0], -fwd[1], -fwd[2], 0], [0, 0, 0, 1]]
-    T0 = [[1, 0, 0, -eye[0]], [0, 1, 0, -eye[1]], [0, 0, 1, -eye[2]], [0, 0, 0, 1]]
-    T = [[1, 0, 0, view_trans[0]], [0, 1, 0, view_trans[1]], [0, 0, 1, view_trans[2]],
-         [0, 0, 0, 1]]
-    M = P
-    for m in (V, T0, _rot(view_rot[0], (1, 0, 0)), _rot(view_rot[1], (0, 1, 0)),
-              _rot(view_rot[2], (0, 0, 1)), T):
-        M = _mat_mul(M, m)
-    p = [c * 300.0 / 15000.0 for c in point] + [1.0]
-    clip = [sum(M[i][k] * p[k] for k in range(4)) for i in range(4)]
-    ndc = [clip[i] / clip[3] for i in range(3)]
+    the program's camera and the given view rotation/translation (default:
+    the start-up view), as gluPerspective and gluLookAt set them up."""
+    c = PROGRAM
+    view_rot = c["kStartViewRot"] if view_rot is None else view_rot
+    view_trans = c["kStartViewTrans"] if view_trans is None else view_trans
+    size = size or (c["kWindowWidth"], c["kWindowHeight"])
+    f = 1.0 / math.tan(math.radians(c["kFovYDeg"]) / 2)
+    near, far = c["kNearPlane"], c["kFarPlane"]
+    P = np.array([[f / c["kAspect"], 0, 0, 0], [0, f, 0, 0],
+                  [0, 0, (far + near) / (near - far), 2 * far * near / (near - far)],
+                  [0, 0, -1, 0]])
+    eye = np.array([c["rEye"] * math.cos(c["thEye"]), c["rEye"] * math.sin(c["thEye"]),
+                    c["zEye"]])
+    fwd = -eye / np.linalg.norm(eye)
+    side = np.cross(fwd, (0.0, 0.0, 1.0))
+    side /= np.linalg.norm(side)
+    V = np.identity(4)
+    V[0, :3], V[1, :3], V[2, :3] = side, np.cross(side, fwd), -fwd
+    M = P @ V @ _shift(-eye)
+    for deg, axis in zip(view_rot, ((1, 0, 0), (0, 1, 0), (0, 0, 1))):
+        M = M @ _rot(deg, axis)
+    M = M @ _shift(view_trans)
+    scale = c["kViewScaleNum"] / c["kViewScaleDen"]
+    clip = M @ np.append(np.asarray(point, dtype=float) * scale, 1.0)
+    ndc = clip[:3] / clip[3]
     return (int(round((ndc[0] + 1) / 2 * size[0])), int(round((1 - ndc[1]) / 2 * size[1])))
 
 
@@ -616,13 +564,16 @@ def expect(cond, message):
 
 
 def is_dark_red(c):
-    """The work sphere's colour where only the ambient light reaches it."""
-    return c[0] > 120 and c[1] < 40 and c[2] < 40
+    """The work sphere's colour where only the ambient light reaches it
+    (c: RGB triples, last axis the channel)."""
+    c = np.asarray(c, dtype=np.int16)
+    return (c[..., 0] > 120) & (c[..., 1] < 40) & (c[..., 2] < 40)
 
 
 def is_lit_sphere(c):
     """The work sphere's colour where the light falls on it (nearly white)."""
-    return c[0] > 200 and c[1] > 120 and c[2] > 120
+    c = np.asarray(c, dtype=np.int16)
+    return (c[..., 0] > 200) & (c[..., 1] > 120) & (c[..., 2] > 120)
 
 
 def frame_share(frame, box, predicate):

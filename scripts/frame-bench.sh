@@ -5,5 +5,8 @@
 # benchmark (for example --benchmark_min_time=2).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+# the system interpreter has the Debian python3-pil and python3-numpy
+py=/usr/bin/python3
+[ -x "$py" ] || py=python3
 build="${BUILD:-build}"
-exec python3 "$here/e2e_harness.py" xrun -- "$build/graspstat_frame_bench" "$@"
+exec "$py" "$here/e2e_harness.py" xrun -- "$build/graspstat_frame_bench" "$@"

@@ -5,6 +5,9 @@
 # the frame after each key as PNG under out/ (OUT_DIR overrides).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+# the system interpreter has the Debian python3-pil and python3-numpy
+py=/usr/bin/python3
+[ -x "$py" ] || py=python3
 binary="$1"
 
 if [ -n "${DISPLAY:-}" ]; then
@@ -15,5 +18,5 @@ out="${OUT_DIR:-out}"
 mkdir -p "$out"
 rm -f "$out"/frame-*.png
 echo "graspstat: no display; playing the keys s, s, S, s in a virtual X server"
-python3 "$here/e2e_harness.py" session "$binary" "$out" --keys ssSs
+"$py" "$here/e2e_harness.py" session "$binary" "$out" --keys ssSs
 echo "graspstat: frames saved under $(cd "$out" && pwd)/ (the last one shows the statics)"
