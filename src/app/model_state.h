@@ -101,6 +101,7 @@ struct GraspState {
 
   // contact results per finger; written by VeskSphereContanct through the
   // interpreter's mode A, which also copies NW into nc and keeps the result
+  // code; VeskStatics copies NW into nc once more before it solves
   Vec3 RC[3];         // contact point
   Vec3 NF[3];         // finger normal, into the work
   Vec3 NW[3];         // work normal, out of the work
