@@ -21,7 +21,7 @@ void DrawPalm(const GraspState *s, const float *colour) {
 
 namespace {
 
-// Draws finger n after its link; blended selects the statics variant.
+// Draws finger n in its link frame; blended selects the statics variant.
 void DrawFingerVariant(const GraspState *s, int n, const float *colour, bool blended) {
   if (n != 1 && n != 2) return;
   const Vec3 *rJ = (n == 2) ? s->rJ2 : s->rJ1;
