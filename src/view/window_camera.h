@@ -8,7 +8,9 @@
 namespace gs {
 
 // Opens the 600 x 600 window for the model s, registers the display,
-// reshape and keyboard callbacks and runs the event loop; never returns.
+// reshape and keyboard callbacks and runs the event loop; never returns. The
+// process ends with status 0 when the window system closes or destroys the
+// window.
 [[noreturn]] void OpenViewerWindow(GraspState *s, int *argc, char **argv);
 
 // Creates the main window with its title; returns the GLUT window id.
@@ -33,7 +35,8 @@ void SetCameraAndLights();
 // (tx, ty, tz) scene units, multiplied onto the modelview matrix.
 void SetViewTransform(double rx, double ry, double rz, double tx, double ty, double tz);
 
-// Flushes the GL and swaps the frame to the window.
+// Swaps the frame to the window (GLUT flushes the GL first: one flush per
+// frame).
 void SwapFrame();
 
 } // namespace gs
