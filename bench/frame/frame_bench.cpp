@@ -1,8 +1,12 @@
 // Frame benchmark of the window: how fast the start-up frame and the statics
-// frame are drawn and swapped, and how long the slowest key (the statics of a
-// general configuration, with its friction-direction search) takes from the
-// key to the swapped frame. Needs an X display (scripts/frame-bench.sh starts
-// one of its own).
+// frame are drawn and swapped, each beside a reference frame of the same
+// content with the drawing's own flushes left out (one finish per frame), and
+// what a user waits for: each kind of key from the key to its swapped frame,
+// beside one reference frame of the state the key leaves. Needs an X display
+// (scripts/frame-bench.sh starts one of its own).
+//
+// The benchmark is linked with --wrap=glFlush: the reference frames drop the
+// flushes the drawing issues; everything else is the same GL stream.
 #include <GL/freeglut.h>
 #include <benchmark/benchmark.h>
 
@@ -17,6 +21,14 @@
 #include "view/display.h"
 #include "view/view_constants.h"
 #include "view/window_camera.h"
+
+// false while a reference frame is drawn: the drawing's flushes are dropped
+bool g_passFlush = true;
+
+extern "C" void __real_glFlush(void);
+extern "C" void __wrap_glFlush(void) {
+  if (g_passFlush) __real_glFlush();
+}
 
 namespace {
 
@@ -55,6 +67,18 @@ void FrameLoop(benchmark::State &state, gs::GraspState *s) {
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+// The same frame with the drawing's flushes dropped: one finish at its end.
+void ReferenceLoop(benchmark::State &state, gs::GraspState *s) {
+  g_passFlush = false;
+  FrameLoop(state, s);
+  g_passFlush = true;
+}
+
+void StaticsState(gs::GraspState *s) {
+  StartState(s);
+  Keys(s, "ssSs");
+}
+
 void BM_StartupFrame(benchmark::State &state) {
   gs::GraspState s;
   StartState(&s);
@@ -62,14 +86,88 @@ void BM_StartupFrame(benchmark::State &state) {
 }
 BENCHMARK(BM_StartupFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_StaticsFrame(benchmark::State &state) {
+void BM_StartupFrameReference(benchmark::State &state) {
   gs::GraspState s;
   StartState(&s);
-  Keys(&s, "ssSs");
+  ReferenceLoop(state, &s);
+}
+BENCHMARK(BM_StartupFrameReference)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_StaticsFrame(benchmark::State &state) {
+  gs::GraspState s;
+  StaticsState(&s);
   if (s.sgnStaticsEnd != 1) state.SkipWithError("statics not reached");
   FrameLoop(state, &s);
 }
 BENCHMARK(BM_StaticsFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_StaticsFrameReference(benchmark::State &state) {
+  gs::GraspState s;
+  StaticsState(&s);
+  ReferenceLoop(state, &s);
+}
+BENCHMARK(BM_StaticsFrameReference)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One kind of key: the keys that bring the start state to where the key is
+// typed, and the key.
+struct KeyKind {
+  const char *name;
+  const char *before;
+  char key;
+};
+
+const KeyKind kKeyKinds[] = {
+    {"mode key I", "", 'I'},
+    {"view key (mode I, p)", "I", 'p'},
+    {"hand key (mode H, Q)", "H", 'Q'},
+    {"work key (mode W, x)", "W", 'x'},
+    {"contact key (mode A, s)", "", 's'},
+    {"contact key, nothing left (mode A, s)", "ss", 's'},
+    {"other key (mode A, 0)", "", '0'},
+    {"statics key (mode S, s)", "ssS", 's'},
+    {"statics key, done (mode S, s)", "ssSs", 's'},
+};
+
+// From the key to its swapped and finished frame; the state is set up again
+// (untimed) before every key.
+void BM_KeyToFrame(benchmark::State &state) {
+  const KeyKind &kind = kKeyKinds[state.range(0)];
+  gs::GraspState ready;
+  StartState(&ready);
+  Keys(&ready, kind.before);
+  gs::GraspState s;
+  for (auto _ : state) {
+    state.PauseTiming();
+    s = ready;
+    state.ResumeTiming();
+    gs::KeyboardInterpret(&s, static_cast<unsigned char>(kind.key), &Redraw, &s);
+    glFinish();
+  }
+  state.SetLabel(kind.name);
+}
+BENCHMARK(BM_KeyToFrame)->DenseRange(0, 8)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One reference frame of the state the key leaves, the same set-up around it.
+void BM_KeyReferenceFrame(benchmark::State &state) {
+  const KeyKind &kind = kKeyKinds[state.range(0)];
+  gs::GraspState after;
+  StartState(&after);
+  Keys(&after, kind.before);
+  const char key[2] = {kind.key, '\0'};
+  Keys(&after, key);
+  gs::GraspState s;
+  g_passFlush = false;
+  for (auto _ : state) {
+    state.PauseTiming();
+    s = after;
+    state.ResumeTiming();
+    gs::DrawFrame(&s);
+    glFinish();
+  }
+  g_passFlush = true;
+  state.SetLabel(kind.name);
+}
+BENCHMARK(BM_KeyReferenceFrame)->DenseRange(0, 8)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Hand poses (keys of mode H) tried for a grasp whose statics fall into the
 // general case; the one whose statics take longest is used.

@@ -283,31 +283,28 @@ int KeyboardInterpret(GraspState *s, unsigned char key, RedrawFn redraw, void *c
     s->sgnCAL = 'S';
     break;
   default:
-    // the key belongs to the current mode; modes H, W, I and a contact
-    // calculation draw once more at their own end
+    // the key belongs to the current mode
     switch (s->sgnCAL) {
     case 'H':
       HandKey(s, key, trace);
-      Redraw(s, redraw, ctx);
       break;
     case 'W':
       WorkKey(s, key, trace);
-      Redraw(s, redraw, ctx);
       break;
     case 'A':
-      if (ContactKey(s, key, trace) != 0) Redraw(s, redraw, ctx);
+      ContactKey(s, key, trace);
       break;
     case 'S':
       StaticsKey(s, key, trace);
       break;
     default:
       if (ViewKey(s, key, trace) == kKeyExit) return kKeyExit;
-      Redraw(s, redraw, ctx);
       break;
     }
     break;
   }
 
+  // one frame per key, drawn after everything the key changed
   Redraw(s, redraw, ctx);
   if (trace > 0) {
     ConsolePrintf("\n★sgnCAL=%c key=%c sgnGraspEnd=%d sgnStaticsEnd=%d usrdisplay()", s->sgnCAL,

@@ -13,6 +13,16 @@ namespace {
 // Factorises, computes the determinant and, when it is large enough, writes
 // the inverse into a. s (n*n), r, q, p (n each) are zero-filled work areas.
 double InvCore(int n, double *a, int lda, double *s, int *r, int *q, int *p) {
+  const double det = InvFactor(n, a, lda, s, r, q, p);
+  if (std::fabs(det) > kInvDetFloor) {
+    for (int j = 0; j < n; j++) InvSolveColumn(n, s, r, j, a + j, lda);
+  }
+  return det;
+}
+
+} // namespace
+
+double InvFactor(int n, const double *a, int lda, double *s, int *r, int *q, int *p) {
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) s[i * n + j] = a[i * lda + j];
   for (int k = 0; k < n; k++) r[k] = k;
@@ -61,29 +71,25 @@ double InvCore(int n, double *a, int lda, double *s, int *r, int *q, int *p) {
 
   double det = sign;
   for (int i = 0; i < n; i++) det *= s[r[i] * n + i];
-
-  if (std::fabs(det) > kInvDetFloor) {
-    for (int j = 0; j < n; j++) {
-      // forward substitution with the unit lower factor
-      for (int k = 0; k < n; k++) {
-        const int f = r[k];
-        double t = (f == j) ? 1.0 : 0.0;
-        for (int l = 0; l < k; l++) t -= s[f * n + l] * a[l * lda + j];
-        a[k * lda + j] = t;
-      }
-      // back substitution with the upper factor
-      for (int k = n - 1; k >= 0; k--) {
-        const int f = r[k];
-        double t = a[k * lda + j];
-        for (int l = k + 1; l < n; l++) t -= s[f * n + l] * a[l * lda + j];
-        a[k * lda + j] = t / s[f * n + k];
-      }
-    }
-  }
   return det;
 }
 
-} // namespace
+void InvSolveColumn(int n, const double *s, const int *r, int j, double *x, int stride) {
+  // forward substitution with the unit lower factor
+  for (int k = 0; k < n; k++) {
+    const int f = r[k];
+    double t = (f == j) ? 1.0 : 0.0;
+    for (int l = 0; l < k; l++) t -= s[f * n + l] * x[l * stride];
+    x[k * stride] = t;
+  }
+  // back substitution with the upper factor
+  for (int k = n - 1; k >= 0; k--) {
+    const int f = r[k];
+    double t = x[k * stride];
+    for (int l = k + 1; l < n; l++) t -= s[f * n + l] * x[l * stride];
+    x[k * stride] = t / s[f * n + k];
+  }
+}
 
 double InvAlloc(int n, double *a, int lda) {
   if (n <= 0) return 0.0;

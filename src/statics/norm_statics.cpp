@@ -5,25 +5,12 @@
 #include "app/constants.h"
 #include "app/trace.h"
 #include "geom/inverse.h"
+#include "statics/norm_fast.h"
 #include "statics/statics_constants.h"
 #include "statics/statics_result.h"
 
 namespace gs {
 
-namespace {
-
-constexpr int kN6 = 6; // unknowns and equations of the general balance
-
-// Prints a 6 x 6 matrix one row per line.
-void PrintRows6(const double (*M)[kN6]) {
-  for (int i = 0; i < kN6; i++) {
-    ConsolePrintf("\n  (%7.4f %7.4f %7.4f %7.4f %7.4f %7.4f)", M[i][0], M[i][1], M[i][2], M[i][3],
-                  M[i][4], M[i][5]);
-  }
-}
-
-// Tangent basis of one contact: ext horizontal (eX for a normal along +-Z),
-// eyt = n x ext; returns the angle at which ext cos + eyt sin rises most.
 double TangentBasis(const double *n, double *ext, double *eyt) {
   if (DistVecN(0, 2, n, eZ) < EPS4 || NormSumVecN(0, 2, n, eZ) < EPS4) {
     CopyVec3(eX, ext);
@@ -35,10 +22,52 @@ double TangentBasis(const double *n, double *ext, double *eyt) {
   return std::atan2(eyt[2], ext[2]);
 }
 
-// t = ext cos th + eyt sin th.
 void TangentAt(const double *ext, const double *eyt, double th, double *t) {
   const double c = std::cos(th), sn = std::sin(th);
   for (int i = 0; i < 3; i++) t[i] = ext[i] * c + eyt[i] * sn;
+}
+
+NormLimits NormCandidateLimits(const double *FCZ, const double *TCF, const double *MCZ,
+                               const double *FEX) {
+  const double fmax = kForceCapFactor * FEX[2];
+  NormLimits lim;
+  lim.pushing = FCZ[1] >= 0.0 && FCZ[2] >= 0.0;
+  lim.frictionOk = std::fabs(TCF[1]) <= mu * FCZ[1] && std::fabs(TCF[2]) <= mu * FCZ[2];
+  lim.momentOk = std::fabs(MCZ[1]) <= mu * rm * FCZ[1] && std::fabs(MCZ[2]) <= mu * rm * FCZ[2];
+  lim.notExcessive = FCZ[1] <= fmax && FCZ[2] <= fmax;
+  return lim;
+}
+
+void StoreNormSolution(const double *X6, const Vec3 *nc, double *FCZ, Vec3 *FC, const Vec3 *tc,
+                       double *TCF, Vec3 *TC, double *MCZ, Vec3 *MC) {
+  FCZ[1] = X6[0];
+  FCZ[2] = X6[1];
+  TCF[1] = X6[2];
+  TCF[2] = X6[3];
+  MCZ[1] = X6[4];
+  MCZ[2] = X6[5];
+  ComposeContactForces(nc, FCZ, FC, tc, TCF, TC, MCZ, MC);
+}
+
+int NormCandidateAccepted(const NormLimits &lim, double det6, const double *FCZ, const Vec3 *FC,
+                          const Vec3 *tc, const double *TCF, const Vec3 *TC, const double *MCZ,
+                          const Vec3 *MC) {
+  return (!InverseFailed(det6) && lim.pushing && lim.frictionOk && lim.momentOk &&
+          lim.notExcessive && StaticsResultsFinite(FCZ, FC, tc, TCF, TC, MCZ, MC))
+             ? 1
+             : 0;
+}
+
+namespace {
+
+constexpr int kN6 = 6; // unknowns and equations of the general balance
+
+// Prints a 6 x 6 matrix one row per line.
+void PrintRows6(const double (*M)[kN6]) {
+  for (int i = 0; i < kN6; i++) {
+    ConsolePrintf("\n  (%7.4f %7.4f %7.4f %7.4f %7.4f %7.4f)", M[i][0], M[i][1], M[i][2], M[i][3],
+                  M[i][4], M[i][5]);
+  }
 }
 
 // Narrates the balance of one candidate: equations, matrices and checks.
@@ -102,9 +131,9 @@ void TraceCandidateSolution(const Vec3 *RC, const Vec3 *nc, const double *RW, co
 
 } // namespace
 
-int VeskNormStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *RW,
-                    const double *FEX, double *FCZ, Vec3 *FC, Vec3 *tc, double *TCF, Vec3 *TC,
-                    double *MCZ, Vec3 *MC) {
+int VeskNormStaticsLiteral(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *RW,
+                           const double *FEX, double *FCZ, Vec3 *FC, Vec3 *tc, double *TCF,
+                           Vec3 *TC, double *MCZ, Vec3 *MC) {
   const int trace = TraceLevel(kTraceNormStatics);
   s->staticsSubCase = kSubNone;
   s->normCandidate = 0;
@@ -193,23 +222,14 @@ int VeskNormStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double 
       X6[i] = 0.0;
       for (int j = 0; j < kN6; j++) X6[i] += B6[i][j] * Y6[j];
     }
-    FCZ[1] = X6[0];
-    FCZ[2] = X6[1];
-    TCF[1] = X6[2];
-    TCF[2] = X6[3];
-    MCZ[1] = X6[4];
-    MCZ[2] = X6[5];
-    ComposeContactForces(nc, FCZ, FC, tc, TCF, TC, MCZ, MC);
+    StoreNormSolution(X6, nc, FCZ, FC, tc, TCF, TC, MCZ, MC);
     if (trace > 0)
       TraceCandidateSolution(RC, nc, RW, FEX, tc, RN, RT, A6, B6, det6, X6, Y6, n1, n2);
 
     // 7. acceptance: equality passes every limit
-    const double fmax = kForceCapFactor * FEX[2];
-    const bool pushing = FCZ[1] >= 0.0 && FCZ[2] >= 0.0;
-    const bool frictionOk = std::fabs(TCF[1]) <= mu * FCZ[1] && std::fabs(TCF[2]) <= mu * FCZ[2];
-    const bool momentOk =
-        std::fabs(MCZ[1]) <= mu * rm * FCZ[1] && std::fabs(MCZ[2]) <= mu * rm * FCZ[2];
-    const bool notExcessive = FCZ[1] <= fmax && FCZ[2] <= fmax;
+    const NormLimits lim = NormCandidateLimits(FCZ, TCF, MCZ, FEX);
+    const bool pushing = lim.pushing, frictionOk = lim.frictionOk, momentOk = lim.momentOk;
+    const bool notExcessive = lim.notExcessive;
     if (trace > 0) {
       ConsolePrintf("\n  TCF[1]=%7.4f μFCZ[1]=%7.3f   ", TCF[1], mu * FCZ[1]);
       ConsolePrintf("  TCF[2]=%7.4f μFCZ[2]=%7.3f", TCF[2], mu * FCZ[2]);
@@ -223,8 +243,7 @@ int VeskNormStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double 
                              : "\n  摩擦モーメント限界超えている→やり直し");
       PauseUntilKey('n');
     }
-    if (!InverseFailed(det6) && pushing && frictionOk && momentOk && notExcessive &&
-        StaticsResultsFinite(FCZ, FC, tc, TCF, TC, MCZ, MC)) {
+    if (NormCandidateAccepted(lim, det6, FCZ, FC, tc, TCF, TC, MCZ, MC)) {
       stable = 1;
       break;
     }
@@ -246,6 +265,16 @@ int VeskNormStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double 
     PauseUntilKey('e');
   }
   return stable;
+}
+
+int VeskNormStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *RW,
+                    const double *FEX, double *FCZ, Vec3 *FC, Vec3 *tc, double *TCF, Vec3 *TC,
+                    double *MCZ, Vec3 *MC) {
+  // the narration and inputs the quick search cannot vouch for take the
+  // candidate-by-candidate route
+  if (TraceLevel(kTraceNormStatics) > 0 || !NormFastApplies(RC, nc, RW, FEX))
+    return VeskNormStaticsLiteral(s, RC, nc, RW, FEX, FCZ, FC, tc, TCF, TC, MCZ, MC);
+  return NormStaticsFast(s, RC, nc, RW, FEX, FCZ, FC, tc, TCF, TC, MCZ, MC);
 }
 
 } // namespace gs

@@ -15,8 +15,51 @@ namespace gs {
 // none is accepted), s->StaticsStability, s->sgnStaticsEnd = 2 and
 // s->normCandidate (1-based accepted candidate, else 0). Returns 1 when a
 // stable grasp is found, else 0.
+// Runs NormStaticsFast when NormFastApplies and the narration is off, else
+// VeskNormStaticsLiteral; both give the same results bit for bit.
 int VeskNormStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *RW,
                     const double *FEX, double *FCZ, Vec3 *FC, Vec3 *tc, double *TCF, Vec3 *TC,
                     double *MCZ, Vec3 *MC);
+
+// The same search done literally: every candidate's 6 x 6 system inverted
+// with inv and multiplied with its right side, with the optional narration.
+// Same results and return value as VeskNormStatics.
+int VeskNormStaticsLiteral(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *RW,
+                           const double *FEX, double *FCZ, Vec3 *FC, Vec3 *tc, double *TCF,
+                           Vec3 *TC, double *MCZ, Vec3 *MC);
+
+// Tangent basis of contact normal n: ext horizontal (eX for a normal within
+// 1e-4 of +-Z), eyt = n x ext; returns atan2(eyt[z], ext[z]), the angle of
+// the most upward tangent.
+double TangentBasis(const double *n, double *ext, double *eyt);
+
+// Writes t = ext cos th + eyt sin th.
+void TangentAt(const double *ext, const double *eyt, double th, double *t);
+
+// The four limits of one candidate, each true when it holds (equality
+// passes): both normal forces not negative, both friction forces within
+// mu FCZ, both friction moments within mu rm FCZ, both normal forces within
+// 10 FEX[z].
+struct NormLimits {
+  bool pushing;
+  bool frictionOk;
+  bool momentOk;
+  bool notExcessive;
+};
+
+// Writes the unknowns X6 = (FCZ1, FCZ2, TCF1, TCF2, MCZ1, MCZ2) into
+// FCZ, TCF, MCZ and composes FC, TC, MC from them with the normals nc.
+void StoreNormSolution(const double *X6, const Vec3 *nc, double *FCZ, Vec3 *FC, const Vec3 *tc,
+                       double *TCF, Vec3 *TC, double *MCZ, Vec3 *MC);
+
+// Evaluates the four limits on entries 1 and 2 of FCZ, TCF, MCZ.
+NormLimits NormCandidateLimits(const double *FCZ, const double *TCF, const double *MCZ,
+                               const double *FEX);
+
+// Returns 1 when a candidate is accepted: inv inverted its matrix (det6),
+// all four limits hold and every result is finite; else 0.
+int NormCandidateAccepted(const NormLimits &lim, double det6, const double *FCZ, const Vec3 *FC,
+                          const Vec3 *tc, const double *TCF, const Vec3 *TC, const double *MCZ,
+                          const Vec3 *MC);
 
 } // namespace gs

@@ -72,7 +72,6 @@ void DrawLine(const double *p1, const double *p2, double w, const float *colour)
   glVertex3d(ViewScale(p2[0]), ViewScale(p2[1]), ViewScale(p2[2]));
   glEnd();
   glEnable(GL_LIGHTING);
-  glFlush();
 }
 
 void DrawSphere(const double *ctr, double r, const float *colour) {

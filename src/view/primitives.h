@@ -9,7 +9,7 @@
 
 namespace gs {
 
-// Unlit segment p1-p2 of line width 100 w pixels; flushes afterwards.
+// Unlit segment p1-p2 of line width 100 w pixels.
 void DrawLine(const double *p1, const double *p2, double w, const float *colour);
 
 // Lit solid sphere of radius r (20 slices, 20 stacks) centred at ctr.

@@ -24,7 +24,6 @@ void DrawAxes() {
   glVertex3d(0.0, 0.0, kAxisLength);
   glEnd();
   glEnable(GL_LIGHTING);
-  glFlush();
 }
 
 namespace {

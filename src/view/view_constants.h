@@ -29,7 +29,7 @@ constexpr double kDrawPi = 3.1415926536;
 constexpr double radPerDeg = 0.01745329252; // radians per degree
 constexpr double kLineWidthFactor = 100.0;  // DrawLine width argument -> pixels
 constexpr double kCircleLineWidth = 2.0;    // circle outlines (pixels)
-constexpr double kArrowLineWidth = 10.0;    // DrawArrow shaft width argument (x100 pixels)
+constexpr double kArrowLineWidth = 0.1;     // DrawArrow shaft width argument (x100: 10 pixels)
 
 // ---- colours (RGBA) ----
 constexpr float kBlue[4] = {0.0f, 0.0f, 1.0f, 1.0f};       // palm, links, finger-1 drum
@@ -58,12 +58,12 @@ constexpr double kContactArrowLength = 40.0; // work normal arrow at a contact
 constexpr double kForceLengthFactor = 50.0;  // arrow length = 50 sqrt(force)
 constexpr double kPushHeadLength = 10.0;     // push arrow head length
 constexpr double kPushHeadRadius = 5.0;      // push arrow head radius
-constexpr double kPushLineWidth = 5.0;       // push arrow DrawLine width argument
+constexpr double kPushLineWidth = 0.1;       // push arrow shaft DrawLine width (10 pixels)
 constexpr double kPullGap = 5.0;             // pull arrow shaft ends this far before the point
 constexpr double kPullHeadBack = 8.0;        // pull head base this far before the point
 constexpr double kPullHeadAhead = 2.0;       // pull head apex this far beyond the point
 constexpr double kPullHeadRadius = 6.0;      // pull arrow head radius
-constexpr double kPullLineWidth = 6.0;       // pull arrow DrawLine width argument
+constexpr double kPullLineWidth = 0.1;       // pull arrow shaft DrawLine width (10 pixels)
 constexpr double kMomentOffset = 15.0;       // moment arc centre behind the contact
 constexpr double kMomentRadiusFactor = 10.0; // arc radius = 10 sqrt(|m|)
 constexpr double kMomentArc = 4.7123889804;  // arc of a moment symbol (rad, 270 degrees)

@@ -1,6 +1,9 @@
 #include "view/window_camera.h"
 
-#include <GL/glut.h>
+#include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <poll.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -23,6 +26,48 @@ KeyHandler g_onKey = nullptr;
 // Eye position in scene units, recomputed at the start of every frame.
 double eyePos[3] = {0.0, 0.0, zEye};
 
+// Set while WindowExists asks the X server about the window: a request on a
+// window that is gone fails, and the failure is the answer.
+bool g_windowGone = false;
+
+int NoteMissingWindow(Display * /*dpy*/, XErrorEvent * /*err*/) {
+  g_windowGone = true;
+  return 0;
+}
+
+// Returns true while the X server still has window win.
+bool WindowExists(Display *dpy, Window win) {
+  XSync(dpy, False);
+  g_windowGone = false;
+  const auto previous = XSetErrorHandler(&NoteMissingWindow);
+  XWindowAttributes attributes;
+  const Status ok = XGetWindowAttributes(dpy, win, &attributes);
+  XSync(dpy, False);
+  XSetErrorHandler(previous);
+  return ok != 0 && !g_windowGone;
+}
+
+// The event loop of the window. GLUT ends the process itself when the window
+// system asks the window to close (GLUT_ACTION_EXIT), but a window destroyed
+// outright (no window manager, xdotool windowclose) only sends DestroyNotify,
+// which GLUT ignores: after every batch of events the loop checks that the
+// window still exists and ends the process with status 0 when it does not.
+// It sleeps on the X connection between batches; there is no idle work.
+[[noreturn]] void RunEventLoop() {
+  Display *dpy = glXGetCurrentDisplay();
+  const Window win = glXGetCurrentDrawable();
+  pollfd fd = {ConnectionNumber(dpy), POLLIN, 0};
+  for (;;) {
+    glutMainLoopEvent();
+    if (!WindowExists(dpy, win)) {
+      // GLUT's clean-up at exit still destroys the window it thinks it has
+      XSetErrorHandler(&NoteMissingWindow);
+      std::exit(EXIT_SUCCESS);
+    }
+    if (XPending(dpy) == 0) poll(&fd, 1, -1);
+  }
+}
+
 } // namespace
 
 void OpenViewerWindow(GraspState *s, KeyHandler onKey, int *argc, char **argv) {
@@ -36,8 +81,8 @@ void OpenViewerWindow(GraspState *s, KeyHandler onKey, int *argc, char **argv) {
   glutReshapeFunc(usrreshape);
   glutKeyboardFunc(keyboard);
   glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-  glutMainLoop();
-  std::exit(EXIT_SUCCESS); // only reached when GLUT hands back after the window closed
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
+  RunEventLoop();
 }
 
 int CreateMainWindow() {
@@ -85,8 +130,7 @@ void SetViewTransform(double rx, double ry, double rz, double tx, double ty, dou
 }
 
 void SwapFrame() {
-  glFlush();
-  glutSwapBuffers();
+  glutSwapBuffers(); // flushes the frame, then swaps: the frame's one flush
 }
 
 } // namespace gs

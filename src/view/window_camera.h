@@ -13,7 +13,8 @@ using KeyHandler = int (*)(GraspState *s, unsigned char key);
 
 // Opens the 600 x 600 window for the model s, registers the display,
 // reshape and keyboard callbacks (keys go to onKey) and runs the event loop;
-// never returns.
+// never returns. The process ends with status 0 when the window system closes
+// or destroys the window.
 [[noreturn]] void OpenViewerWindow(GraspState *s, KeyHandler onKey, int *argc, char **argv);
 
 // Creates the main window with its title; returns the GLUT window id.
@@ -38,7 +39,8 @@ void SetCameraAndLights();
 // (tx, ty, tz) scene units, multiplied onto the modelview matrix.
 void SetViewTransform(double rx, double ry, double rz, double tx, double ty, double tz);
 
-// Flushes the GL and swaps the frame to the window.
+// Swaps the frame to the window (GLUT flushes the GL first: one flush per
+// frame).
 void SwapFrame();
 
 } // namespace gs

@@ -51,18 +51,31 @@ TEST_F(Keyboard, ModeKeysAreUpperCaseAndChangeNothingElse) {
   EXPECT_EQ(s.sgnCALEnd, 'N');
 }
 
-TEST_F(Keyboard, RedrawsOnceOrTwice) {
-  Keys("I");
-  EXPECT_EQ(redraws, 1); // a mode key: the final redraw only
-  redraws = 0;
-  Keys("P");
-  EXPECT_EQ(redraws, 2); // a view key draws at its own end and again
-  redraws = 0;
-  Keys("A0");
-  EXPECT_EQ(redraws, 2); // '0' only redraws
-  redraws = 0;
-  Keys("s");
-  EXPECT_EQ(redraws, 2); // a contact calculation draws twice
+// Every kind of key ends with exactly one frame, drawn once the key has
+// changed everything it changes.
+TEST_F(Keyboard, EveryKeyDrawsOneFrame) {
+  struct Seen {
+    int frames = 0;
+    int nFin = -1;
+    int sgnStaticsEnd = -1;
+  } seen;
+  const auto record = [](const GraspState *st, void *ctx) {
+    auto *v = static_cast<Seen *>(ctx);
+    v->frames++;
+    v->nFin = st->nFin;
+    v->sgnStaticsEnd = st->sgnStaticsEnd;
+  };
+  const char *const steps[] = {"I", "P", "0", "H", "Q", "\x1b", "W", "x", "A",
+                               "s", "s", "s", "0", "S", "s",    "s", "q"};
+  for (const char *k : steps) {
+    seen.frames = 0;
+    KeyboardInterpret(&s, static_cast<unsigned char>(k[0]), record, &seen);
+    EXPECT_EQ(seen.frames, 1) << "key " << k;
+    EXPECT_EQ(seen.nFin, s.nFin) << "key " << k;
+    EXPECT_EQ(seen.sgnStaticsEnd, s.sgnStaticsEnd) << "key " << k;
+  }
+  EXPECT_EQ(s.nFin, 2);
+  EXPECT_EQ(s.sgnStaticsEnd, 1);
 }
 
 TEST_F(Keyboard, EscapeExitsOnlyInViewMode) {

@@ -192,7 +192,7 @@ def body(x, binary, work):
     h.expect(prims.count("GL_LINE_LOOP") == 15, "start-up circles: %d, not 11 of the globe "
              "and 4 of the link outlines" % prims.count("GL_LINE_LOOP"))
     w = widths(start)
-    h.expect(set(w) == {1.0, 2.0, 1000.0}, "start-up line widths %r" % sorted(set(w)))
+    h.expect(set(w) == {1.0, 2.0, 10.0}, "start-up line widths %r" % sorted(set(w)))
     h.expect(w.count(1.0) == 72, "%d outline lines, not 72" % w.count(1.0))
 
     markers = [f for f in frames if count(f, "glColor4d", "1, 1, 0, 1") == 2]
@@ -218,7 +218,7 @@ def body(x, binary, work):
         h.expect(count(f, "glColor4d", "1, 1, 0, 1") == 0, "%s: contact markers" % what)
     # load, and per contact a normal and a friction arrow; no moments here
     h.expect(count(vertical, "glColor4d", "0, 1, 0, 1") == 5, "vertical statics: green lines")
-    h.expect(set(widths(vertical)) == {1.0, 2.0, 500.0, 600.0, 1000.0},
+    h.expect(set(widths(vertical)) == {1.0, 2.0, 10.0},
              "vertical statics widths %r" % sorted(set(widths(vertical))))
     h.expect(not [p for p, n, i in blocks(vertical) if p == "GL_LINE_STRIP"], "moment arcs drawn")
     # the general grasp has a friction moment at both contacts: two 270-degree arcs
@@ -228,7 +228,7 @@ def body(x, binary, work):
         h.expect(general[i - 3:i] == [("glDisable", "GL_LIGHTING"), ("glColor4f", "0, 1, 0, 1"),
                                       ("glLineWidth", "5")], "arc set up as %r" %
                  (general[i - 3:i],))
-    h.expect(set(widths(general)) == {1.0, 2.0, 5.0, 500.0, 600.0, 1000.0},
+    h.expect(set(widths(general)) == {1.0, 2.0, 5.0, 10.0},
              "general statics widths %r" % sorted(set(widths(general))))
 
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/constants.h"
+#include "view/view_constants.h"
 
 namespace gs {
 namespace {
@@ -88,8 +89,8 @@ TEST(ArrowShapeTest, PlainArrowHeadIsSquareRootOfLength) {
   EXPECT_NEAR(42.0 - std::sqrt(40.0), a.headBase[1], 1e-12);
   EXPECT_NEAR(6.3246, 42.0 - a.headBase[1], kTol);
   EXPECT_NEAR(0.5 * std::sqrt(40.0), a.headRadius, 1e-12);
-  EXPECT_EQ(10.0, a.lineWidth);
-  PlainArrowShape(p, d, 15.0, &a); // the joint-axis arrow
+  EXPECT_EQ(10.0, kLineWidthFactor * a.lineWidth); // the shaft is 10 pixels wide
+  PlainArrowShape(p, d, 15.0, &a);                 // the joint-axis arrow
   EXPECT_NEAR(3.873, a.headApex[1] - a.headBase[1], 5e-4);
 }
 
@@ -104,7 +105,7 @@ TEST(ArrowShapeTest, PushArrowOfTheUnitLoad) {
   ExpectVecNear(end, a.headApex);
   ExpectVecNear(base, a.headBase);
   EXPECT_EQ(5.0, a.headRadius);
-  EXPECT_EQ(5.0, a.lineWidth);
+  EXPECT_EQ(10.0, kLineWidthFactor * a.lineWidth); // the shaft is 10 pixels wide
 }
 
 TEST(ArrowShapeTest, PushArrowOfZeroForceLiesBehindItsStart) {
@@ -129,8 +130,8 @@ TEST(ArrowShapeTest, PullArrowEndsAtItsPoint) {
   EXPECT_NEAR(-8.0, a.headBase[2], 1e-12);
   EXPECT_NEAR(2.0, a.headApex[2], 1e-12);
   EXPECT_EQ(6.0, a.headRadius);
-  EXPECT_EQ(6.0, a.lineWidth);
-  PullArrowShape(p, d, 0.0, &a); // zero force: the head alone shows
+  EXPECT_EQ(10.0, kLineWidthFactor * a.lineWidth); // the shaft is 10 pixels wide
+  PullArrowShape(p, d, 0.0, &a);                   // zero force: the head alone shows
   EXPECT_NEAR(-5.0, a.lineFrom[2], 1e-12);
   EXPECT_NEAR(-5.0, a.lineTo[2], 1e-12);
   EXPECT_NEAR(2.0, a.headApex[2], 1e-12);
