@@ -1,12 +1,15 @@
 // graspstat-batch: the tool's calculations run headless from the command
 // line, with the resulting model printed as one JSON object.
 //
-//   graspstat-batch keys SEQUENCE
+//   graspstat-batch keys SEQUENCE | -
 //   graspstat-batch solve --hand AL,BET --work X,Y,Z --radius R [--deg]
+//   graspstat-batch solve --stdin [--deg]
 //
 // Every bad input ends with one line on standard error and exit status 2,
-// with nothing on standard output.
+// with nothing on standard output; a streaming solve reports each malformed
+// line, goes on with the rest and exits with status 2 at the end.
 #include <iostream>
+#include <iterator>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -14,12 +17,12 @@
 #include "tools/batch_run.h"
 #include "tools/key_sequence.h"
 #include "tools/number_list.h"
+#include "tools/solve_stream.h"
 #include "tools/state_json.h"
 
 namespace {
 
 constexpr int kExitBadInput = 2;
-constexpr double kRadPerDeg = 3.14159265358979323846 / 180.0;
 constexpr const char *kProgram = "graspstat-batch";
 
 // A CLI11 check that text is count comma-separated finite numbers.
@@ -74,7 +77,8 @@ int main(int argc, char **argv) {
   std::string sequence;
   CLI::App *keys = app.add_subcommand(
       "keys", "Feed SEQUENCE to the key interpreter (\\e = ESC, \\\\ = '\\', \\xHH = byte)");
-  keys->add_option("SEQUENCE", sequence, "keys typed after start-up")
+  keys->add_option("SEQUENCE", sequence,
+                   "keys typed after start-up; - reads them from standard input")
       ->required()
       ->check(KeySequence());
 
@@ -82,16 +86,22 @@ int main(int argc, char **argv) {
   std::string work;
   std::string radius;
   bool degrees = false;
+  bool fromStdin = false;
   CLI::App *solve = app.add_subcommand(
       "solve", "Contacts of both fingers and the grasp statics for one hand pose and work");
-  solve->add_option("--hand", hand, "hand angles about X and Y (rad)")
-      ->required()
-      ->check(NumberList(2, "AL,BET"));
-  solve->add_option("--work", work, "work centre")->required()->check(NumberList(3, "X,Y,Z"));
-  solve->add_option("--radius", radius, "work radius (not negative)")
-      ->required()
-      ->check(NumberList(1, "R"));
+  CLI::Option *handOpt = solve->add_option("--hand", hand, "hand angles about X and Y (rad)")
+                             ->check(NumberList(2, "AL,BET"));
+  CLI::Option *workOpt =
+      solve->add_option("--work", work, "work centre")->check(NumberList(3, "X,Y,Z"));
+  CLI::Option *radiusOpt = solve->add_option("--radius", radius, "work radius (not negative)")
+                               ->check(NumberList(1, "R"));
   solve->add_flag("--deg", degrees, "hand angles in degrees");
+  solve
+      ->add_flag("--stdin", fromStdin,
+                 "one pose 'AL BET X Y Z R' per line from standard input, one JSON line each")
+      ->excludes(handOpt)
+      ->excludes(workOpt)
+      ->excludes(radiusOpt);
 
   try {
     app.parse(argc, argv);
@@ -113,11 +123,27 @@ int main(int argc, char **argv) {
   std::string error;
   if (keys->parsed()) {
     std::string codes;
-    gs::ParseKeySequence(sequence, &codes, &error);
+    if (sequence == "-") {
+      // the whole of standard input; the line end closing its last line is no key
+      sequence.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+      if (!sequence.empty() && sequence.back() == '\n') sequence.pop_back();
+      if (!sequence.empty() && sequence.back() == '\r') sequence.pop_back();
+      if (gs::ParseKeySequence(sequence, &codes, &error) == 0)
+        return BadInput("standard input: " + error);
+    } else {
+      gs::ParseKeySequence(sequence, &codes, &error);
+    }
     gs::RunKeys(&run, codes);
     PrintRun(&run, 0);
     return 0;
   }
+
+  if (fromStdin) {
+    const int bad = gs::SolveStream(std::cin, std::cout, std::cerr, degrees ? 1 : 0, kProgram);
+    return (bad > 0) ? kExitBadInput : 0;
+  }
+  for (const CLI::Option *opt : {handOpt, workOpt, radiusOpt})
+    if (opt->count() == 0) return BadInput(opt->get_name() + " is required (or give --stdin)");
 
   double angles[2];
   double centre[3];
@@ -127,8 +153,8 @@ int main(int argc, char **argv) {
   gs::ParseNumberList(radius, 1, &r, &error);
   if (r < 0.0) return BadInput("--radius: the work radius must not be negative");
   if (degrees) {
-    angles[0] *= kRadPerDeg;
-    angles[1] *= kRadPerDeg;
+    angles[0] *= gs::kRadPerDeg;
+    angles[1] *= gs::kRadPerDeg;
   }
   gs::RunSolve(&run, angles[0], angles[1], centre, r);
   PrintRun(&run, 1);
