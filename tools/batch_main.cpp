@@ -4,18 +4,25 @@
 //   graspstat-batch keys SEQUENCE | -
 //   graspstat-batch solve --hand AL,BET --work X,Y,Z --radius R [--deg]
 //   graspstat-batch solve --stdin [--deg]
+//   graspstat-batch map --x PARAM:FROM:TO:COUNT --y PARAM:FROM:TO:COUNT
+//                       [--hand AL,BET] [--work X,Y,Z] [--radius R] [--deg]
+//                       [--threads N] --out PREFIX
 //
 // Every bad input ends with one line on standard error and exit status 2,
 // with nothing on standard output; a streaming solve reports each malformed
 // line, goes on with the rest and exits with status 2 at the end.
+#include <unistd.h>
+
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include <CLI/CLI.hpp>
 
 #include "tools/batch_run.h"
 #include "tools/key_sequence.h"
+#include "tools/map_output.h"
 #include "tools/number_list.h"
 #include "tools/solve_stream.h"
 #include "tools/state_json.h"
@@ -24,6 +31,7 @@ namespace {
 
 constexpr int kExitBadInput = 2;
 constexpr const char *kProgram = "graspstat-batch";
+constexpr int kMaxThreads = 256; // most threads a map may ask for
 
 // A CLI11 check that text is count comma-separated finite numbers.
 CLI::Validator NumberList(int count, const std::string &shape) {
@@ -34,6 +42,17 @@ CLI::Validator NumberList(int count, const std::string &shape) {
         return gs::ParseNumberList(text, count, values, &error) != 0 ? std::string() : error;
       },
       shape);
+}
+
+// A CLI11 check that text is a swept quantity PARAM:FROM:TO:COUNT.
+CLI::Validator MapAxisText() {
+  return CLI::Validator(
+      [](std::string &text) {
+        gs::MapAxis axis{};
+        std::string error;
+        return gs::ParseMapAxis(text, &axis, &error) != 0 ? std::string() : error;
+      },
+      "PARAM:FROM:TO:COUNT");
 }
 
 // A CLI11 check that text is a key sequence with valid escapes.
@@ -103,6 +122,33 @@ int main(int argc, char **argv) {
       ->excludes(workOpt)
       ->excludes(radiusOpt);
 
+  std::string mapX;
+  std::string mapY;
+  std::string mapHand = "0,0";
+  std::string mapWork = "0,80,0";
+  std::string mapRadius = "50";
+  std::string mapOut;
+  int threads = static_cast<int>(std::thread::hardware_concurrency());
+  bool mapDegrees = false;
+  CLI::App *map = app.add_subcommand(
+      "map", "Whole grasps over a grid of two quantities, to PREFIX.csv and PREFIX.png");
+  map->add_option("--x", mapX, "quantity along x: alHand, betHand, x, y, z or aSph")
+      ->required()
+      ->check(MapAxisText());
+  map->add_option("--y", mapY, "quantity along y, not the one along x")
+      ->required()
+      ->check(MapAxisText());
+  map->add_option("--hand", mapHand, "fixed hand angles (rad; default 0,0)")
+      ->check(NumberList(2, "AL,BET"));
+  map->add_option("--work", mapWork, "fixed work centre (default 0,80,0)")
+      ->check(NumberList(3, "X,Y,Z"));
+  map->add_option("--radius", mapRadius, "fixed work radius (default 50)")
+      ->check(NumberList(1, "R"));
+  map->add_flag("--deg", mapDegrees, "hand angles, fixed and swept, in degrees");
+  map->add_option("--threads", threads, "threads (default: all cores)")
+      ->check(CLI::Range(1, kMaxThreads));
+  map->add_option("--out", mapOut, "output prefix")->required();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp &) {
@@ -111,10 +157,11 @@ int main(int argc, char **argv) {
   } catch (const CLI::ParseError &e) {
     if (app.get_subcommands().empty()) {
       // CLI11 would only say that a command is required
-      if (argc < 2) return BadInput("missing command (use keys or solve)");
+      if (argc < 2) return BadInput("missing command (use keys, solve or map)");
       const std::string first = argv[1];
-      if (first[0] == '-') return BadInput("unknown option '" + first + "' (use keys or solve)");
-      return BadInput("unknown command '" + first + "' (use keys or solve)");
+      if (first[0] == '-')
+        return BadInput("unknown option '" + first + "' (use keys, solve or map)");
+      return BadInput("unknown command '" + first + "' (use keys, solve or map)");
     }
     return BadInput(e.what());
   }
@@ -136,6 +183,22 @@ int main(int argc, char **argv) {
     gs::RunKeys(&run, codes);
     PrintRun(&run, 0);
     return 0;
+  }
+
+  if (map->parsed()) {
+    gs::MapRequest req{};
+    gs::ParseMapAxis(mapX, &req.x, &error);
+    gs::ParseMapAxis(mapY, &req.y, &error);
+    gs::ParseNumberList(mapHand, 2, req.hand, &error);
+    gs::ParseNumberList(mapWork, 3, req.work, &error);
+    gs::ParseNumberList(mapRadius, 1, &req.radius, &error);
+    req.degrees = mapDegrees ? 1 : 0;
+    if (mapOut.empty()) return BadInput("--out: the output prefix must not be empty");
+    if (gs::CheckMapRequest(&req, &error) == 0) return BadInput(error);
+    const int shown = isatty(STDERR_FILENO) != 0 ? 1 : 0;
+    const int result = gs::RunMapOutput(&req, threads < 1 ? 1 : threads, mapOut, shown, &error);
+    if (result != gs::kMapWritten) std::cerr << kProgram << ": " << error << '\n';
+    return result;
   }
 
   if (fromStdin) {

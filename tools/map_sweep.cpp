@@ -182,7 +182,7 @@ int MapOutcomeOf(const GraspState *s) {
   case kExactPalmInside:
     return kOutcomePalmInside;
   default:
-    return kOutcomeUndecided;
+    return (stable != 0) ? kOutcomeStableOpen : kOutcomeUnstableOpen;
   }
 }
 

@@ -50,7 +50,8 @@ enum MapOutcome : unsigned char {
   kOutcomeNeither,       // no stable grasp, and the exact check cannot hold
   kOutcomeSpecifiedOnly, // stable grasp, yet the exact check cannot hold
   kOutcomePalmInside,    // the palm penetrates the work
-  kOutcomeUndecided,     // the exact check is undecided
+  kOutcomeStableOpen,    // stable grasp, the exact check undecided
+  kOutcomeUnstableOpen,  // no stable grasp, the exact check undecided
   kOutcomeCount
 };
 
