@@ -17,13 +17,13 @@ constexpr unsigned kNotHolding = 0x9A9A9A; // margin panel: the exact check does
 constexpr double kFontSize = 13.0;         // tick labels and legend (pixels)
 constexpr double kTitleSize = 15.0;
 constexpr double kTickLength = 5.0;
-constexpr int kTickTarget = 6;     // about this many ticks per axis
-constexpr int kCaptionTop = 8;     // top of the line naming the fixed quantities
-constexpr int kLegendTop = 568;    // first legend row (baseline area)
-constexpr int kLegendRow = 22;     // legend row spacing
-constexpr int kLegendColumn = 240; // legend column spacing
-constexpr int kSwatch = 14;        // legend swatch side
-constexpr int kBarLeftGap = 18;    // margin panel: plot edge to colour bar
+constexpr int kTickTarget = 6; // about this many ticks per axis
+constexpr int kCaptionTop = 8; // top of the line naming the fixed quantities
+constexpr int kLegendTop = kMapPlotTop + kMapPlotSize + 68; // first legend row (baseline area)
+constexpr int kLegendRow = 22;                              // legend row spacing
+constexpr int kLegendColumn = 240;                          // legend column spacing
+constexpr int kSwatch = 14;                                 // legend swatch side
+constexpr int kBarLeftGap = 18;                             // margin panel: plot edge to colour bar
 constexpr int kBarWidth = 16;
 
 // Okabe-Ito colours, and a neutral grey where no statics ran.

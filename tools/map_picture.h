@@ -10,11 +10,11 @@
 
 namespace gs {
 
-constexpr int kMapPictureWidth = 1240; // picture size (pixels)
-constexpr int kMapPictureHeight = 660;
-constexpr int kMapPlotSize = 440;          // side of each panel's square plot area (pixels)
+constexpr int kMapPictureWidth = 1330; // picture size (pixels)
+constexpr int kMapPictureHeight = 732;
+constexpr int kMapPlotSize = 512;          // side of each panel's square plot area (pixels)
 constexpr int kMapPlotTop = 60;            // top edge of both plot areas
-constexpr int kMapPlotLeft[2] = {90, 700}; // left edges: outcome panel, margin panel
+constexpr int kMapPlotLeft[2] = {90, 740}; // left edges: outcome panel, margin panel
 
 // Colour of an outcome in the first panel, 0xRRGGBB; picked from a palette
 // that readers with a colour-vision deficiency can tell apart.
