@@ -3,7 +3,7 @@ find_package(CLI11 CONFIG REQUIRED)
 find_package(nlohmann_json 3.9 CONFIG REQUIRED)
 find_package(Threads REQUIRED)
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo) # map pictures
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo fontconfig) # map pictures and their text
 
 # Everything but the command line, so the tests can reach it directly.
 file(GLOB BATCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tools/*.cpp)

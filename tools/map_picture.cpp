@@ -1,6 +1,7 @@
 #include "tools/map_picture.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <cmath>
 #include <cstdio>
@@ -295,6 +296,10 @@ int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const f
   if (ok && drawn == CAIRO_STATUS_SUCCESS)
     written = cairo_surface_write_to_png_stream(surface, &WriteToFile, out);
   cairo_surface_destroy(surface);
+  // give back cairo's and fontconfig's font caches: one picture per
+  // process, nothing worth keeping
+  cairo_debug_reset_static_data();
+  FcFini();
   if (!ok || drawn != CAIRO_STATUS_SUCCESS) {
     *error = std::string("cannot draw the picture: ") +
              cairo_status_to_string(ok ? drawn : CAIRO_STATUS_NO_MEMORY);
