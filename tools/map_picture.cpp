@@ -33,21 +33,21 @@ constexpr unsigned kOutcomeRgb[kOutcomeCount] = {
     0x009E73, // both hold: bluish green
     0xF0E442, // only the exact check holds: yellow
     0x0072B2, // neither holds: blue
-    0xD55E00, // only the specified verdict holds: vermillion
+    0xD55E00, // only the case solvers hold: vermillion
     0x000000, // palm inside the work: black
     0xCC79A7, // stable, exact check undecided: reddish purple
     0xEBC6DC, // unstable, exact check undecided: the same, light
 };
 
 constexpr const char *kOutcomeLabel[kOutcomeCount] = {
-    "fewer than two contacts",      // no statics
-    "both hold",                    // stable, exact holds
-    "only exact check holds",       // unstable, exact holds
-    "neither holds",                // unstable, exact cannot hold
-    "only specified verdict holds", // stable, exact cannot hold
-    "palm inside work",             // no force analysis
-    "stable, exact undecided",      // specified verdict only
-    "unstable, exact undecided",    // specified verdict only
+    "fewer than two contacts",   // no statics
+    "both hold",                 // stable, exact holds
+    "only exact check holds",    // unstable, exact holds
+    "neither holds",             // unstable, exact cannot hold
+    "only case solvers hold",    // stable, exact cannot hold
+    "palm inside work",          // no force analysis
+    "stable, exact undecided",   // the solvers' verdict alone
+    "unstable, exact undecided", // the solvers' verdict alone
 };
 
 // Anchors of the margin ramp (viridis), evenly spaced over 0..1.
@@ -201,7 +201,8 @@ int DrawPanel(cairo_t *cr, const MapRequest *req, const unsigned char *outcome, 
   DrawAxis(cr, req, &req->x, left, 0);
   DrawAxis(cr, req, &req->y, left, 1);
   cairo_set_font_size(cr, kTitleSize);
-  Text(cr, title, left, kMapPlotTop - 14.0, 0.0, 1.0);
+  cairo_move_to(cr, left, kMapPlotTop - 16.0); // on one baseline, descenders or not
+  cairo_show_text(cr, title);
   return 1;
 }
 
@@ -284,7 +285,7 @@ int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const f
   SetColour(cr, kWhite);
   cairo_paint(cr);
   cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-  int ok = DrawPanel(cr, req, outcome, margin, 0, "Specified verdict and exact check");
+  int ok = DrawPanel(cr, req, outcome, margin, 0, "Case solvers and exact check");
   ok = ok && DrawPanel(cr, req, outcome, margin, 1, "Exact margin where the work holds");
   if (ok) {
     DrawLegends(cr);

@@ -1,6 +1,7 @@
 // The map as a picture: one panel coloured by the outcome of each point
-// (specified verdict against the exact check) and one panel shading the exact
-// margin, each with axes, ticks, labels and a legend; drawn with cairo.
+// (the case solvers' verdict against the exact check) and one panel shading
+// the exact margin, each with axes, ticks, labels and a legend; drawn with
+// cairo.
 #pragma once
 
 #include <cstdio>

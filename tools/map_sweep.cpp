@@ -178,7 +178,7 @@ int MapOutcomeOf(const GraspState *s) {
   case kExactHolds:
     return (stable != 0) ? kOutcomeBothHold : kOutcomeExactOnly;
   case kExactCannotHold:
-    return (stable != 0) ? kOutcomeSpecifiedOnly : kOutcomeNeither;
+    return (stable != 0) ? kOutcomeSolversOnly : kOutcomeNeither;
   case kExactPalmInside:
     return kOutcomePalmInside;
   default:

@@ -42,13 +42,13 @@ struct MapRequest {
   int degrees;    // 1: hand angles, fixed and swept, are in degrees
 };
 
-// How the specified verdict and the exact check compare at one point.
+// How the case solvers' verdict and the exact check compare at one point.
 enum MapOutcome : unsigned char {
   kOutcomeNoContact = 0, // fewer than two contacts: no statics
   kOutcomeBothHold,      // stable grasp, and the exact check holds
   kOutcomeExactOnly,     // no stable grasp found, yet the exact check holds
   kOutcomeNeither,       // no stable grasp, and the exact check cannot hold
-  kOutcomeSpecifiedOnly, // stable grasp, yet the exact check cannot hold
+  kOutcomeSolversOnly,   // stable grasp, yet the exact check cannot hold
   kOutcomePalmInside,    // the palm penetrates the work
   kOutcomeStableOpen,    // stable grasp, the exact check undecided
   kOutcomeUnstableOpen,  // no stable grasp, the exact check undecided

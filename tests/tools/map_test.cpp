@@ -131,7 +131,7 @@ int RowOutcome(const Row &row) {
   if (row[3].empty()) return kOutcomeNoContact;
   const bool stable = row[4] == "1";
   if (row[5] == "holds") return stable ? kOutcomeBothHold : kOutcomeExactOnly;
-  if (row[5] == "cannot hold") return stable ? kOutcomeSpecifiedOnly : kOutcomeNeither;
+  if (row[5] == "cannot hold") return stable ? kOutcomeSolversOnly : kOutcomeNeither;
   if (row[5] == "palm inside work") return kOutcomePalmInside;
   return stable ? kOutcomeStableOpen : kOutcomeUnstableOpen;
 }
