@@ -11,11 +11,26 @@ namespace gs {
 
 namespace {
 
+constexpr unsigned char kKeyStep = 's'; // action key of the contact and statics modes
+// the keys of one whole grasp: both contacts, then the statics
+constexpr unsigned char kSolveKeys[] = {'A', kKeyStep, kKeyStep, 'S', kKeyStep};
+
 void StartRun(BatchRun *run) {
   InitModelState(&run->state);
   StartUp(&run->state);
   run->messages.clear();
   run->exited = 0;
+}
+
+// Sets the hand pose and the work of a started model, then runs the
+// kinematics and the reset as a key of mode H or W would.
+void SetPoseAndWork(GraspState *s, double al, double bet, const double *rwG, double aSph) {
+  s->alHand = al;
+  s->betHand = bet;
+  CopyVec3(rwG, s->rwG);
+  s->aSph = aSph;
+  HandKinematics(s, s->alHand, s->betHand);
+  InitGraspState(s);
 }
 
 // Applies one key; returns kKeyExit when it ends the run.
@@ -42,14 +57,17 @@ int RunSolve(BatchRun *run, double al, double bet, const double *rwG, double aSp
   StartRun(run);
   ConsoleCapture console;
   GraspState *s = &run->state;
-  s->alHand = al;
-  s->betHand = bet;
-  CopyVec3(rwG, s->rwG);
-  s->aSph = aSph;
-  HandKinematics(s, s->alHand, s->betHand);
-  InitGraspState(s);
-  for (const unsigned char key : {'A', 's', 's', 'S', 's'}) ApplyKey(run, key);
+  SetPoseAndWork(s, al, bet, rwG, aSph);
+  for (const unsigned char key : kSolveKeys) ApplyKey(run, key);
   run->messages = console.Lines();
+  return s->cntContact;
+}
+
+int SolveGrasp(GraspState *s, const GraspState *start, double al, double bet, const double *rwG,
+               double aSph) {
+  *s = *start;
+  SetPoseAndWork(s, al, bet, rwG, aSph);
+  for (const unsigned char key : kSolveKeys) KeyboardInterpret(s, key, nullptr, nullptr);
   return s->cntContact;
 }
 

@@ -10,6 +10,8 @@
 
 namespace gs {
 
+constexpr double kRadPerDeg = 3.14159265358979323846 / 180.0; // --deg hand angles (rad per deg)
+
 // One headless run: the model it leaves and what it observed on the way.
 struct BatchRun {
   GraspState state;                  // the model as the run left it
@@ -25,5 +27,12 @@ int RunKeys(BatchRun *run, const std::string &keys);
 // radius aSph, runs the kinematics and the reset, then the keys s, s, S, s
 // of the contact and statics modes. Returns the number of contacts found.
 int RunSolve(BatchRun *run, double al, double bet, const double *rwG, double aSph);
+
+// The grasp of RunSolve computed in place, for sweeps: copies the started
+// model *start into *s, sets the pose and the work, runs the kinematics, the
+// reset and the keys A, s, s, S, s. Console text goes to the calling
+// thread's sink. Returns the number of contacts found.
+int SolveGrasp(GraspState *s, const GraspState *start, double al, double bet, const double *rwG,
+               double aSph);
 
 } // namespace gs

@@ -16,6 +16,10 @@ int ReadNumber(const char *first, const char *last, double *value) {
   return std::isfinite(*value) ? 1 : 0;
 }
 
+int IsBlank(char c) {
+  return (c == ' ' || c == '\t') ? 1 : 0;
+}
+
 } // namespace
 
 int ParseNumberList(const std::string &text, int count, double *out, std::string *error) {
@@ -34,6 +38,47 @@ int ParseNumberList(const std::string &text, int count, double *out, std::string
       return 0;
     }
     start = end + 1;
+  }
+  return 1;
+}
+
+int ParseNumberFields(const std::string &text, int count, double *out, std::string *error) {
+  const std::size_t size = text.size();
+  std::size_t i = 0;
+  int got = 0;
+  while (i < size && IsBlank(text[i]) != 0) i++;
+  if (i == size) {
+    *error = "expected " + std::to_string(count) + " numbers, got none";
+    return 0;
+  }
+  for (;;) {
+    const std::size_t start = i;
+    while (i < size && IsBlank(text[i]) == 0 && text[i] != ',') i++;
+    if (i == start) {
+      *error = "empty field";
+      return 0;
+    }
+    if (got == count) {
+      *error = "expected " + std::to_string(count) + " numbers, got more";
+      return 0;
+    }
+    const std::string item = text.substr(start, i - start);
+    if (ReadNumber(item.data(), item.data() + item.size(), &out[got]) == 0) {
+      *error = "'" + item + "' is not a finite number";
+      return 0;
+    }
+    got++;
+    while (i < size && IsBlank(text[i]) != 0) i++;
+    if (i < size && text[i] == ',') {
+      i++;
+      while (i < size && IsBlank(text[i]) != 0) i++;
+      continue; // a field must follow the comma
+    }
+    if (i == size) break;
+  }
+  if (got < count) {
+    *error = "expected " + std::to_string(count) + " numbers, got " + std::to_string(got);
+    return 0;
   }
   return 1;
 }

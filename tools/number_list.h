@@ -11,4 +11,10 @@ namespace gs {
 // count-1]. Returns 1 on success, 0 otherwise (then *error says why).
 int ParseNumberList(const std::string &text, int count, double *out, std::string *error);
 
+// Reads exactly count finite numbers from one line of text into out[0..
+// count-1]; they are separated by blanks (spaces, tabs) or by one comma with
+// optional blanks around it, and blanks may lead and trail. Returns 1 on
+// success, 0 otherwise (then *error says why).
+int ParseNumberFields(const std::string &text, int count, double *out, std::string *error);
+
 } // namespace gs

@@ -32,18 +32,8 @@ Json PerFinger(const double *v) {
 }
 
 Json CaseName(int c) {
-  switch (c) {
-  case kCaseSP1:
-    return "SP1";
-  case kCaseSP2:
-    return "SP2";
-  case kCaseSP3:
-    return "SP3";
-  case kCaseNorm:
-    return "Norm";
-  default:
-    return nullptr;
-  }
+  const char *name = StaticsCaseText(c);
+  return (name != nullptr) ? Json(name) : Json(nullptr);
 }
 
 Json SubCaseName(int c) {
@@ -66,6 +56,21 @@ Json SubCaseName(int c) {
 }
 
 } // namespace
+
+const char *StaticsCaseText(int c) {
+  switch (c) {
+  case kCaseSP1:
+    return "SP1";
+  case kCaseSP2:
+    return "SP2";
+  case kCaseSP3:
+    return "SP3";
+  case kCaseNorm:
+    return "Norm";
+  default:
+    return nullptr;
+  }
+}
 
 int BalanceResidual(const GraspState *s, double *force, double *moment) {
   if (s->sgnStaticsEnd != 1 || s->staticsCase == kCaseNone) return 0;

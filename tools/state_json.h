@@ -9,6 +9,10 @@
 
 namespace gs {
 
+// Name of a statics case as the output gives it ("SP1", "SP2", "SP3",
+// "Norm"), or nullptr for kCaseNone.
+const char *StaticsCaseText(int c);
+
 // Computes the norms of the force balance sum(FC + TC) - FEX and of the
 // moment balance sum(RCW x (FC + TC) + MC), RCW = RC - rwG, over contacts 1
 // and 2 from the stored vectors. Returns 1 when the current contacts carry a

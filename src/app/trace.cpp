@@ -12,10 +12,12 @@ namespace gs {
 namespace {
 
 int traceLevels[kTraceCount] = {};
-ConsoleSink consoleSink = nullptr;
-void *consoleCtx = nullptr;
-KeySource keySource = nullptr;
-void *keyCtx = nullptr;
+// each thread has its own console capture and pause keys, so calculations
+// run side by side never write into one another's text
+thread_local ConsoleSink consoleSink = nullptr;
+thread_local void *consoleCtx = nullptr;
+thread_local KeySource keySource = nullptr;
+thread_local void *keyCtx = nullptr;
 
 int NextKey() {
   if (keySource != nullptr) return keySource(keyCtx);

@@ -35,9 +35,11 @@ void SetTraceLevel(TraceId id, int level);
 // Sets every narration level back to 0.
 void ResetTraceLevels();
 
-// Sends console text to sink (nullptr: standard output, flushed per call).
+// Sends the calling thread's console text to sink (nullptr: standard output,
+// flushed per call). Every thread starts with standard output.
 void SetConsoleSink(ConsoleSink sink, void *ctx);
-// Takes pause keys from source (nullptr: the console's standard input).
+// Takes the calling thread's pause keys from source (nullptr: the console's
+// standard input). Every thread starts with the console.
 void SetKeySource(KeySource source, void *ctx);
 
 // Formats like printf and writes the text to the console sink.

@@ -16,4 +16,8 @@ struct ProgramOutput {
 // Runs path with the arguments args (argv[0] is path) and waits for it.
 ProgramOutput RunProgram(const std::string &path, const std::vector<std::string> &args);
 
+// The same with input written to the program's standard input, then closed.
+ProgramOutput RunProgram(const std::string &path, const std::vector<std::string> &args,
+                         const std::string &input);
+
 } // namespace gs::testing

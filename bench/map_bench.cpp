@@ -1,0 +1,89 @@
+// Cost of a study map point: one whole grasp (both contacts, the statics,
+// the exact check) over a 512 x 512 grid of the hand angles, a full turn
+// each, against the reference of 419 plain 6 x 6 inversions (as many as the
+// general statics search may try) measured in the same run.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "app/sequence.h"
+#include "app/trace.h"
+#include "geom/inverse.h"
+#include "tools/batch_run.h"
+#include "tools/map_sweep.h"
+
+namespace {
+
+using namespace gs;
+
+constexpr int kReferenceInversions = 419;
+constexpr long kSide = 512;
+constexpr long kStride = 7919; // prime: walks every grid point before repeating
+
+void Discard(const char *, std::size_t, void *) {}
+
+MapRequest HandTurnMap() {
+  MapRequest req{};
+  req.x = MapAxis{kMapAlHand, -180.0, 180.0, kSide};
+  req.y = MapAxis{kMapBetHand, -180.0, 180.0, kSide};
+  req.work[1] = 80.0;
+  req.radius = 50.0;
+  req.degrees = 1;
+  return req;
+}
+
+void BM_Inverse6Times419(benchmark::State &state) {
+  double src[36], a[36];
+  for (int i = 0; i < 6; i++)
+    for (int j = 0; j < 6; j++)
+      src[i * 6 + j] = std::sin(1.0 + i * 7 + j * 3) + ((i == (j + 2) % 6) ? 3.0 : 0.0);
+  for (auto _ : state) {
+    for (int k = 0; k < kReferenceInversions; k++) {
+      for (int i = 0; i < 36; i++) a[i] = src[i];
+      benchmark::DoNotOptimize(inv(6, a, 6));
+      benchmark::ClobberMemory();
+    }
+  }
+}
+BENCHMARK(BM_Inverse6Times419);
+
+// One point per iteration on one thread, visiting the whole grid in a
+// scattered order so that every region weighs as in the map.
+void BM_MapPointOneThread(benchmark::State &state) {
+  SetConsoleSink(&Discard, nullptr);
+  const MapRequest req = HandTurnMap();
+  GraspState start;
+  InitModelState(&start);
+  StartUp(&start);
+  GraspState s;
+  long p = 0;
+  for (auto _ : state) {
+    double al = 0.0, bet = 0.0, aSph = 0.0;
+    Vec3 rwG;
+    MapPointPose(&req, p, &al, &bet, rwG, &aSph);
+    benchmark::DoNotOptimize(SolveGrasp(&s, &start, al, bet, rwG, aSph));
+    p = (p + kStride) % (kSide * kSide);
+  }
+  state.SetItemsProcessed(state.iterations());
+  SetConsoleSink(nullptr, nullptr);
+}
+BENCHMARK(BM_MapPointOneThread);
+
+// The whole 512 x 512 map on two threads with its table written to
+// /dev/null; time per iteration = wall time of the map.
+void BM_Map512TwoThreads(benchmark::State &state) {
+  const MapRequest req = HandTurnMap();
+  std::vector<unsigned char> outcome(static_cast<std::size_t>(kSide * kSide));
+  std::vector<float> margin(outcome.size());
+  std::FILE *sink = std::fopen("/dev/null", "wb");
+  for (auto _ : state)
+    benchmark::DoNotOptimize(
+        RunMapSweep(&req, 2, sink, outcome.data(), margin.data(), nullptr, nullptr));
+  if (sink != nullptr) std::fclose(sink);
+  state.SetItemsProcessed(state.iterations() * kSide * kSide);
+}
+BENCHMARK(BM_Map512TwoThreads)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+} // namespace

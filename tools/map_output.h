@@ -1,0 +1,26 @@
+// Writing a map to PREFIX.csv and PREFIX.png: both files are written under
+// temporary names beside their final ones and renamed when complete, so a
+// failed run leaves no partial output and no changed file.
+#pragma once
+
+#include <string>
+
+#include "tools/map_sweep.h"
+
+namespace gs {
+
+// Result of RunMapOutput.
+enum MapOutputResult : int {
+  kMapWritten = 0,   // both files are in place
+  kMapFailed = 1,    // writing failed after the computation started
+  kMapBadOutput = 2, // an output file cannot be written: nothing computed
+};
+
+// Computes the map of req on threads threads and writes PREFIX.csv and
+// PREFIX.png. With progress 1 a progress line (percentage, points per
+// second, time left) is kept up to date on standard error. Returns a
+// MapOutputResult; on failure *error says why.
+int RunMapOutput(const MapRequest *req, int threads, const std::string &prefix, int progress,
+                 std::string *error);
+
+} // namespace gs

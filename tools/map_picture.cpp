@@ -1,0 +1,316 @@
+#include "tools/map_picture.h"
+
+#include <cairo.h>
+#include <fontconfig/fontconfig.h>
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace gs {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr unsigned kWhite = 0xFFFFFF;
+constexpr unsigned kInk = 0x202020;        // frame, ticks and text
+constexpr unsigned kNotHolding = 0x9A9A9A; // margin panel: the exact check does not hold
+constexpr double kFontSize = 13.0;         // tick labels and legend (pixels)
+constexpr double kTitleSize = 15.0;
+constexpr double kTickLength = 5.0;
+constexpr int kTickTarget = 6; // about this many ticks per axis
+constexpr int kCaptionTop = 8; // top of the line naming the fixed quantities
+constexpr int kLegendTop = kMapPlotTop + kMapPlotSize + 68; // first legend row (baseline area)
+constexpr int kLegendRow = 22;                              // legend row spacing
+constexpr int kLegendColumn = 240;                          // legend column spacing
+constexpr int kSwatch = 14;                                 // legend swatch side
+constexpr int kBarLeftGap = 18;                             // margin panel: plot edge to colour bar
+constexpr int kBarWidth = 16;
+
+// Okabe-Ito colours, and a neutral grey where no statics ran.
+constexpr unsigned kOutcomeRgb[kOutcomeCount] = {
+    0xE0E0E0, // fewer than two contacts
+    0x009E73, // both hold: bluish green
+    0xF0E442, // only the exact check holds: yellow
+    0x0072B2, // neither holds: blue
+    0xD55E00, // only the case solvers hold: vermillion
+    0x000000, // palm inside the work: black
+    0xCC79A7, // stable, exact check undecided: reddish purple
+    0xEBC6DC, // unstable, exact check undecided: the same, light
+};
+
+constexpr const char *kOutcomeLabel[kOutcomeCount] = {
+    "fewer than two contacts",   // no statics
+    "both hold",                 // stable, exact holds
+    "only exact check holds",    // unstable, exact holds
+    "neither holds",             // unstable, exact cannot hold
+    "only case solvers hold",    // stable, exact cannot hold
+    "palm inside work",          // no force analysis
+    "stable, exact undecided",   // the solvers' verdict alone
+    "unstable, exact undecided", // the solvers' verdict alone
+};
+
+// Anchors of the margin ramp (viridis), evenly spaced over 0..1.
+constexpr unsigned kRamp[] = {0x440154, 0x3B528B, 0x21918C, 0x5EC962, 0xFDE725};
+constexpr int kRampSteps = sizeof kRamp / sizeof kRamp[0] - 1;
+
+void SetColour(cairo_t *cr, unsigned rgb) {
+  cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0,
+                       (rgb & 0xFF) / 255.0);
+}
+
+// Pixel coordinate of value v along an axis of the plot area starting at
+// edge; downwards for the vertical axis.
+double AxisPixel(const MapAxis *axis, double v, double edge, int vertical) {
+  const double cells = static_cast<double>(axis->count);
+  const double at = ((v - axis->from) / (axis->to - axis->from) * (cells - 1.0) + 0.5) / cells;
+  return vertical != 0 ? edge + kMapPlotSize * (1.0 - at) : edge + kMapPlotSize * at;
+}
+
+// Draws text with its reference point placed by the fractions ax, ay of its
+// extent (0, 0: left baseline; 0.5, 0.5: centred; 1: right).
+void Text(cairo_t *cr, const char *text, double x, double y, double ax, double ay) {
+  cairo_text_extents_t e;
+  cairo_text_extents(cr, text, &e);
+  cairo_move_to(cr, x - e.x_bearing - ax * e.width, y - e.y_bearing - ay * e.height);
+  cairo_show_text(cr, text);
+}
+
+// Label of an axis: the quantity and, for a hand angle, its unit.
+std::string AxisLabel(const MapRequest *req, const MapAxis *axis) {
+  std::string label = MapParamName(axis->param);
+  if (axis->param == kMapAlHand || axis->param == kMapBetHand)
+    label += (req->degrees != 0) ? " (deg)" : " (rad)";
+  return label;
+}
+
+// The quantities held fixed, e.g. "fixed: x 0, y 80, z 0, aSph 50".
+std::string FixedCaption(const MapRequest *req) {
+  const double v[kMapParamCount] = {req->hand[0], req->hand[1], req->work[0],
+                                    req->work[1], req->work[2], req->radius};
+  std::string text = "fixed:";
+  const char *sep = " ";
+  for (int p = 0; p < kMapParamCount; p++) {
+    if (p == req->x.param || p == req->y.param) continue;
+    char value[32];
+    std::snprintf(value, sizeof value, "%g", v[p]);
+    text += sep;
+    text += MapParamName(p);
+    text += ' ';
+    text += value;
+    if (p == kMapAlHand || p == kMapBetHand) text += (req->degrees != 0) ? " deg" : " rad";
+    sep = ", ";
+  }
+  return text;
+}
+
+// Ticks at a round step (1, 2 or 5 times a power of ten) and their labels.
+void DrawAxis(cairo_t *cr, const MapRequest *req, const MapAxis *axis, int left, int vertical) {
+  const double lo = std::fmin(axis->from, axis->to);
+  const double hi = std::fmax(axis->from, axis->to);
+  const double raw = (hi - lo) / kTickTarget;
+  const double power = std::pow(10.0, std::floor(std::log10(raw)));
+  const double unit = raw / power;
+  const double step = power * (unit < 1.5 ? 1.0 : unit < 3.0 ? 2.0 : unit < 7.0 ? 5.0 : 10.0);
+  const int decimals = (step >= 1.0) ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+  const double bottom = kMapPlotTop + kMapPlotSize;
+  cairo_set_font_size(cr, kFontSize);
+  SetColour(cr, kInk);
+  for (double k = std::ceil(lo / step - 1e-9); k * step <= hi + step * 1e-9; k += 1.0) {
+    const double v = k * step;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, v == 0.0 ? 0.0 : v);
+    if (vertical != 0) {
+      const double y = AxisPixel(axis, v, kMapPlotTop, 1);
+      cairo_move_to(cr, left, y);
+      cairo_line_to(cr, left - kTickLength, y);
+      cairo_stroke(cr);
+      Text(cr, text, left - kTickLength - 3.0, y, 1.0, 0.5);
+    } else {
+      const double x = AxisPixel(axis, v, left, 0);
+      cairo_move_to(cr, x, bottom);
+      cairo_line_to(cr, x, bottom + kTickLength);
+      cairo_stroke(cr);
+      Text(cr, text, x, bottom + kTickLength + 4.0, 0.5, 0.0);
+    }
+  }
+  const std::string label = AxisLabel(req, axis);
+  if (vertical != 0) {
+    cairo_save(cr);
+    cairo_translate(cr, left - 62.0, kMapPlotTop + kMapPlotSize / 2.0);
+    cairo_rotate(cr, -kPi / 2.0);
+    Text(cr, label.c_str(), 0.0, 0.0, 0.5, 0.5);
+    cairo_restore(cr);
+  } else {
+    Text(cr, label.c_str(), left + kMapPlotSize / 2.0, bottom + 30.0, 0.5, 0.0);
+  }
+}
+
+// The map image of one panel, at most one pixel per point: each pixel shows
+// the point nearest its centre.
+cairo_surface_t *PanelImage(const MapRequest *req, const unsigned char *outcome,
+                            const float *margin, int panel) {
+  const long nx = req->x.count;
+  const long ny = req->y.count;
+  const int iw = static_cast<int>(nx < kMapPlotSize ? nx : kMapPlotSize);
+  const int ih = static_cast<int>(ny < kMapPlotSize ? ny : kMapPlotSize);
+  cairo_surface_t *img = cairo_image_surface_create(CAIRO_FORMAT_RGB24, iw, ih);
+  if (cairo_surface_status(img) != CAIRO_STATUS_SUCCESS) return img;
+  cairo_surface_flush(img);
+  unsigned char *data = cairo_image_surface_get_data(img);
+  const int stride = cairo_image_surface_get_stride(img);
+  for (int v = 0; v < ih; v++) {
+    const long j = ny - 1 - static_cast<long>((v + 0.5) * static_cast<double>(ny) / ih);
+    auto *row = reinterpret_cast<std::uint32_t *>(data + static_cast<std::ptrdiff_t>(v) * stride);
+    for (int u = 0; u < iw; u++) {
+      const long i = static_cast<long>((u + 0.5) * static_cast<double>(nx) / iw);
+      const long p = j * nx + i;
+      unsigned rgb = MapOutcomeRgb(outcome[p]);
+      if (panel == 1 && outcome[p] != kOutcomeNoContact)
+        rgb = std::isnan(margin[p]) ? kNotHolding : MapMarginRgb(margin[p]);
+      row[u] = rgb;
+    }
+  }
+  cairo_surface_mark_dirty(img);
+  return img;
+}
+
+// One panel: the map, its frame, axes and title.
+int DrawPanel(cairo_t *cr, const MapRequest *req, const unsigned char *outcome, const float *margin,
+              int panel, const char *title) {
+  const int left = kMapPlotLeft[panel];
+  cairo_surface_t *img = PanelImage(req, outcome, margin, panel);
+  if (cairo_surface_status(img) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(img);
+    return 0;
+  }
+  cairo_save(cr);
+  cairo_translate(cr, left, kMapPlotTop);
+  cairo_scale(cr, static_cast<double>(kMapPlotSize) / cairo_image_surface_get_width(img),
+              static_cast<double>(kMapPlotSize) / cairo_image_surface_get_height(img));
+  cairo_set_source_surface(cr, img, 0.0, 0.0);
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+  cairo_paint(cr);
+  cairo_restore(cr);
+  cairo_surface_destroy(img);
+
+  SetColour(cr, kInk);
+  cairo_set_line_width(cr, 1.0);
+  cairo_rectangle(cr, left - 0.5, kMapPlotTop - 0.5, kMapPlotSize + 1.0, kMapPlotSize + 1.0);
+  cairo_stroke(cr);
+  DrawAxis(cr, req, &req->x, left, 0);
+  DrawAxis(cr, req, &req->y, left, 1);
+  cairo_set_font_size(cr, kTitleSize);
+  cairo_move_to(cr, left, kMapPlotTop - 16.0); // on one baseline, descenders or not
+  cairo_show_text(cr, title);
+  return 1;
+}
+
+void Swatch(cairo_t *cr, unsigned rgb, const char *label, double x, double y) {
+  SetColour(cr, rgb);
+  cairo_rectangle(cr, x, y, kSwatch, kSwatch);
+  cairo_fill_preserve(cr);
+  SetColour(cr, kInk);
+  cairo_stroke(cr);
+  Text(cr, label, x + kSwatch + 6.0, y + kSwatch / 2.0, 0.0, 0.5);
+}
+
+void DrawLegends(cairo_t *cr) {
+  cairo_set_font_size(cr, kFontSize);
+  cairo_set_line_width(cr, 1.0);
+  // outcome panel: the classes in two columns
+  for (int c = 0; c < kOutcomeCount; c++)
+    Swatch(cr, kOutcomeRgb[c], kOutcomeLabel[c], kMapPlotLeft[0] + (c % 2) * kLegendColumn,
+           kLegendTop + (c / 2) * kLegendRow);
+  // margin panel: the colour bar beside the plot and the greys below it
+  const double barLeft = kMapPlotLeft[1] + kMapPlotSize + kBarLeftGap;
+  for (int y = 0; y < kMapPlotSize; y++) {
+    SetColour(cr, MapMarginRgb(1.0 - (y + 0.5) / kMapPlotSize));
+    cairo_rectangle(cr, barLeft, kMapPlotTop + y, kBarWidth, 1.0);
+    cairo_fill(cr);
+  }
+  SetColour(cr, kInk);
+  cairo_rectangle(cr, barLeft - 0.5, kMapPlotTop - 0.5, kBarWidth + 1.0, kMapPlotSize + 1.0);
+  cairo_stroke(cr);
+  const char *const ticks[] = {"0", "0.25", "0.5", "0.75", "1"};
+  for (int k = 0; k <= 4; k++) {
+    const double y = kMapPlotTop + kMapPlotSize * (1.0 - k / 4.0);
+    cairo_move_to(cr, barLeft + kBarWidth, y);
+    cairo_line_to(cr, barLeft + kBarWidth + kTickLength, y);
+    cairo_stroke(cr);
+    Text(cr, ticks[k], barLeft + kBarWidth + kTickLength + 3.0, y, 0.0, 0.5);
+  }
+  Swatch(cr, kOutcomeRgb[kOutcomeNoContact], kOutcomeLabel[kOutcomeNoContact], kMapPlotLeft[1],
+         kLegendTop);
+  Swatch(cr, kNotHolding, "exact check does not hold", kMapPlotLeft[1] + kLegendColumn, kLegendTop);
+  Text(cr, "margin = 1 - least friction scale that still holds", kMapPlotLeft[1],
+       kLegendTop + kLegendRow + kSwatch / 2.0, 0.0, 0.5);
+}
+
+cairo_status_t WriteToFile(void *closure, const unsigned char *data, unsigned int length) {
+  return std::fwrite(data, 1, length, static_cast<std::FILE *>(closure)) == length
+             ? CAIRO_STATUS_SUCCESS
+             : CAIRO_STATUS_WRITE_ERROR;
+}
+
+} // namespace
+
+unsigned MapOutcomeRgb(int outcome) {
+  return (outcome >= 0 && outcome < kOutcomeCount) ? kOutcomeRgb[outcome] : kWhite;
+}
+
+unsigned MapMarginRgb(double margin) {
+  const double t = std::fmin(std::fmax(margin, 0.0), 1.0) * kRampSteps;
+  const int k = (t >= kRampSteps) ? kRampSteps - 1 : static_cast<int>(t);
+  const double f = t - k;
+  unsigned rgb = 0;
+  for (int shift = 16; shift >= 0; shift -= 8) {
+    const double a = (kRamp[k] >> shift) & 0xFF;
+    const double b = (kRamp[k + 1] >> shift) & 0xFF;
+    rgb |= static_cast<unsigned>(std::lround(a + (b - a) * f)) << shift;
+  }
+  return rgb;
+}
+
+void MapCellCentre(const MapRequest *req, int panel, long i, long j, double *px, double *py) {
+  *px = AxisPixel(&req->x, MapAxisValue(&req->x, i), kMapPlotLeft[panel], 0);
+  *py = AxisPixel(&req->y, MapAxisValue(&req->y, j), kMapPlotTop, 1);
+}
+
+int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const float *margin,
+                    std::FILE *out, std::string *error) {
+  cairo_surface_t *surface =
+      cairo_image_surface_create(CAIRO_FORMAT_RGB24, kMapPictureWidth, kMapPictureHeight);
+  cairo_t *cr = cairo_create(surface);
+  SetColour(cr, kWhite);
+  cairo_paint(cr);
+  cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  int ok = DrawPanel(cr, req, outcome, margin, 0, "Case solvers and exact check");
+  ok = ok && DrawPanel(cr, req, outcome, margin, 1, "Exact margin where the work holds");
+  if (ok) {
+    DrawLegends(cr);
+    Text(cr, FixedCaption(req).c_str(), kMapPlotLeft[0], kCaptionTop, 0.0, 0.0);
+  }
+  const cairo_status_t drawn = cairo_status(cr);
+  cairo_destroy(cr);
+  cairo_status_t written = CAIRO_STATUS_SUCCESS;
+  if (ok && drawn == CAIRO_STATUS_SUCCESS)
+    written = cairo_surface_write_to_png_stream(surface, &WriteToFile, out);
+  cairo_surface_destroy(surface);
+  // give back cairo's and fontconfig's font caches: one picture per
+  // process, nothing worth keeping
+  cairo_debug_reset_static_data();
+  FcFini();
+  if (!ok || drawn != CAIRO_STATUS_SUCCESS) {
+    *error = std::string("cannot draw the picture: ") +
+             cairo_status_to_string(ok ? drawn : CAIRO_STATUS_NO_MEMORY);
+    return 0;
+  }
+  if (written != CAIRO_STATUS_SUCCESS) {
+    *error = std::string("cannot write the picture: ") + cairo_status_to_string(written);
+    return 0;
+  }
+  return 1;
+}
+
+} // namespace gs

@@ -1,0 +1,39 @@
+// The map as a picture: one panel coloured by the outcome of each point
+// (the case solvers' verdict against the exact check) and one panel shading
+// the exact margin, each with axes, ticks, labels and a legend; drawn with
+// cairo.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "tools/map_sweep.h"
+
+namespace gs {
+
+constexpr int kMapPictureWidth = 1330; // picture size (pixels)
+constexpr int kMapPictureHeight = 732;
+constexpr int kMapPlotSize = 512;          // side of each panel's square plot area (pixels)
+constexpr int kMapPlotTop = 60;            // top edge of both plot areas
+constexpr int kMapPlotLeft[2] = {90, 740}; // left edges: outcome panel, margin panel
+
+// Colour of an outcome in the first panel, 0xRRGGBB; picked from a palette
+// that readers with a colour-vision deficiency can tell apart.
+unsigned MapOutcomeRgb(int outcome);
+
+// Colour of an exact margin in the second panel, 0xRRGGBB: a ramp rising in
+// lightness from dark violet (0) through teal to yellow (1); outside 0..1
+// the nearer end.
+unsigned MapMarginRgb(double margin);
+
+// Centre (pixels) of point (i, j) in the plot area of panel 0 or 1; x grows
+// to the right, y upwards from the first value at the bottom.
+void MapCellCentre(const MapRequest *req, int panel, long i, long j, double *px, double *py);
+
+// Draws the map of outcome[] and margin[] (NaN where the exact check does
+// not hold) and writes it as PNG to out. Returns 1, or 0 when drawing or
+// writing failed (then *error says why).
+int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const float *margin,
+                    std::FILE *out, std::string *error);
+
+} // namespace gs

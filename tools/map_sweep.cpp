@@ -1,0 +1,223 @@
+#include "tools/map_sweep.h"
+
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstring>
+#include <limits>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "app/sequence.h"
+#include "app/trace.h"
+#include "geom/vecmat.h"
+#include "tools/batch_run.h"
+#include "tools/map_csv.h"
+#include "tools/number_list.h"
+
+namespace gs {
+
+namespace {
+
+constexpr const char *kParamNames[kMapParamCount] = {"alHand", "betHand", "x", "y", "z", "aSph"};
+constexpr auto kProgressPeriod = std::chrono::milliseconds(250);
+
+int Fail(std::string *error, const std::string &what) {
+  *error = what;
+  return 0;
+}
+
+// Drops console text: the map keeps no messages.
+void DiscardConsole(const char *, std::size_t, void *) {}
+
+// Work shared by the threads of one map.
+struct Sweep {
+  const MapRequest *req;
+  const GraspState *start; // the started model every point begins from
+  long total;
+  long chunks;
+  std::FILE *csv;
+  unsigned char *outcome;
+  float *margin;
+  std::atomic<long> nextChunk{0};
+  std::atomic<long> done{0};
+  std::mutex lock;
+  std::condition_variable turn; // a chunk was written, or the sweep ended
+  long written = 0;             // chunks written so far, in order
+  int failed = 0;               // writing csv failed
+  int running = 0;              // threads still working
+};
+
+// Writes chunk c's rows once every earlier chunk is written.
+void WriteInTurn(Sweep *w, long c, const std::string &rows) {
+  std::unique_lock<std::mutex> guard(w->lock);
+  w->turn.wait(guard, [w, c] { return w->written == c || w->failed != 0; });
+  if (w->failed == 0 && w->csv != nullptr && !rows.empty() &&
+      std::fwrite(rows.data(), 1, rows.size(), w->csv) != rows.size())
+    w->failed = 1;
+  w->written = c + 1;
+  guard.unlock();
+  w->turn.notify_all();
+}
+
+void SweepThread(Sweep *w) {
+  SetConsoleSink(&DiscardConsole, nullptr);
+  GraspState s;
+  std::string rows;
+  rows.reserve(static_cast<std::size_t>(kMapChunk) * 256);
+  for (;;) {
+    const long c = w->nextChunk.fetch_add(1);
+    if (c >= w->chunks) break;
+    {
+      std::lock_guard<std::mutex> guard(w->lock);
+      if (w->failed != 0) break;
+    }
+    const long first = c * kMapChunk;
+    const long last = (first + kMapChunk < w->total) ? first + kMapChunk : w->total;
+    rows.clear();
+    for (long p = first; p < last; p++) {
+      double al = 0.0, bet = 0.0, aSph = 0.0;
+      Vec3 rwG;
+      MapPointPose(w->req, p, &al, &bet, rwG, &aSph);
+      SolveGrasp(&s, w->start, al, bet, rwG, aSph);
+      if (w->csv != nullptr) AppendMapCsvRow(w->req, p, &s, &rows);
+      if (w->outcome != nullptr) w->outcome[p] = static_cast<unsigned char>(MapOutcomeOf(&s));
+      if (w->margin != nullptr)
+        w->margin[p] = (s.exact.verdict == kExactHolds) ? static_cast<float>(s.exact.margin)
+                                                        : std::numeric_limits<float>::quiet_NaN();
+    }
+    WriteInTurn(w, c, rows);
+    w->done.fetch_add(last - first);
+  }
+  std::lock_guard<std::mutex> guard(w->lock);
+  w->running--;
+  w->turn.notify_all();
+}
+
+} // namespace
+
+const char *MapParamName(int param) {
+  return (param >= 0 && param < kMapParamCount) ? kParamNames[param] : "?";
+}
+
+int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error) {
+  const std::size_t a = text.find(':');
+  const std::size_t b = (a == std::string::npos) ? a : text.find(':', a + 1);
+  const std::size_t c = (b == std::string::npos) ? b : text.find(':', b + 1);
+  if (c == std::string::npos || text.find(':', c + 1) != std::string::npos)
+    return Fail(error, "expected PARAM:FROM:TO:COUNT, got '" + text + "'");
+  const std::string name = text.substr(0, a);
+  axis->param = -1;
+  for (int p = 0; p < kMapParamCount; p++)
+    if (name == kParamNames[p]) axis->param = p;
+  if (axis->param < 0)
+    return Fail(error, "unknown PARAM '" + name + "' (use alHand, betHand, x, y, z or aSph)");
+  double bounds[2];
+  if (ParseNumberList(text.substr(a + 1, b - a - 1), 1, &bounds[0], error) == 0 ||
+      ParseNumberList(text.substr(b + 1, c - b - 1), 1, &bounds[1], error) == 0)
+    return 0;
+  if (bounds[0] == bounds[1]) return Fail(error, name + ": FROM and TO must differ");
+  axis->from = bounds[0];
+  axis->to = bounds[1];
+  const std::string count = text.substr(c + 1);
+  long long n = 0;
+  const std::from_chars_result r = std::from_chars(count.data(), count.data() + count.size(), n);
+  if (count.empty() || r.ec != std::errc() || r.ptr != count.data() + count.size() || n < 2 ||
+      n > kMapMaxPoints)
+    return Fail(error, name + ": COUNT must be a whole number from 2 to " +
+                           std::to_string(kMapMaxPoints) + ", got '" + count + "'");
+  axis->count = static_cast<long>(n);
+  return 1;
+}
+
+int CheckMapRequest(const MapRequest *req, std::string *error) {
+  if (req->x.param == req->y.param)
+    return Fail(error, std::string("--x and --y both sweep ") + MapParamName(req->x.param));
+  if (req->x.count * req->y.count > kMapMaxPoints)
+    return Fail(error, std::to_string(req->x.count) + " x " + std::to_string(req->y.count) +
+                           " points exceed the largest map of " + std::to_string(kMapMaxPoints));
+  for (const MapAxis *axis : {&req->x, &req->y})
+    if (axis->param == kMapASph && (axis->from < 0.0 || axis->to < 0.0))
+      return Fail(error, "aSph: the work radius must not be negative");
+  if (req->radius < 0.0) return Fail(error, "--radius: the work radius must not be negative");
+  return 1;
+}
+
+double MapAxisValue(const MapAxis *axis, long i) {
+  if (i >= axis->count - 1) return axis->to;
+  return axis->from +
+         (axis->to - axis->from) * static_cast<double>(i) / static_cast<double>(axis->count - 1);
+}
+
+long MapPointCount(const MapRequest *req) {
+  return req->x.count * req->y.count;
+}
+
+int MapPointPose(const MapRequest *req, long index, double *al, double *bet, double *rwG,
+                 double *aSph) {
+  double v[kMapParamCount] = {req->hand[0], req->hand[1], req->work[0],
+                              req->work[1], req->work[2], req->radius};
+  v[req->x.param] = MapAxisValue(&req->x, index % req->x.count);
+  v[req->y.param] = MapAxisValue(&req->y, index / req->x.count);
+  const double toRad = (req->degrees != 0) ? kRadPerDeg : 1.0;
+  *al = v[kMapAlHand] * toRad;
+  *bet = v[kMapBetHand] * toRad;
+  rwG[0] = v[kMapX];
+  rwG[1] = v[kMapY];
+  rwG[2] = v[kMapZ];
+  *aSph = v[kMapASph];
+  return 1;
+}
+
+int MapOutcomeOf(const GraspState *s) {
+  if (s->staticsCase == kCaseNone) return kOutcomeNoContact;
+  const int stable = s->StaticsStability;
+  switch (s->exact.verdict) {
+  case kExactHolds:
+    return (stable != 0) ? kOutcomeBothHold : kOutcomeExactOnly;
+  case kExactCannotHold:
+    return (stable != 0) ? kOutcomeSolversOnly : kOutcomeNeither;
+  case kExactPalmInside:
+    return kOutcomePalmInside;
+  default:
+    return (stable != 0) ? kOutcomeStableOpen : kOutcomeUnstableOpen;
+  }
+}
+
+int RunMapSweep(const MapRequest *req, int threads, std::FILE *csv, unsigned char *outcome,
+                float *margin, MapProgressFn progress, void *ctx) {
+  GraspState start;
+  InitModelState(&start);
+  StartUp(&start);
+  Sweep w;
+  w.req = req;
+  w.start = &start;
+  w.total = MapPointCount(req);
+  w.chunks = (w.total + kMapChunk - 1) / kMapChunk;
+  w.csv = csv;
+  w.outcome = outcome;
+  w.margin = margin;
+  if (threads < 1) threads = 1;
+  if (threads > w.chunks) threads = static_cast<int>(w.chunks);
+  w.running = threads;
+  std::vector<std::thread> pool;
+  pool.reserve(static_cast<std::size_t>(threads));
+  for (int t = 0; t < threads; t++) pool.emplace_back(SweepThread, &w);
+  {
+    std::unique_lock<std::mutex> guard(w.lock);
+    while (!w.turn.wait_for(guard, kProgressPeriod, [&w] { return w.running == 0; })) {
+      if (progress == nullptr) continue;
+      guard.unlock();
+      progress(w.done.load(), w.total, ctx);
+      guard.lock();
+    }
+  }
+  for (std::thread &t : pool) t.join();
+  if (progress != nullptr) progress(w.done.load(), w.total, ctx);
+  return (w.failed == 0) ? 1 : 0;
+}
+
+} // namespace gs

@@ -1,0 +1,98 @@
+// Study maps: one whole grasp (contacts, statics, exact check) at every
+// point of a grid over two of the hand angles, the work centre coordinates
+// and the work radius, the other quantities held fixed. Points are numbered
+// row by row: index = j * x.count + i, i along x, j along y.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "app/model_state.h"
+
+namespace gs {
+
+// The quantities a map can sweep.
+enum MapParam : int {
+  kMapAlHand = 0, // hand angle about X (command units: rad, or deg with --deg)
+  kMapBetHand,    // hand angle about Y
+  kMapX,          // work centre x
+  kMapY,          // work centre y
+  kMapZ,          // work centre z
+  kMapASph,       // work radius
+  kMapParamCount
+};
+
+constexpr long kMapMaxPoints = 16777216; // largest grid a map accepts (points)
+constexpr int kMapChunk = 256;           // points a thread solves and writes in one go
+
+// One swept quantity: count values from `from` to `to` inclusive, evenly spaced.
+struct MapAxis {
+  int param;   // MapParam
+  double from; // first value, command units
+  double to;   // last value, command units
+  long count;  // number of values, >= 2
+};
+
+// What a map computes.
+struct MapRequest {
+  MapAxis x, y;
+  double hand[2]; // fixed hand angles alHand, betHand, command units
+  Vec3 work;      // fixed work centre
+  double radius;  // fixed work radius
+  int degrees;    // 1: hand angles, fixed and swept, are in degrees
+};
+
+// How the case solvers' verdict and the exact check compare at one point.
+enum MapOutcome : unsigned char {
+  kOutcomeNoContact = 0, // fewer than two contacts: no statics
+  kOutcomeBothHold,      // stable grasp, and the exact check holds
+  kOutcomeExactOnly,     // no stable grasp found, yet the exact check holds
+  kOutcomeNeither,       // no stable grasp, and the exact check cannot hold
+  kOutcomeSolversOnly,   // stable grasp, yet the exact check cannot hold
+  kOutcomePalmInside,    // the palm penetrates the work
+  kOutcomeStableOpen,    // stable grasp, the exact check undecided
+  kOutcomeUnstableOpen,  // no stable grasp, the exact check undecided
+  kOutcomeCount
+};
+
+// Name of a swept quantity as the command line and the CSV header spell it.
+const char *MapParamName(int param);
+
+// Reads "PARAM:FROM:TO:COUNT" into *axis. Returns 1 on success, 0 otherwise
+// (then *error says why): unknown PARAM, a bound that is not a finite
+// number, FROM equal to TO, or COUNT not a whole number from 2 to the
+// largest grid.
+int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error);
+
+// Checks the request as a whole: two different quantities, at most
+// kMapMaxPoints points, no negative work radius fixed or swept. Returns 1
+// when it can run, 0 otherwise (then *error says why).
+int CheckMapRequest(const MapRequest *req, std::string *error);
+
+// The i-th value of an axis (command units); the last one is exactly `to`.
+double MapAxisValue(const MapAxis *axis, long i);
+
+// Number of points of the map.
+long MapPointCount(const MapRequest *req);
+
+// Hand angles (rad), work centre and radius of point index; returns 1.
+int MapPointPose(const MapRequest *req, long index, double *al, double *bet, double *rwG,
+                 double *aSph);
+
+// Outcome of the grasp the model holds after a whole solve (a MapOutcome).
+int MapOutcomeOf(const GraspState *s);
+
+// Receives the progress of a running map: points done so far of total.
+using MapProgressFn = void (*)(long done, long total, void *ctx);
+
+// Computes every point of the map on `threads` threads. Each thread solves
+// its own chunks of kMapChunk consecutive points with its own model and
+// writes their CSV rows to csv (nullptr: none) in point order, so the output
+// does not depend on the thread count; outcome[index] and margin[index]
+// (exact margin where the exact check holds, else NaN) are filled when not
+// nullptr. progress (may be nullptr) is called from the calling thread a few
+// times a second and once at the end. Returns 1, or 0 when writing csv failed.
+int RunMapSweep(const MapRequest *req, int threads, std::FILE *csv, unsigned char *outcome,
+                float *margin, MapProgressFn progress, void *ctx);
+
+} // namespace gs
