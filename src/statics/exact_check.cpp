@@ -10,6 +10,9 @@ namespace gs {
 
 namespace {
 
+constexpr double kExactSigmaTol = 1e-13;  // relative width of the search for u*
+constexpr double kRelaxedSigmaTol = 1e-8; // the same for a relaxed limit (blocking only)
+
 // One balance: normal forces, friction force vectors, friction moments.
 struct ExactForces {
   double f[3];
@@ -86,7 +89,7 @@ void EqualNormals(const double *n, const double *g, double cap, ExactAnswer *ans
 
 // Least friction scale of the family under lim, over every sign region the
 // push flag allows (push = 1: pushing only).
-double LeastNeed(const ExactFamily *fam, ExactLimits lim, int push, double *at) {
+double LeastNeed(const ExactFamily *fam, ExactLimits lim, int push, double stopBelow, double *at) {
   double best = INFINITY;
   for (int s1 = 1; s1 >= -1; s1 -= 2) {
     for (int s2 = 1; s2 >= -1; s2 -= 2) {
@@ -94,11 +97,12 @@ double LeastNeed(const ExactFamily *fam, ExactLimits lim, int push, double *at) 
       lim.sign[1] = s1;
       lim.sign[2] = s2;
       double x = 0.0;
-      const double v = LeastFrictionNeed(fam, &lim, &x);
+      const double v = LeastFrictionNeed(fam, &lim, stopBelow, &x);
       if (v < best) {
         best = v;
         *at = x;
       }
+      if (best <= stopBelow) return best;
     }
   }
   return best;
@@ -108,9 +112,9 @@ void GeneralNormals(const double *n1, const double *n2, double a, const double *
                     ExactAnswer *ans) {
   ExactFamily fam;
   BuildExactFamily(n1, n2, a, g, &fam);
-  const ExactLimits all = {1, 1, cap, {0, 1, 1}};
+  const ExactLimits all = {1, 1, cap, {0, 1, 1}, -INFINITY, kExactSigmaTol};
   double at = 0.0;
-  ans->u = LeastNeed(&fam, all, 1, &at) / mu;
+  ans->u = LeastNeed(&fam, all, 1, -1.0, &at) / mu;
   ans->blocking = 0;
   if (ans->u <= 1.0) {
     double lo = 0.0, hi = 0.0;
@@ -120,17 +124,24 @@ void GeneralNormals(const double *n1, const double *n2, double a, const double *
     FamilyMember(&fam, Sigma, mu, x->f, x->T, x->m);
     return;
   }
-  double unused = 0.0;
-  ExactLimits lim = all;
-  lim.friction = 0;
-  if (LeastNeed(&fam, lim, 1, &unused) <= mu) ans->blocking |= kLimitFriction;
-  lim = all;
+  // relaxed one at a time; a search ends at the first member that holds
+  double unused = 0.0, lo = 0.0, hi = 0.0;
+  if (SigmaRange(&fam, &all, &lo, &hi) != 0 && fam.mb <= mu * rm * hi)
+    ans->blocking |= kLimitFriction; // the moment limits alone: met at the largest Sigma
+  ExactLimits coarse = all;
+  coarse.relTol = kRelaxedSigmaTol;
+  ExactLimits lim = coarse;
   lim.moment = 0;
-  if (LeastNeed(&fam, lim, 1, &unused) <= mu) ans->blocking |= kLimitMoment;
-  lim = all;
+  if (LeastNeed(&fam, lim, 1, mu, &unused) <= mu) ans->blocking |= kLimitMoment;
+  // the need is quasi-convex in Sigma: a higher cap helps only when the least
+  // need lies at the largest Sigma the cap allows
+  const double scale = std::max({1.0, std::fabs(lo), std::fabs(hi)});
+  lim = coarse;
   lim.cap = kRelaxedCapFactor * cap;
-  if (LeastNeed(&fam, lim, 1, &unused) <= mu) ans->blocking |= kLimitForceCap;
-  if (LeastNeed(&fam, all, 0, &unused) <= mu) ans->blocking |= kLimitPushOnly;
+  lim.sigmaMin = hi;
+  if (at >= hi - kExactDecisionTol * scale && LeastNeed(&fam, lim, 1, mu, &unused) <= mu)
+    ans->blocking |= kLimitForceCap;
+  if (LeastNeed(&fam, coarse, 0, mu, &unused) <= mu) ans->blocking |= kLimitPushOnly;
 }
 
 // Whether forces x keep every limit (up to rounding) and balance FEX about

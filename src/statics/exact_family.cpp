@@ -26,6 +26,78 @@ double PairNeed(double lam, double Fk, double p, double b, double E, double A0) 
   return den > 0.0 ? K / den : kInf;
 }
 
+constexpr int kGoldenWarmup = 1; // golden steps before the crossing of the end needs is tried
+constexpr double kEndProbeFactor =
+    10.0; // step beside a range end that tells its slope, in tolerances
+
+// One evaluated Sigma: the need of every limit pair and the largest.
+struct Probe {
+  double x, v;
+  int top;
+  double piece[kNeedPieces];
+};
+
+// The state of one search for the least need: the best probe so far.
+struct NeedSearch {
+  const ExactFamily *fam;
+  const ExactLimits *lim;
+  double stopBelow; // a need at or below this ends the search
+  double best, bestX;
+
+  void Eval(double x, Probe *p) {
+    p->x = x;
+    p->v = NeedPieces(fam, lim, x, p->piece);
+    p->top = 0;
+    for (int i = 1; i < kNeedPieces; i++)
+      if (p->piece[i] > p->piece[p->top]) p->top = i;
+    if (p->v < best) {
+      best = p->v;
+      bestX = x;
+    }
+  }
+  bool Done() const { return best <= stopBelow; }
+  double Result(double *at) const {
+    *at = bestX;
+    return best;
+  }
+
+  // Regula falsi (Illinois) for the Sigma in [a, b] where the needs topping
+  // a and b are equal; returns 1 when that point is a local least need.
+  int Crossing(const Probe &a, const Probe &b, double tol, double delta) {
+    const int i = a.top, j = b.top;
+    double xa = a.x, da = a.piece[i] - a.piece[j], xb = b.x, db = b.piece[i] - b.piece[j];
+    if (!std::isfinite(da) || !std::isfinite(db)) return 0;
+    int side = 0;
+    Probe p;
+    for (int it = 0; it < kMaxSearchSteps && xb - xa > tol; it++) {
+      double x = xb - db * (xb - xa) / (db - da);
+      if (!(x > xa && x < xb)) x = 0.5 * (xa + xb);
+      Eval(x, &p);
+      const double d = p.piece[i] - p.piece[j];
+      if (!std::isfinite(d)) return 0;
+      if (d > 0.0) {
+        xa = x;
+        da = d;
+        if (side > 0) db *= 0.5;
+        side = 1;
+      } else if (d < 0.0) {
+        xb = x;
+        db = d;
+        if (side < 0) da *= 0.5;
+        side = -1;
+      } else {
+        break;
+      }
+    }
+    const double x = bestX, v = best;
+    if (!(x >= a.x && x <= b.x)) return 0;
+    Probe l, r;
+    Eval(x - delta, &l);
+    Eval(x + delta, &r);
+    return (l.v >= v && r.v >= v) ? 1 : 0;
+  }
+};
+
 } // namespace
 
 int BuildExactFamily(const double *n1, const double *n2, double a, const double *g,
@@ -60,36 +132,35 @@ int BuildExactFamily(const double *n1, const double *n2, double a, const double 
   return 1;
 }
 
-double FrictionNeed(const ExactFamily *fam, const ExactLimits *lim, double Sigma) {
+double NeedPieces(const ExactFamily *fam, const ExactLimits *lim, double Sigma, double *piece) {
+  for (int i = 0; i < kNeedPieces; i++) piece[i] = 0.0;
   const double F1 = std::max(0.0, lim->sign[1] * 0.5 * (Sigma + fam->Delta));
   const double F2 = std::max(0.0, lim->sign[2] * 0.5 * (Sigma - fam->Delta));
   const double p = fam->rho1 * Sigma - fam->rho0;
   const double ap = std::fabs(p);
   const double G = fam->G;
-  double A = 0.0;
-  double A0[3] = {0.0, 0.0, 0.0}; // where each friction disc is one point
+  const double A0[3] = {0.0, ap == 0.0 ? 0.0 : (F1 > 0.0 ? ap / F1 : kInf),
+                        ap == 0.0 ? 0.0 : (F2 > 0.0 ? ap / F2 : kInf)};
   if (lim->friction != 0) {
     // each disc must hold the squeeze friction |alpha_k| = |p|
-    A0[1] = ap == 0.0 ? 0.0 : (F1 > 0.0 ? ap / F1 : kInf);
-    A0[2] = ap == 0.0 ? 0.0 : (F2 > 0.0 ? ap / F2 : kInf);
-    A = std::max(A0[1], A0[2]);
-    if (A == kInf) return kInf;
+    piece[0] = A0[1];
+    piece[1] = A0[2];
     // the two discs together must hold the load across the plane: R1 + R2 >= G
-    const double x0 = A * A;
-    const double L0 = std::sqrt(std::max(0.0, x0 * F1 * F1 - p * p)) +
-                      std::sqrt(std::max(0.0, x0 * F2 * F2 - p * p));
-    if (G > 0.0 && L0 < G) {
+    // at A = max(A0) the disc with the larger A0 is one point
+    const double A = std::max(A0[1], A0[2]);
+    const double Fo = A0[1] >= A0[2] ? F2 : F1;
+    if (G > 0.0 && A < kInf && std::sqrt(std::max(0.0, A * A * Fo * Fo - p * p)) < G) {
       const double S2 = F1 * F1 + F2 * F2, D = F1 * F1 - F2 * F2, K = G * G + 4.0 * p * p;
       const double disc = std::max(0.0, S2 * S2 - D * D * K / (G * G));
       const double den = S2 + std::sqrt(disc);
-      A = std::max(A, den > 0.0 ? std::sqrt(K / den) : kInf);
+      piece[2] = den > 0.0 ? std::sqrt(K / den) : kInf;
     }
   }
   if (lim->moment != 0) {
     // the two moment limits must meet: A rm Sigma >= mb
     if (fam->mb > 0.0) {
       const double SF = F1 + F2;
-      A = std::max(A, SF > 0.0 ? fam->mb / (rm * SF) : kInf);
+      piece[3] = SF > 0.0 ? fam->mb / (rm * SF) : kInf;
     }
     // each disc must meet each moment limit
     if (lim->friction != 0 && G > 0.0) {
@@ -97,13 +168,20 @@ double FrictionNeed(const ExactFamily *fam, const ExactLimits *lim, double Sigma
       for (int k = 1; k <= 2; k++) {
         for (int j = 1; j <= 2; j++) {
           const double E = (k == j) ? G : G * fam->cabs;
-          if (E <= 0.0) continue;
-          A = std::max(A, PairNeed(fam->lam, F[k], p, fam->sa * F[j], E, A0[k]));
+          if (E > 0.0)
+            piece[2 + 2 * k + j - 1] = PairNeed(fam->lam, F[k], p, fam->sa * F[j], E, A0[k]);
         }
       }
     }
   }
+  double A = 0.0;
+  for (int i = 0; i < kNeedPieces; i++) A = std::max(A, piece[i]);
   return A;
+}
+
+double FrictionNeed(const ExactFamily *fam, const ExactLimits *lim, double Sigma) {
+  double piece[kNeedPieces];
+  return NeedPieces(fam, lim, Sigma, piece);
 }
 
 int SigmaRange(const ExactFamily *fam, const ExactLimits *lim, double *lo, double *hi) {
@@ -111,60 +189,86 @@ int SigmaRange(const ExactFamily *fam, const ExactLimits *lim, double *lo, doubl
   // FCZ_1 = (Sigma + D) / 2, FCZ_2 = (Sigma - D) / 2 within their sign region
   const double lo1 = lim->sign[1] > 0 ? -D : -c2 - D, hi1 = lim->sign[1] > 0 ? c2 - D : -D;
   const double lo2 = lim->sign[2] > 0 ? D : -c2 + D, hi2 = lim->sign[2] > 0 ? c2 + D : D;
-  *lo = std::max(lo1, lo2);
+  *lo = std::max({lo1, lo2, lim->sigmaMin});
   *hi = std::min(hi1, hi2);
   return *lo <= *hi ? 1 : 0;
 }
 
-double LeastFrictionNeed(const ExactFamily *fam, const ExactLimits *lim, double *at) {
+double LeastFrictionNeed(const ExactFamily *fam, const ExactLimits *lim, double stopBelow,
+                         double *at) {
   double lo = 0.0, hi = 0.0;
-  if (SigmaRange(fam, lim, &lo, &hi) == 0) {
-    *at = 0.0;
-    return kInf;
+  *at = 0.0;
+  if (SigmaRange(fam, lim, &lo, &hi) == 0) return kInf;
+  // the two moment limits together need at least mb / (rm (F1 + F2)), the
+  // two discs together G / (F1 + F2); F1 + F2 is linear in Sigma
+  if (stopBelow >= 0.0) {
+    const double sf =
+        0.5 * std::max(lim->sign[1] * (lo + fam->Delta) + lim->sign[2] * (lo - fam->Delta),
+                       lim->sign[1] * (hi + fam->Delta) + lim->sign[2] * (hi - fam->Delta));
+    const double need =
+        std::max(lim->moment != 0 ? fam->mb / rm : 0.0, lim->friction != 0 ? fam->G : 0.0);
+    const double bound = sf > 0.0 ? need / sf : (need > 0.0 ? kInf : 0.0);
+    if (bound > stopBelow) return bound;
   }
-  // the need is quasi-convex in Sigma: golden-section search
-  const double tol = kSigmaRelTol * std::max({1.0, std::fabs(lo), std::fabs(hi)});
-  double a = lo, b = hi;
-  double x1 = b - kGolden * (b - a), x2 = a + kGolden * (b - a);
-  double f1 = FrictionNeed(fam, lim, x1), f2 = FrictionNeed(fam, lim, x2);
-  for (int i = 0; i < kMaxSearchSteps && b - a > tol; i++) {
-    if (f1 <= f2) {
+  NeedSearch q{fam, lim, stopBelow, kInf, 0.0};
+  const double scale = std::max({1.0, std::fabs(lo), std::fabs(hi)});
+  const double tol = lim->relTol * scale, delta = kEndProbeFactor * tol;
+  Probe a, b, x1, x2, u, v;
+  q.Eval(lo, &a);
+  q.Eval(hi, &b);
+  if (q.Done() || hi - lo <= tol) return q.Result(at);
+  // a quasi-convex need rising away from an end has its least value there
+  q.Eval(lo + delta, &u);
+  q.Eval(hi - delta, &v);
+  if (q.Done() || u.v > a.v || v.v > b.v) return q.Result(at);
+  // golden-section search; once the ends are topped by different limit
+  // pairs, the least value is usually where those two needs cross
+  q.Eval(b.x - kGolden * (b.x - a.x), &x1);
+  q.Eval(a.x + kGolden * (b.x - a.x), &x2);
+  int tried = -1;
+  for (int i = 0; i < kMaxSearchSteps && b.x - a.x > tol && !q.Done(); i++) {
+    if (x1.v <= x2.v) {
       b = x2;
       x2 = x1;
-      f2 = f1;
-      x1 = b - kGolden * (b - a);
-      f1 = FrictionNeed(fam, lim, x1);
+      q.Eval(b.x - kGolden * (b.x - a.x), &x1);
     } else {
       a = x1;
       x1 = x2;
-      f1 = f2;
-      x2 = a + kGolden * (b - a);
-      f2 = FrictionNeed(fam, lim, x2);
+      q.Eval(a.x + kGolden * (b.x - a.x), &x2);
+    }
+    const int pair = a.top * kNeedPieces + b.top;
+    if (i >= kGoldenWarmup && a.top != b.top && pair != tried && !q.Done()) {
+      tried = pair;
+      if (q.Crossing(a, b, tol, delta) != 0) break;
     }
   }
-  double best = f1 <= f2 ? f1 : f2;
-  *at = f1 <= f2 ? x1 : x2;
-  for (const double x : {lo, hi}) {
-    const double v = FrictionNeed(fam, lim, x);
-    if (v < best) {
-      best = v;
-      *at = x;
-    }
-  }
-  return best;
+  return q.Result(at);
 }
 
 double LeastSigmaWithin(const ExactFamily *fam, const ExactLimits *lim, double A, double lo,
                         double at) {
-  if (FrictionNeed(fam, lim, lo) <= A) return lo;
-  double l = lo, r = at;
+  double dl = FrictionNeed(fam, lim, lo) - A;
+  if (dl <= 0.0) return lo;
+  // regula falsi (Illinois) on need - A, halving while the need is infinite
+  double l = lo, r = at, dr = FrictionNeed(fam, lim, at) - A;
   const double tol = kSigmaRelTol * std::max({1.0, std::fabs(lo), std::fabs(at)});
+  int side = 0;
   for (int i = 0; i < kMaxSearchSteps && r - l > tol; i++) {
-    const double m = 0.5 * (l + r);
-    if (FrictionNeed(fam, lim, m) <= A)
+    double m = std::isfinite(dl) ? r - dr * (r - l) / (dr - dl) : 0.5 * (l + r);
+    if (!(m > l && m < r)) m = 0.5 * (l + r);
+    const double d = FrictionNeed(fam, lim, m) - A;
+    if (d <= 0.0) {
       r = m;
-    else
+      dr = d;
+      if (side < 0) dl *= 0.5;
+      side = -1;
+    } else {
       l = m;
+      dl = d;
+      if (side > 0) dr *= 0.5;
+      side = 1;
+    }
+    if (d == 0.0) break;
   }
   return r;
 }

@@ -43,12 +43,22 @@ struct ExactLimits {
   int moment;   // 1: |MCZ_k| <= A rm |FCZ_k|
   double cap;   // |FCZ_k| <= cap (force units)
   int sign[3];
+  double sigmaMin; // Sigma searched from here up (-inf: the whole range)
+  double relTol;   // a search for the least need stops at this relative width
 };
 
 // Builds the family of contacts with unit normals n1, n2 (|n1 +- n2| not
 // zero) on a sphere of radius a under the load g; returns 1.
 int BuildExactFamily(const double *n1, const double *n2, double a, const double *g,
                      ExactFamily *fam);
+
+constexpr int kNeedPieces = 8; // limit pairs whose needs make up FrictionNeed
+
+// Writes the least friction coefficient each pair of limits needs at Sigma
+// into piece[0..7] (the two discs alone, the discs together, the two moment
+// limits together, each disc with each moment limit; 0 where a pair does not
+// take part) and returns the largest, FrictionNeed.
+double NeedPieces(const ExactFamily *fam, const ExactLimits *lim, double Sigma, double *piece);
 
 // Returns the least friction coefficient A (the moment limits scale with it)
 // for which a member with total normal force Sigma keeps the limits lim
@@ -60,8 +70,11 @@ double FrictionNeed(const ExactFamily *fam, const ExactLimits *lim, double Sigma
 int SigmaRange(const ExactFamily *fam, const ExactLimits *lim, double *lo, double *hi);
 
 // Returns the least FrictionNeed over the Sigma range of lim (+inf when it
-// is empty) and writes where it is reached into *at.
-double LeastFrictionNeed(const ExactFamily *fam, const ExactLimits *lim, double *at);
+// is empty) and writes where it is reached into *at; stops early at the
+// first need found at or below stopBelow. With stopBelow >= 0 a least need
+// above stopBelow may come back as a lower bound above stopBelow only.
+double LeastFrictionNeed(const ExactFamily *fam, const ExactLimits *lim, double stopBelow,
+                         double *at);
 
 // Returns the least Sigma in [lo, at] whose FrictionNeed is at most A, given
 // that FrictionNeed(at) <= A and that the need does not rise toward at.
