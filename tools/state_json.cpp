@@ -4,6 +4,7 @@
 
 #include "app/constants.h"
 #include "geom/vecmat.h"
+#include "statics/exact_check.h"
 #include "statics/statics_result.h"
 
 namespace gs {
@@ -65,6 +66,40 @@ Json SubCaseName(int c) {
   }
 }
 
+// The exact holding check: null without a statics result for the current
+// contacts; forces and torques only for "holds", blocking limits only for
+// "cannot hold".
+Json ExactJson(const ExactCheck &e) {
+  static const char *const verdicts[] = {nullptr, "holds", "cannot hold", "undecided",
+                                         "palm inside work"};
+  if (e.verdict < kExactHolds || e.verdict > kExactPalmInside) return nullptr;
+  const bool holds = e.verdict == kExactHolds;
+  Json j;
+  j["verdict"] = verdicts[e.verdict];
+  j["margin"] = holds ? Number(e.margin) : Json(nullptr);
+  j["FCZ"] = holds ? PerFinger(e.FCZ) : Json(nullptr);
+  j["T"] = holds ? PerFinger(e.T) : Json(nullptr);
+  j["MCZ"] = holds ? PerFinger(e.MCZ) : Json(nullptr);
+  j["jointTorque"] = holds ? PerFinger(e.jointTorque) : Json(nullptr);
+  if (e.verdict == kExactCannotHold) {
+    const struct {
+      int bit;
+      const char *name;
+    } kinds[] = {{kLimitFriction, "friction"},
+                 {kLimitMoment, "moment"},
+                 {kLimitForceCap, "force cap"},
+                 {kLimitPushOnly, "push only"}};
+    Json blocking = Json::array();
+    for (const auto &k : kinds)
+      if ((e.blocking & k.bit) != 0) blocking.push_back(k.name);
+    j["blocking"] = blocking;
+  } else {
+    j["blocking"] = nullptr;
+  }
+  j["reason"] = e.reason != nullptr ? Json(e.reason) : Json(nullptr);
+  return j;
+}
+
 } // namespace
 
 int BalanceResidual(const GraspState *s, double *force, double *moment) {
@@ -115,6 +150,9 @@ Json BatchRunJson(const BatchRun *run, int withContacts) {
     j["residual"] = Json{{"force", Number(force)}, {"moment", Number(moment)}};
   else
     j["residual"] = nullptr;
+  const bool solved = s->sgnStaticsEnd == 1 && s->staticsCase != kCaseNone;
+  j["exact"] = solved ? ExactJson(s->exact) : Json(nullptr);
+  j["limitsKept"] = solved ? Json(StaticsLimitsKept(s) != 0) : Json(nullptr);
   j["messages"] = run->messages;
   j["exited"] = run->exited != 0;
   return j;
