@@ -87,21 +87,18 @@ void EqualNormals(const double *n, const double *g, double cap, ExactAnswer *ans
   if (along && gn > 2.0 * cap) ans->blocking |= kLimitForceCap;
 }
 
-// Least friction scale of the family under lim, over every sign region the
-// push flag allows (push = 1: pushing only).
-double LeastNeed(const ExactFamily *fam, ExactLimits lim, int push, double stopBelow, double *at) {
+// Least friction scale of the family under lim: with pull = 0 over the
+// region where both fingers push, with pull = 1 over the regions where at
+// least one finger pulls.
+double LeastNeed(const ExactFamily *fam, ExactLimits lim, int pull, double stopBelow) {
   double best = INFINITY;
   for (int s1 = 1; s1 >= -1; s1 -= 2) {
     for (int s2 = 1; s2 >= -1; s2 -= 2) {
-      if (push != 0 && (s1 < 0 || s2 < 0)) continue;
+      if ((s1 < 0 || s2 < 0) != (pull != 0)) continue;
       lim.sign[1] = s1;
       lim.sign[2] = s2;
       double x = 0.0;
-      const double v = LeastFrictionNeed(fam, &lim, stopBelow, &x);
-      if (v < best) {
-        best = v;
-        *at = x;
-      }
+      best = std::min(best, LeastFrictionNeed(fam, &lim, stopBelow, &x, 0.0, nullptr));
       if (best <= stopBelow) return best;
     }
   }
@@ -113,35 +110,33 @@ void GeneralNormals(const double *n1, const double *n2, double a, const double *
   ExactFamily fam;
   BuildExactFamily(n1, n2, a, g, &fam);
   const ExactLimits all = {1, 1, cap, {0, 1, 1}, -INFINITY, kExactSigmaTol};
-  double at = 0.0;
-  ans->u = LeastNeed(&fam, all, 1, -1.0, &at) / mu;
+  double at = 0.0, below = 0.0;
+  ans->u = LeastFrictionNeed(&fam, &all, -1.0, &at, mu, &below) / mu;
   ans->blocking = 0;
   if (ans->u <= 1.0) {
-    double lo = 0.0, hi = 0.0;
-    SigmaRange(&fam, &all, &lo, &hi);
-    const double Sigma = LeastSigmaWithin(&fam, &all, mu, lo, at);
+    const double Sigma = LeastSigmaWithin(&fam, &all, mu, below, at);
     ExactForces *x = &ans->least;
     FamilyMember(&fam, Sigma, mu, x->f, x->T, x->m);
     return;
   }
   // relaxed one at a time; a search ends at the first member that holds
-  double unused = 0.0, lo = 0.0, hi = 0.0;
+  double lo = 0.0, hi = 0.0;
   if (SigmaRange(&fam, &all, &lo, &hi) != 0 && fam.mb <= mu * rm * hi)
     ans->blocking |= kLimitFriction; // the moment limits alone: met at the largest Sigma
   ExactLimits coarse = all;
   coarse.relTol = kRelaxedSigmaTol;
   ExactLimits lim = coarse;
   lim.moment = 0;
-  if (LeastNeed(&fam, lim, 1, mu, &unused) <= mu) ans->blocking |= kLimitMoment;
+  if (LeastNeed(&fam, lim, 0, mu) <= mu) ans->blocking |= kLimitMoment;
   // the need is quasi-convex in Sigma: a higher cap helps only when the least
   // need lies at the largest Sigma the cap allows
   const double scale = std::max({1.0, std::fabs(lo), std::fabs(hi)});
   lim = coarse;
   lim.cap = kRelaxedCapFactor * cap;
   lim.sigmaMin = hi;
-  if (at >= hi - kExactDecisionTol * scale && LeastNeed(&fam, lim, 1, mu, &unused) <= mu)
+  if (at >= hi - kExactDecisionTol * scale && LeastNeed(&fam, lim, 0, mu) <= mu)
     ans->blocking |= kLimitForceCap;
-  if (LeastNeed(&fam, coarse, 0, mu, &unused) <= mu) ans->blocking |= kLimitPushOnly;
+  if (LeastNeed(&fam, coarse, 1, mu) <= mu) ans->blocking |= kLimitPushOnly;
 }
 
 // Whether forces x keep every limit (up to rounding) and balance FEX about

@@ -1,6 +1,7 @@
 #include "statics/exact_family.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <limits>
 
@@ -26,9 +27,67 @@ double PairNeed(double lam, double Fk, double p, double b, double E, double A0) 
   return den > 0.0 ? K / den : kInf;
 }
 
+constexpr int kProbeMemory = 64; // probes a search remembers for a later bracket
 constexpr int kGoldenWarmup = 1; // golden steps before the crossing of the end needs is tried
 constexpr double kEndProbeFactor =
     10.0; // step beside a range end that tells its slope, in tolerances
+
+// Brent's root finder for f on the bracket [a, b], f(a) > 0 >= f(b) or the
+// reverse, to the width tol; returns the end of the final bracket where
+// f <= 0. Halves the bracket where an end value is not finite.
+template <class F> double Zeroin(F f, double a, double fa, double b, double fb, double tol) {
+  double c = a, fc = fa, d = b - a, e = d;
+  for (int it = 0; it < kMaxSearchSteps; it++) {
+    if ((fb > 0.0) == (fc > 0.0)) {
+      c = a;
+      fc = fa;
+      d = e = b - a;
+    }
+    if (std::fabs(fc) < std::fabs(fb)) {
+      a = b;
+      b = c;
+      c = a;
+      fa = fb;
+      fb = fc;
+      fc = fa;
+    }
+    const double tol1 = 2.0 * DBL_EPSILON * std::fabs(b) + 0.5 * tol, xm = 0.5 * (c - b);
+    if (std::fabs(xm) <= tol1 || fb == 0.0) break;
+    if (std::fabs(e) >= tol1 && std::fabs(fa) > std::fabs(fb) && std::isfinite(fa) &&
+        std::isfinite(fc)) {
+      // inverse quadratic or secant step, kept when it stays well inside
+      const double s = fb / fa;
+      double p, q;
+      if (a == c) {
+        p = 2.0 * xm * s;
+        q = 1.0 - s;
+      } else {
+        const double qa = fa / fc, r = fb / fc;
+        p = s * (2.0 * xm * qa * (qa - r) - (b - a) * (r - 1.0));
+        q = (qa - 1.0) * (r - 1.0) * (s - 1.0);
+      }
+      if (p > 0.0)
+        q = -q;
+      else
+        p = -p;
+      if (2.0 * p < std::min(3.0 * xm * q - std::fabs(tol1 * q), std::fabs(e * q))) {
+        e = d;
+        d = p / q;
+      } else {
+        d = xm;
+        e = d;
+      }
+    } else {
+      d = xm;
+      e = d;
+    }
+    a = b;
+    fa = fb;
+    b += std::fabs(d) > tol1 ? d : (xm > 0.0 ? tol1 : -tol1);
+    fb = f(b);
+  }
+  return fb <= 0.0 ? b : c;
+}
 
 // One evaluated Sigma: the need of every limit pair and the largest.
 struct Probe {
@@ -43,10 +102,17 @@ struct NeedSearch {
   const ExactLimits *lim;
   double stopBelow; // a need at or below this ends the search
   double best, bestX;
+  int count; // probes kept in xs, vs
+  double xs[kProbeMemory], vs[kProbeMemory];
 
   void Eval(double x, Probe *p) {
     p->x = x;
     p->v = NeedPieces(fam, lim, x, p->piece);
+    if (count < kProbeMemory) {
+      xs[count] = x;
+      vs[count] = p->v;
+      count++;
+    }
     p->top = 0;
     for (int i = 1; i < kNeedPieces; i++)
       if (p->piece[i] > p->piece[p->top]) p->top = i;
@@ -60,35 +126,27 @@ struct NeedSearch {
     *at = bestX;
     return best;
   }
+  // The largest probe below bestX whose need exceeds level (lo when none).
+  double Below(double level, double lo) const {
+    double x = lo;
+    for (int i = 0; i < count; i++)
+      if (xs[i] < bestX && xs[i] > x && vs[i] > level) x = xs[i];
+    return x;
+  }
 
   // Regula falsi (Illinois) for the Sigma in [a, b] where the needs topping
   // a and b are equal; returns 1 when that point is a local least need.
   int Crossing(const Probe &a, const Probe &b, double tol, double delta) {
     const int i = a.top, j = b.top;
-    double xa = a.x, da = a.piece[i] - a.piece[j], xb = b.x, db = b.piece[i] - b.piece[j];
+    const double da = a.piece[i] - a.piece[j], db = b.piece[i] - b.piece[j];
     if (!std::isfinite(da) || !std::isfinite(db)) return 0;
-    int side = 0;
     Probe p;
-    for (int it = 0; it < kMaxSearchSteps && xb - xa > tol; it++) {
-      double x = xb - db * (xb - xa) / (db - da);
-      if (!(x > xa && x < xb)) x = 0.5 * (xa + xb);
+    auto gap = [&](double x) {
       Eval(x, &p);
       const double d = p.piece[i] - p.piece[j];
-      if (!std::isfinite(d)) return 0;
-      if (d > 0.0) {
-        xa = x;
-        da = d;
-        if (side > 0) db *= 0.5;
-        side = 1;
-      } else if (d < 0.0) {
-        xb = x;
-        db = d;
-        if (side < 0) da *= 0.5;
-        side = -1;
-      } else {
-        break;
-      }
-    }
+      return std::isnan(d) ? kInf : d;
+    };
+    Zeroin(gap, a.x, da, b.x, db, tol);
     const double x = bestX, v = best;
     if (!(x >= a.x && x <= b.x)) return 0;
     Probe l, r;
@@ -97,6 +155,55 @@ struct NeedSearch {
     return (l.v >= v && r.v >= v) ? 1 : 0;
   }
 };
+
+// The least need over [lo, hi] (see LeastFrictionNeed), where it is reached
+// into *at.
+double Search(NeedSearch *q, double lo, double hi, double *at) {
+  // the two moment limits together need at least mb / (rm (F1 + F2)), the
+  // two discs together G / (F1 + F2); F1 + F2 is linear in Sigma
+  if (q->stopBelow >= 0.0) {
+    const double sf =
+        0.5 *
+        std::max(q->lim->sign[1] * (lo + q->fam->Delta) + q->lim->sign[2] * (lo - q->fam->Delta),
+                 q->lim->sign[1] * (hi + q->fam->Delta) + q->lim->sign[2] * (hi - q->fam->Delta));
+    const double need = std::max(q->lim->moment != 0 ? q->fam->mb / rm : 0.0,
+                                 q->lim->friction != 0 ? q->fam->G : 0.0);
+    const double bound = sf > 0.0 ? need / sf : (need > 0.0 ? kInf : 0.0);
+    if (bound > q->stopBelow) return bound;
+  }
+  const double scale = std::max({1.0, std::fabs(lo), std::fabs(hi)});
+  const double tol = q->lim->relTol * scale, delta = kEndProbeFactor * tol;
+  Probe a, b, x1, x2, u, v;
+  q->Eval(lo, &a);
+  q->Eval(hi, &b);
+  if (q->Done() || hi - lo <= tol) return q->Result(at);
+  // a quasi-convex need rising away from an end has its least value there
+  q->Eval(lo + delta, &u);
+  q->Eval(hi - delta, &v);
+  if (q->Done() || u.v > a.v || v.v > b.v) return q->Result(at);
+  // golden-section search; once the ends are topped by different limit
+  // pairs, the least value is usually where those two needs cross
+  q->Eval(b.x - kGolden * (b.x - a.x), &x1);
+  q->Eval(a.x + kGolden * (b.x - a.x), &x2);
+  int tried = -1;
+  for (int i = 0; i < kMaxSearchSteps && b.x - a.x > tol && !q->Done(); i++) {
+    if (x1.v <= x2.v) {
+      b = x2;
+      x2 = x1;
+      q->Eval(b.x - kGolden * (b.x - a.x), &x1);
+    } else {
+      a = x1;
+      x1 = x2;
+      q->Eval(a.x + kGolden * (b.x - a.x), &x2);
+    }
+    const int pair = a.top * kNeedPieces + b.top;
+    if (i >= kGoldenWarmup && a.top != b.top && pair != tried && !q->Done()) {
+      tried = pair;
+      if (q->Crossing(a, b, tol, delta) != 0) break;
+    }
+  }
+  return q->Result(at);
+}
 
 } // namespace
 
@@ -195,82 +302,30 @@ int SigmaRange(const ExactFamily *fam, const ExactLimits *lim, double *lo, doubl
 }
 
 double LeastFrictionNeed(const ExactFamily *fam, const ExactLimits *lim, double stopBelow,
-                         double *at) {
+                         double *at, double level, double *below) {
   double lo = 0.0, hi = 0.0;
   *at = 0.0;
+  if (below != nullptr) *below = 0.0;
   if (SigmaRange(fam, lim, &lo, &hi) == 0) return kInf;
-  // the two moment limits together need at least mb / (rm (F1 + F2)), the
-  // two discs together G / (F1 + F2); F1 + F2 is linear in Sigma
-  if (stopBelow >= 0.0) {
-    const double sf =
-        0.5 * std::max(lim->sign[1] * (lo + fam->Delta) + lim->sign[2] * (lo - fam->Delta),
-                       lim->sign[1] * (hi + fam->Delta) + lim->sign[2] * (hi - fam->Delta));
-    const double need =
-        std::max(lim->moment != 0 ? fam->mb / rm : 0.0, lim->friction != 0 ? fam->G : 0.0);
-    const double bound = sf > 0.0 ? need / sf : (need > 0.0 ? kInf : 0.0);
-    if (bound > stopBelow) return bound;
-  }
-  NeedSearch q{fam, lim, stopBelow, kInf, 0.0};
-  const double scale = std::max({1.0, std::fabs(lo), std::fabs(hi)});
-  const double tol = lim->relTol * scale, delta = kEndProbeFactor * tol;
-  Probe a, b, x1, x2, u, v;
-  q.Eval(lo, &a);
-  q.Eval(hi, &b);
-  if (q.Done() || hi - lo <= tol) return q.Result(at);
-  // a quasi-convex need rising away from an end has its least value there
-  q.Eval(lo + delta, &u);
-  q.Eval(hi - delta, &v);
-  if (q.Done() || u.v > a.v || v.v > b.v) return q.Result(at);
-  // golden-section search; once the ends are topped by different limit
-  // pairs, the least value is usually where those two needs cross
-  q.Eval(b.x - kGolden * (b.x - a.x), &x1);
-  q.Eval(a.x + kGolden * (b.x - a.x), &x2);
-  int tried = -1;
-  for (int i = 0; i < kMaxSearchSteps && b.x - a.x > tol && !q.Done(); i++) {
-    if (x1.v <= x2.v) {
-      b = x2;
-      x2 = x1;
-      q.Eval(b.x - kGolden * (b.x - a.x), &x1);
-    } else {
-      a = x1;
-      x1 = x2;
-      q.Eval(a.x + kGolden * (b.x - a.x), &x2);
-    }
-    const int pair = a.top * kNeedPieces + b.top;
-    if (i >= kGoldenWarmup && a.top != b.top && pair != tried && !q.Done()) {
-      tried = pair;
-      if (q.Crossing(a, b, tol, delta) != 0) break;
-    }
-  }
-  return q.Result(at);
+  NeedSearch q; // the probe memory is left uninitialised: count says what holds
+  q.fam = fam;
+  q.lim = lim;
+  q.stopBelow = stopBelow;
+  q.best = kInf;
+  q.bestX = 0.0;
+  q.count = 0;
+  const double least = Search(&q, lo, hi, at);
+  if (below != nullptr) *below = q.Below(level, lo);
+  return least;
 }
 
 double LeastSigmaWithin(const ExactFamily *fam, const ExactLimits *lim, double A, double lo,
                         double at) {
-  double dl = FrictionNeed(fam, lim, lo) - A;
+  const double dl = FrictionNeed(fam, lim, lo) - A;
   if (dl <= 0.0) return lo;
-  // regula falsi (Illinois) on need - A, halving while the need is infinite
-  double l = lo, r = at, dr = FrictionNeed(fam, lim, at) - A;
   const double tol = kSigmaRelTol * std::max({1.0, std::fabs(lo), std::fabs(at)});
-  int side = 0;
-  for (int i = 0; i < kMaxSearchSteps && r - l > tol; i++) {
-    double m = std::isfinite(dl) ? r - dr * (r - l) / (dr - dl) : 0.5 * (l + r);
-    if (!(m > l && m < r)) m = 0.5 * (l + r);
-    const double d = FrictionNeed(fam, lim, m) - A;
-    if (d <= 0.0) {
-      r = m;
-      dr = d;
-      if (side < 0) dl *= 0.5;
-      side = -1;
-    } else {
-      l = m;
-      dl = d;
-      if (side > 0) dr *= 0.5;
-      side = 1;
-    }
-    if (d == 0.0) break;
-  }
-  return r;
+  auto excess = [&](double x) { return FrictionNeed(fam, lim, x) - A; };
+  return Zeroin(excess, lo, dl, at, excess(at), tol);
 }
 
 int FamilyMember(const ExactFamily *fam, double Sigma, double A, double *f, Vec3 *T, double *m) {

@@ -72,9 +72,11 @@ int SigmaRange(const ExactFamily *fam, const ExactLimits *lim, double *lo, doubl
 // Returns the least FrictionNeed over the Sigma range of lim (+inf when it
 // is empty) and writes where it is reached into *at; stops early at the
 // first need found at or below stopBelow. With stopBelow >= 0 a least need
-// above stopBelow may come back as a lower bound above stopBelow only.
+// above stopBelow may come back as a lower bound above stopBelow only. When
+// below is not null, writes there the largest Sigma under *at the search
+// found with a need above level (the low end of the range when none).
 double LeastFrictionNeed(const ExactFamily *fam, const ExactLimits *lim, double stopBelow,
-                         double *at);
+                         double *at, double level, double *below);
 
 // Returns the least Sigma in [lo, at] whose FrictionNeed is at most A, given
 // that FrictionNeed(at) <= A and that the need does not rise toward at.
