@@ -10,7 +10,7 @@ namespace gs {
 
 namespace {
 
-constexpr double kExactSigmaTol = 1e-13;  // relative width of the search for u*
+constexpr double kExactSigmaTol = 1e-12;  // relative width of the search for u*
 constexpr double kRelaxedSigmaTol = 1e-8; // the same for a relaxed limit (blocking only)
 
 // One balance: normal forces, friction force vectors, friction moments.

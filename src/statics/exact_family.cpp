@@ -13,7 +13,7 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kGolden = 0.6180339887498949; // (sqrt 5 - 1) / 2
-constexpr double kSigmaRelTol = 1e-13;         // relative width at which a Sigma search stops
+constexpr double kSigmaRelTol = 1e-11;         // relative width at which a Sigma search stops
 constexpr int kMaxSearchSteps = 200;           // bound on the steps of each Sigma search
 
 // Least A with lam sqrt(A^2 Fk^2 - p^2) + A b >= E (E > 0, b >= 0), for A at
