@@ -14,6 +14,11 @@
 // balance. The verdict is "undecided" when u* lies within
 // kExactDecisionTol of 1.
 //
+// A work radius below kExactMinRadius (a point work, which the contact
+// routines do produce for radius 0) is answered "undecided": with no lever
+// arm the moment balance no longer ties the two friction forces together
+// and the two-parameter family below does not apply.
+//
 // Blocking limits of a "cannot hold" answer, each relaxed alone:
 // friction: no bound on |T_k|; moment: no bound on |MCZ_k|; force cap: the
 // cap raised kRelaxedCapFactor times; push only: a finger may also pull,
