@@ -5,6 +5,7 @@
 
 #include "app/constants.h"
 #include "statics/exact_family.h"
+#include "statics/exact_point.h"
 
 namespace gs {
 
@@ -216,7 +217,7 @@ int ExactGraspCheck(const GraspState *s, ExactCheck *out) {
   *out = ExactCheck{};
   if (!InputFinite(s)) return Undecided(out, "non-finite contact, work or hand data");
   const double a = s->aSph;
-  if (!(a >= kExactMinRadius)) return Undecided(out, "work radius zero or negative");
+  if (!(a >= 0.0)) return Undecided(out, "work radius negative");
   Vec3 n[3];
   for (int k = 1; k <= 2; k++) {
     const double len = NormVec3(s->NF[k]);
@@ -234,7 +235,17 @@ int ExactGraspCheck(const GraspState *s, ExactCheck *out) {
   }
   const double cap = kForceCapFactor * FEX[2];
   ExactAnswer ans{};
-  if (NormSumVecN(0, 2, n[1], n[2]) < kExactParallelTol)
+  if (a < kExactMinRadius) {
+    ExactPointAnswer point;
+    PointWorkAnswer(n[1], n[2], FEX, cap, &point);
+    ans.u = point.u;
+    ans.blocking = point.blocking;
+    for (int k = 1; k <= 2; k++) {
+      ans.least.f[k] = point.f[k];
+      CopyVec3(point.T[k], ans.least.T[k]);
+      ans.least.m[k] = 0.0;
+    }
+  } else if (NormSumVecN(0, 2, n[1], n[2]) < kExactParallelTol)
     OppositeNormals(n[1], FEX, cap, &ans);
   else if (DistVecN(0, 2, n[1], n[2]) < kExactParallelTol)
     EqualNormals(n[1], FEX, cap, &ans);

@@ -14,10 +14,10 @@
 // balance. The verdict is "undecided" when u* lies within
 // kExactDecisionTol of 1.
 //
-// A work radius below kExactMinRadius (a point work, which the contact
-// routines do produce for radius 0) is answered "undecided": with no lever
-// arm the moment balance no longer ties the two friction forces together
-// and the two-parameter family below does not apply.
+// A work radius below kExactMinRadius is a point work (the contact routines
+// produce one for radius 0): with no lever arm the friction moments vanish
+// and the friction forces are no longer tied together by the moment
+// balance; it has its own search over the two normal forces.
 //
 // Blocking limits of a "cannot hold" answer, each relaxed alone:
 // friction: no bound on |T_k|; moment: no bound on |MCZ_k|; force cap: the
@@ -39,7 +39,7 @@ constexpr double kExactPalmDepth = 1e-6;    // palm penetration deeper than this
 constexpr double kExactSurfaceTol = 1e-6;   // contact off the sphere, relative to max(1, aSph)
 constexpr double kExactUnitTol = 1e-6;      // |NF[k]| farther than this from 1: no normal
 constexpr double kExactParallelTol = 1e-12; // |n1 +- n2| below this: opposite / equal normals
-constexpr double kExactMinRadius = 1e-9;    // work radius below this: no sphere (length)
+constexpr double kExactMinRadius = 1e-9;    // work radius below this: a point (length)
 constexpr double kRelaxedCapFactor = 1e6;   // force cap when that limit is relaxed
 
 // Decides whether the contacts RC, NF of s can hold the work (centre rwG)

@@ -66,6 +66,11 @@ TEST(ExactCheck, WorkedExamples) {
     EXPECT_NEAR(e.T[k][2], 0.5, 1e-12);
     EXPECT_NEAR(e.MCZ[k], 0.0, 1e-12);
   }
+  // the same on a point work: no lever arm, the same forces
+  s = HandMade(0.0, x, mx);
+  ASSERT_EQ(ExactGraspCheck(&s, &e), kExactHolds);
+  EXPECT_NEAR(e.margin, 0.9, 1e-12);
+  EXPECT_NEAR(e.FCZ[1] + e.FCZ[2], 2.0, 1e-12);
   // the same turned by 1e-7 rad about z goes through the general family
   const double tilt[3] = {-std::cos(1e-7), std::sin(1e-7), 0.0};
   s = HandMade(50.0, x, tilt);
@@ -116,7 +121,7 @@ TEST(ExactCheck, BadInputIsUndecided) {
     if (which == 0) s.RC[1][0] = nan;
     if (which == 1) s.NF[2][1] = inf;
     if (which == 2) CopyVec3(zeroVec, s.NF[1]);
-    if (which == 3) s.aSph = 0.0;
+    if (which == 3) s.aSph = -1.0;
     if (which == 4) s.RC[2][2] += 1.0; // off the surface
     EXPECT_EQ(ExactGraspCheck(&s, &e), kExactUndecided) << which;
     EXPECT_NE(e.reason, nullptr);
@@ -208,12 +213,13 @@ double PolygonLpLeastForce(const GraspState &s, double reach, double scale) {
 
 // A random hand pose and work the two fingers may reach: the work centre is
 // drawn in the hand frame near the plane the fingers move in; every fourth
-// pose lies in a vertical, every fourth in the horizontal plane.
+// pose lies in a vertical, every fourth in the horizontal plane, and every
+// 32nd work is a point.
 void RandomPose(std::mt19937_64 *rng, int i, double *al, double *bet, double *c, double *a) {
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   *al = (2.0 * unit(*rng) - 1.0) * M_PI;
   *bet = (2.0 * unit(*rng) - 1.0) * M_PI / 2.0;
-  *a = 5.0 + 115.0 * unit(*rng);
+  *a = (i % 32 == 5) ? 0.0 : 5.0 + 115.0 * unit(*rng); // now and then a point work
   double local[3] = {(2.0 * unit(*rng) - 1.0) * (*a + aF), (*a + lFin) * unit(*rng),
                      (2.0 * unit(*rng) - 1.0) * (*a + lFin)};
   if (i % 4 == 1) { // the finger plane vertical
@@ -236,7 +242,7 @@ TEST(ExactCheck, GlpkBracketAndSolverConsistency) {
   std::mt19937_64 rng(20261208);
   int found = 0, tries = 0;
   int count[5] = {0, 0, 0, 0, 0};
-  int stableKept = 0, keptUnbalanced = 0, missed = 0, overclaimed = 0, palmStable = 0;
+  int stableKept = 0, keptUnbalanced = 0, missed = 0, overclaimed = 0, palmStable = 0, points = 0;
   BatchRun run;
   while (found < kBracketConfigs && tries < 50 * kBracketConfigs) {
     tries++;
@@ -244,6 +250,7 @@ TEST(ExactCheck, GlpkBracketAndSolverConsistency) {
     RandomPose(&rng, tries, &al, &bet, c, &a);
     if (RunSolve(&run, al, bet, c, a) != 2) continue;
     found++;
+    points += a == 0.0;
     const GraspState &s = run.state;
     const int v = s.exact.verdict;
     ASSERT_GE(v, kExactHolds);
@@ -294,12 +301,13 @@ TEST(ExactCheck, GlpkBracketAndSolverConsistency) {
     }
   }
   ASSERT_EQ(found, kBracketConfigs);
-  std::printf("exact check over %d grasps (%d poses tried): holds %d, cannot hold %d, "
-              "undecided %d, palm inside %d (solver stable on %d of them); solver stable within "
-              "limits %d (unbalanced %d); solver unstable where it holds %d, solver stable where "
-              "it cannot hold %d\n",
-              found, tries, count[1], count[2], count[3], count[4], palmStable, stableKept,
-              keptUnbalanced, missed, overclaimed);
+  std::printf(
+      "exact check over %d grasps (%d poses tried, %d point works): holds %d, cannot hold %d, "
+      "undecided %d, palm inside %d (solver stable on %d of them); solver stable within "
+      "limits %d (unbalanced %d); solver unstable where it holds %d, solver stable where "
+      "it cannot hold %d\n",
+      found, tries, points, count[1], count[2], count[3], count[4], palmStable, stableKept,
+      keptUnbalanced, missed, overclaimed);
 }
 
 } // namespace
