@@ -29,21 +29,6 @@ void Count(int v, std::string *text) {
 
 } // namespace
 
-const char *ExactVerdictText(int verdict) {
-  switch (verdict) {
-  case kExactHolds:
-    return "holds";
-  case kExactCannotHold:
-    return "cannot hold";
-  case kExactUndecided:
-    return "undecided";
-  case kExactPalmInside:
-    return "palm inside work";
-  default:
-    return "";
-  }
-}
-
 void AppendMapCsvHeader(const MapRequest *req, std::string *text) {
   *text += MapParamName(req->x.param);
   *text += ',';

@@ -17,7 +17,4 @@ void AppendMapCsvHeader(const MapRequest *req, std::string *text);
 // empty where no statics ran, where the value does not apply or is not finite.
 void AppendMapCsvRow(const MapRequest *req, long index, const GraspState *s, std::string *text);
 
-// Text of an exact-check verdict as the JSON gives it ("" for kExactNone).
-const char *ExactVerdictText(int verdict);
-
 } // namespace gs

@@ -4,6 +4,7 @@
 
 #include "app/constants.h"
 #include "geom/vecmat.h"
+#include "statics/exact_check.h"
 #include "statics/statics_result.h"
 
 namespace gs {
@@ -55,7 +56,54 @@ Json SubCaseName(int c) {
   }
 }
 
+// The exact holding check: null without a statics result for the current
+// contacts; forces and torques only for "holds", blocking limits only for
+// "cannot hold".
+Json ExactJson(const ExactCheck &e) {
+  if (e.verdict < kExactHolds || e.verdict > kExactPalmInside) return nullptr;
+  const bool holds = e.verdict == kExactHolds;
+  Json j;
+  j["verdict"] = ExactVerdictText(e.verdict);
+  j["margin"] = holds ? Number(e.margin) : Json(nullptr);
+  j["FCZ"] = holds ? PerFinger(e.FCZ) : Json(nullptr);
+  j["T"] = holds ? PerFinger(e.T) : Json(nullptr);
+  j["MCZ"] = holds ? PerFinger(e.MCZ) : Json(nullptr);
+  j["jointTorque"] = holds ? PerFinger(e.jointTorque) : Json(nullptr);
+  if (e.verdict == kExactCannotHold) {
+    const struct {
+      int bit;
+      const char *name;
+    } kinds[] = {{kLimitFriction, "friction"},
+                 {kLimitMoment, "moment"},
+                 {kLimitForceCap, "force cap"},
+                 {kLimitPushOnly, "push only"}};
+    Json blocking = Json::array();
+    for (const auto &k : kinds)
+      if ((e.blocking & k.bit) != 0) blocking.push_back(k.name);
+    j["blocking"] = blocking;
+  } else {
+    j["blocking"] = nullptr;
+  }
+  j["reason"] = e.reason != nullptr ? Json(e.reason) : Json(nullptr);
+  return j;
+}
+
 } // namespace
+
+const char *ExactVerdictText(int verdict) {
+  switch (verdict) {
+  case kExactHolds:
+    return "holds";
+  case kExactCannotHold:
+    return "cannot hold";
+  case kExactUndecided:
+    return "undecided";
+  case kExactPalmInside:
+    return "palm inside work";
+  default:
+    return "";
+  }
+}
 
 const char *StaticsCaseText(int c) {
   switch (c) {
@@ -121,6 +169,9 @@ Json BatchRunJson(const BatchRun *run, int withContacts) {
     j["residual"] = Json{{"force", Number(force)}, {"moment", Number(moment)}};
   else
     j["residual"] = nullptr;
+  const bool solved = s->sgnStaticsEnd == 1 && s->staticsCase != kCaseNone;
+  j["exact"] = solved ? ExactJson(s->exact) : Json(nullptr);
+  j["limitsKept"] = solved ? Json(StaticsLimitsKept(s) != 0) : Json(nullptr);
   j["messages"] = run->messages;
   j["exited"] = run->exited != 0;
   return j;

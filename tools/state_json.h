@@ -1,6 +1,7 @@
 // The batch tool's JSON view of a run: the model under its own names, the
 // record of the last statics calculation, the balance residual of the
-// reported forces, the console lines and whether ESC ended the run.
+// reported forces, the exact holding check and whether the reported forces
+// keep the limits, the console lines and whether ESC ended the run.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -12,6 +13,9 @@ namespace gs {
 // Name of a statics case as the output gives it ("SP1", "SP2", "SP3",
 // "Norm"), or nullptr for kCaseNone.
 const char *StaticsCaseText(int c);
+
+// Text of an exact-check verdict as the JSON gives it ("" for kExactNone).
+const char *ExactVerdictText(int verdict);
 
 // Computes the norms of the force balance sum(FC + TC) - FEX and of the
 // moment balance sum(RCW x (FC + TC) + MC), RCW = RC - rwG, over contacts 1

@@ -2,11 +2,45 @@
 // forces, friction forces free in their tangent planes and friction moments
 // within the limits balance the required force, decided without a search
 // lattice, beside the verdict of the case solvers.
+//
+// Model: per contact k a normal force FCZ_k along NF[k], a friction force T_k
+// in the tangent plane and a friction moment MCZ_k about NF[k], with
+// 0 <= FCZ_k <= 10 FEX[z], |T_k| <= mu FCZ_k (the disc), |MCZ_k| <= mu rm FCZ_k
+// and the balance sum (FCZ_k NF[k] + T_k) = FEX, sum (RC[k] - rwG) x
+// (FCZ_k NF[k] + T_k) + MCZ_k NF[k] = 0.
+//
+// Margin: 1 - u*, u* the least factor that, multiplying mu in the friction
+// and the moment limits alike (the force bounds stay), still admits a
+// balance. The verdict is "undecided" when u* lies within
+// kExactDecisionTol of 1.
+//
+// A work radius below kExactMinRadius is a point work (the contact routines
+// produce one for radius 0): with no lever arm the friction moments vanish
+// and the friction forces are no longer tied together by the moment
+// balance; it has its own search over the two normal forces.
+//
+// Blocking limits of a "cannot hold" answer, each relaxed alone:
+// friction: no bound on |T_k|; moment: no bound on |MCZ_k|; force cap: the
+// cap raised kRelaxedCapFactor times; push only: a finger may also pull,
+// the limits then bound by |FCZ_k| (|T_k| <= mu |FCZ_k|, |MCZ_k| <= mu rm
+// |FCZ_k|, |FCZ_k| <= 10 FEX[z]).
 #pragma once
 
 #include "app/model_state.h"
 
 namespace gs {
+
+constexpr double kExactDecisionTol = 1e-9;  // band of u* about 1 left undecided (dimensionless)
+constexpr double kExactResidualTol = 1e-9;  // balance residual of a reported solution (force,
+                                            // moment units)
+constexpr double kExactLimitSlack = 1e-12;  // rounding allowed on each limit at the re-check,
+                                            // relative to the limit (at least 1 force unit)
+constexpr double kExactPalmDepth = 1e-6;    // palm penetration deeper than this (length)
+constexpr double kExactSurfaceTol = 1e-6;   // contact off the sphere, relative to max(1, aSph)
+constexpr double kExactUnitTol = 1e-6;      // |NF[k]| farther than this from 1: no normal
+constexpr double kExactParallelTol = 1e-12; // |n1 +- n2| below this: opposite / equal normals
+constexpr double kExactMinRadius = 1e-9;    // work radius below this: a point (length)
+constexpr double kRelaxedCapFactor = 1e6;   // force cap when that limit is relaxed
 
 // Decides whether the contacts RC, NF of s can hold the work (centre rwG)
 // against FEX with 0 <= FCZ_k <= 10 FEX[z], |T_k| <= mu FCZ_k and
@@ -14,5 +48,14 @@ namespace gs {
 // joint torques or blocking limits into *out. Returns out->verdict (an
 // ExactVerdict, never kExactNone).
 int ExactGraspCheck(const GraspState *s, ExactCheck *out);
+
+// Returns how deep the work sphere reaches into the palm box (length; <= 0
+// when they do not overlap).
+double PalmPenetration(const GraspState *s);
+
+// Returns 1 when the specified solver's reported FCZ, TCF, MCZ keep every
+// limit (0 <= FCZ_k <= 10 FEX[z], |TCF_k| <= mu FCZ_k, |MCZ_k| <= mu rm FCZ_k)
+// and are finite, else 0.
+int StaticsLimitsKept(const GraspState *s);
 
 } // namespace gs

@@ -1,5 +1,8 @@
 #include "view/banners.h"
 
+#include <cmath>
+#include <cstdio>
+
 namespace gs {
 
 const char kHelpLines[kHelpRows][kHelpRowChars] = {
@@ -16,8 +19,11 @@ const char kHelpLines[kHelpRows][kHelpRowChars] = {
 
 namespace {
 
-constexpr float kBannerTop = 400.0f; // overlay height of the first banner line
-constexpr float kBannerStep = 20.0f; // overlay distance between banner lines
+constexpr float kBannerTop = 400.0f;  // overlay height of the first banner line
+constexpr float kBannerStep = 20.0f;  // overlay distance between banner lines
+constexpr int kExactBannerChars = 48; // room for "Exact check: holds (margin 100%)\n"
+// a margin within this of a whole percent shows as that percent (dimensionless)
+constexpr double kPercentRoundSlack = 1e-9;
 
 void Add(BannerLine *out, int *count, float y, const char *text) {
   out[*count].y = y;
@@ -26,6 +32,24 @@ void Add(BannerLine *out, int *count, float y, const char *text) {
 }
 
 } // namespace
+
+const char *ExactBannerText(const ExactCheck *e) {
+  // the overlay is drawn from one thread, one frame at a time
+  static char text[kExactBannerChars];
+  switch (e->verdict) {
+  case kExactHolds: {
+    const int percent = static_cast<int>(std::floor(e->margin * 100.0 + kPercentRoundSlack));
+    std::snprintf(text, sizeof text, "Exact check: holds (margin %d%%)\n", percent);
+    return text;
+  }
+  case kExactCannotHold:
+    return "Exact check: cannot hold\n";
+  case kExactPalmInside:
+    return "Exact check: palm inside work\n";
+  default:
+    return "Exact check: undecided\n";
+  }
+}
 
 int ModeBanner(const GraspState *s, BannerLine *out) {
   int n = 0;
@@ -69,6 +93,7 @@ int ModeBanner(const GraspState *s, BannerLine *out) {
     } else {
       Add(out, &n, y1,
           s->StaticsStability == 1 ? "Stable Statics Obtained\n" : "Grasp Statics Unstable\n");
+      if (s->cntContact == 2) Add(out, &n, y2, ExactBannerText(&s->exact));
     }
     break;
   default:

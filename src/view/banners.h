@@ -21,6 +21,12 @@ extern const char kHelpLines[kHelpRows][kHelpRowChars];
 // mode outside I, H, W, A, S).
 int ModeBanner(const GraspState *s, BannerLine *out);
 
+// Returns the exact-check line of the statics banner, '\n'-terminated:
+// "Exact check: holds (margin NN%)" (NN the margin in whole percent, rounded
+// down), "... cannot hold", "... undecided" or "... palm inside work". The
+// text of a holding answer lives in one static buffer until the next call.
+const char *ExactBannerText(const ExactCheck *e);
+
 // Returns the number of characters of text before its terminating '\n' (or
 // NUL), at most limit.
 int TextLength(const char *text, int limit);

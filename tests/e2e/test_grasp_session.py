@@ -60,7 +60,8 @@ def body(x, binary, work):
         h.expect(f.count(YELLOW) > 0, "markers gone before the statics")
 
         app.key("s")
-        f = app.wait_banner(["Execution Mode : S", "Stable Statics Obtained"],
+        f = app.wait_banner(["Execution Mode : S", "Stable Statics Obtained",
+                             "Exact check: holds (margin 72%)"],
                             absent=["Grasp Statics Unstable", "Hit s to Execution"])
         f.save_png(os.path.join(work, "statics.png"))
         # load under the work, normal forces out along the normals at both contacts

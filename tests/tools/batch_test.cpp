@@ -121,6 +121,8 @@ TEST(BatchKeys, KeysComeInTheModelsOrder) {
                                              "staticsSubCase",
                                              "normCandidate",
                                              "residual",
+                                             "exact",
+                                             "limitsKept",
                                              "messages",
                                              "exited"};
   std::size_t at = 0;
@@ -131,6 +133,24 @@ TEST(BatchKeys, KeysComeInTheModelsOrder) {
     at = pos;
   }
   EXPECT_EQ(Json::parse(text).size(), expected.size());
+}
+
+TEST(BatchKeys, ExactCheckBesideTheStatics) {
+  const Json before = RunOk({"keys", "ss"});
+  EXPECT_TRUE(before["exact"].is_null());
+  EXPECT_TRUE(before["limitsKept"].is_null());
+  // the start-up grasp: held with less normal force than the vertical search reports
+  const Json j = RunOk({"keys", "ssSs"});
+  const Json &e = j["exact"];
+  EXPECT_EQ(e["verdict"], "holds");
+  EXPECT_NEAR(e["margin"].get<double>(), 0.7224, 1e-4);
+  EXPECT_LT(e["FCZ"][0].get<double>() + e["FCZ"][1].get<double>(),
+            j["FCZ"][0].get<double>() + j["FCZ"][1].get<double>());
+  EXPECT_EQ(e["T"].size(), 2u);
+  EXPECT_EQ(e["jointTorque"].size(), 2u);
+  EXPECT_TRUE(e["blocking"].is_null());
+  EXPECT_TRUE(e["reason"].is_null());
+  EXPECT_EQ(j["limitsKept"], true);
 }
 
 TEST(BatchKeys, DoublesReadBackToTheComputedValues) {

@@ -77,6 +77,31 @@ TEST_F(BannerTest, ModeSBeforeAndAfterTheStatics) {
   EXPECT_EQ("Hit s to Execution", Banner(s)[1].text);
 }
 
+TEST_F(BannerTest, ModeSShowsTheExactCheckUnderTheVerdict) {
+  s.sgnCAL = 'S';
+  s.sgnStaticsEnd = 1;
+  s.cntContact = 1; // no grasp solved: no exact line
+  EXPECT_EQ(2u, Banner(s).size());
+  s.cntContact = 2;
+  const struct {
+    int verdict;
+    double margin;
+    const char *text;
+  } cases[] = {{kExactHolds, 0.7299, "Exact check: holds (margin 72%)"},
+               {kExactHolds, 0.29, "Exact check: holds (margin 29%)"},
+               {kExactHolds, 1.0, "Exact check: holds (margin 100%)"},
+               {kExactCannotHold, 0.0, "Exact check: cannot hold"},
+               {kExactUndecided, 0.0, "Exact check: undecided"},
+               {kExactPalmInside, 0.0, "Exact check: palm inside work"}};
+  for (const auto &c : cases) {
+    s.exact.verdict = c.verdict;
+    s.exact.margin = c.margin;
+    const std::vector<Line> lines = Banner(s);
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_EQ((Line{360, c.text}), lines[2]);
+  }
+}
+
 TEST_F(BannerTest, ModeHShowsThePoseAndTheReachVerdict) {
   s.sgnCAL = 'H';
   std::vector<Line> want = {{400, "Execution Mode : H"},

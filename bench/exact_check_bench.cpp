@@ -1,0 +1,105 @@
+// The exact holding check over a fixed set of reachable grasps (contacts from
+// the contact driver for random hand poses and works), beside two references
+// measured in the same run: one statics calculation of the start-up scene
+// (vertical case) and one 6 x 6 inverse. Run with
+//   graspstat_bench --benchmark_filter='Exact|Reference'
+//     --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
+// and compare the medians.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "app/constants.h"
+#include "app/model_state.h"
+#include "app/sequence.h"
+#include "contact/sphere_contact.h"
+#include "geom/inverse.h"
+#include "hand/kinematics.h"
+#include "statics/exact_check.h"
+#include "statics/statics.h"
+
+namespace {
+
+using namespace gs;
+
+constexpr int kGrasps = 2000;
+
+// Both contacts of s; returns how many were found.
+int Contacts(GraspState *s) {
+  int found = 0;
+  for (int n = 1; n <= 2; n++) {
+    double L = 0.0;
+    found += VeskSphereContanct(s, n, s->rwG, s->aSph, &s->qqf[n][1], &L, s->RC[n], s->NF[n],
+                                s->NW[n]) > 0;
+    CopyVec3(s->NW[n], s->nc[n]);
+  }
+  return found;
+}
+
+// kGrasps random hand poses and works with two contacts, the work centre
+// drawn in the hand frame near the plane the fingers move in.
+const std::vector<GraspState> &Grasps() {
+  static std::vector<GraspState> grasps;
+  if (!grasps.empty()) return grasps;
+  std::mt19937_64 rng(7);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  GraspState s;
+  InitModelState(&s);
+  StartUp(&s);
+  while (static_cast<int>(grasps.size()) < kGrasps) {
+    s.alHand = (2.0 * unit(rng) - 1.0) * M_PI;
+    s.betHand = (2.0 * unit(rng) - 1.0) * M_PI / 2.0;
+    s.aSph = 5.0 + 115.0 * unit(rng);
+    const double local[3] = {(2.0 * unit(rng) - 1.0) * (s.aSph + aF), (s.aSph + lFin) * unit(rng),
+                             (2.0 * unit(rng) - 1.0) * (s.aSph + lFin)};
+    HandKinematics(&s, s.alHand, s.betHand);
+    MulMatVec3(s.EA, local, s.rwG);
+    if (CheckGraspExec(&s) == 0 || Contacts(&s) != 2) continue;
+    grasps.push_back(s);
+  }
+  return grasps;
+}
+
+// The exact check over the whole set; the time per grasp is 1 / items_per_second.
+void BM_ExactCheck(benchmark::State &state) {
+  const std::vector<GraspState> &grasps = Grasps();
+  ExactCheck e;
+  for (auto _ : state) {
+    for (const GraspState &s : grasps) {
+      benchmark::DoNotOptimize(ExactGraspCheck(&s, &e));
+      benchmark::ClobberMemory();
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(grasps.size()));
+}
+BENCHMARK(BM_ExactCheck)->Unit(benchmark::kMillisecond);
+
+// Reference: one statics calculation of the start-up scene (vertical case).
+void BM_ReferenceStaticsVertical(benchmark::State &state) {
+  GraspState s;
+  InitModelState(&s);
+  StartUp(&s);
+  Contacts(&s);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(VeskStatics(&s));
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_ReferenceStaticsVertical);
+
+// Reference: one 6 x 6 inverse of a well-conditioned matrix.
+void BM_ReferenceInverse6(benchmark::State &state) {
+  double a0[36];
+  for (int i = 0; i < 36; i++) a0[i] = (i % 7 == 0) ? 4.0 : 0.1 * (i % 5);
+  double a[36];
+  for (auto _ : state) {
+    for (int i = 0; i < 36; i++) a[i] = a0[i];
+    benchmark::DoNotOptimize(inv(6, a, 6));
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_ReferenceInverse6);
+
+} // namespace

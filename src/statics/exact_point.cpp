@@ -1,0 +1,227 @@
+#include "statics/exact_point.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "app/constants.h"
+#include "app/model_state.h"
+
+namespace gs {
+
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kGolden = 0.6180339887498949; // (sqrt 5 - 1) / 2
+constexpr double kParallel = 1e-12;            // |n1 +- n2| below this: opposite / equal normals
+constexpr double kFineTol = 1e-12;             // relative width of the searches for u*
+constexpr double kCoarseTol = 1e-8;            // the same for a relaxed limit
+constexpr double kRelaxedCap = 1e6;            // cap factor of a relaxed force cap
+constexpr int kMaxSteps = 200;                 // bound on the steps of each search
+
+// The in-plane friction a_k along t_k = n_k x w follows from the normal
+// forces; the friction across the plane (along w) must add up to gw.
+struct PointFamily {
+  Vec3 n[3], t[3], w;
+  double c, sn, gn1, gn2, gw;
+  double lo[3], hi[3]; // bounds of FCZ_k (a sign region of the limits)
+};
+
+void InPlane(const PointFamily *P, double f1, double f2, double *a1, double *a2) {
+  *a1 = (P->c * f1 + f2 - P->gn2) / P->sn;
+  *a2 = (P->gn1 - f1 - P->c * f2) / P->sn;
+}
+
+// Least friction coefficient with which normal forces f1, f2 balance.
+double Need(const PointFamily *P, double f1, double f2) {
+  double a1, a2;
+  InPlane(P, f1, f2, &a1, &a2);
+  const double F1 = std::fabs(f1), F2 = std::fabs(f2);
+  const double A1 = a1 == 0.0 ? 0.0 : (F1 > 0.0 ? std::fabs(a1) / F1 : kInf);
+  const double A2 = a2 == 0.0 ? 0.0 : (F2 > 0.0 ? std::fabs(a2) / F2 : kInf);
+  const double A0 = std::max(A1, A2);
+  const double G = std::fabs(P->gw);
+  if (G == 0.0 || A0 == kInf) return A0;
+  auto across = [&](double A) {
+    return std::sqrt(std::max(0.0, A * A * F1 * F1 - a1 * a1)) +
+           std::sqrt(std::max(0.0, A * A * F2 * F2 - a2 * a2));
+  };
+  if (across(A0) >= G) return A0;
+  if (F1 + F2 == 0.0) return kInf;
+  // the two discs together must carry G: across(A) = G, increasing in A
+  double l = A0, r = std::max(2.0 * A0, 2.0 * G / (F1 + F2) + 1e-300);
+  while (across(r) < G) r *= 2.0;
+  for (int i = 0; i < kMaxSteps && r - l > kFineTol * r; i++) {
+    const double m = 0.5 * (l + r);
+    (across(m) < G ? l : r) = m;
+  }
+  return r;
+}
+
+// Range of FCZ_1 - FCZ_2 for the total normal force S within the bounds.
+void DeltaRange(const PointFamily *P, double S, double *dl, double *dh) {
+  *dl = std::max(2.0 * P->lo[1] - S, S - 2.0 * P->hi[2]);
+  *dh = std::min(2.0 * P->hi[1] - S, S - 2.0 * P->lo[2]);
+}
+
+// Golden-section search of a quasi-convex f on [a, b] (ends included);
+// returns the least value and writes where into *at.
+template <class F> double Golden(F f, double a, double b, double tol, double *at) {
+  double best = f(a), x = a;
+  const double fb = f(b);
+  if (fb < best) {
+    best = fb;
+    x = b;
+  }
+  double x1 = b - kGolden * (b - a), x2 = a + kGolden * (b - a), f1 = f(x1), f2 = f(x2);
+  for (int i = 0; i < kMaxSteps && b - a > tol; i++) {
+    if (f1 <= f2) {
+      b = x2;
+      x2 = x1;
+      f2 = f1;
+      x1 = b - kGolden * (b - a);
+      f1 = f(x1);
+    } else {
+      a = x1;
+      x1 = x2;
+      f1 = f2;
+      x2 = a + kGolden * (b - a);
+      f2 = f(x2);
+    }
+  }
+  if (f1 < best) {
+    best = f1;
+    x = x1;
+  }
+  if (f2 < best) {
+    best = f2;
+    x = x2;
+  }
+  *at = x;
+  return best;
+}
+
+// Least need over all differences of the normal forces for the total S.
+double NeedAt(const PointFamily *P, double S, double rel, double *delta) {
+  double dl, dh;
+  DeltaRange(P, S, &dl, &dh);
+  if (dl > dh) return kInf;
+  const double tol = rel * std::max({1.0, std::fabs(dl), std::fabs(dh)});
+  return Golden([&](double d) { return Need(P, 0.5 * (S + d), 0.5 * (S - d)); }, dl, dh, tol,
+                delta);
+}
+
+// Least need over the whole region of P; writes the total where it is reached.
+double LeastNeed(const PointFamily *P, double rel, double *at) {
+  const double slo = P->lo[1] + P->lo[2], shi = P->hi[1] + P->hi[2];
+  const double tol = rel * std::max({1.0, std::fabs(slo), std::fabs(shi)});
+  double unused;
+  return Golden([&](double S) { return NeedAt(P, S, rel, &unused); }, slo, shi, tol, at);
+}
+
+void SetRegion(PointFamily *P, double cap, int s1, int s2) {
+  const int s[3] = {0, s1, s2};
+  for (int k = 1; k <= 2; k++) {
+    P->lo[k] = s[k] > 0 ? 0.0 : -cap;
+    P->hi[k] = s[k] > 0 ? cap : 0.0;
+  }
+}
+
+void General(const double *n1, const double *n2, const double *g, double cap,
+             ExactPointAnswer *ans) {
+  PointFamily P;
+  CopyVec3(n1, P.n[1]);
+  CopyVec3(n2, P.n[2]);
+  Vec3 sum, cr;
+  AddVec3(n1, n2, sum);
+  CrossVec3(n1, sum, cr); // = n1 x n2
+  P.sn = NormVec3(cr);
+  ScaleVec3(1.0 / P.sn, cr, P.w);
+  CrossVec3(n1, P.w, P.t[1]);
+  CrossVec3(n2, P.w, P.t[2]);
+  P.c = DotVec3(n1, n2);
+  P.gn1 = DotVec3(g, n1);
+  P.gn2 = DotVec3(g, n2);
+  P.gw = DotVec3(g, P.w);
+  SetRegion(&P, cap, 1, 1);
+  double S = 0.0;
+  ans->u = LeastNeed(&P, kFineTol, &S) / mu;
+  ans->blocking = 0;
+  if (ans->u <= 1.0) {
+    // the least total normal force whose best split needs at most mu
+    double l = P.lo[1] + P.lo[2], r = S, d = 0.0;
+    if (NeedAt(&P, l, kFineTol, &d) <= mu) r = l;
+    for (int i = 0; i < kMaxSteps && r - l > kFineTol * std::max(1.0, r); i++) {
+      const double m = 0.5 * (l + r);
+      (NeedAt(&P, m, kFineTol, &d) <= mu ? r : l) = m;
+    }
+    NeedAt(&P, r, kFineTol, &d);
+    const double f1 = 0.5 * (r + d), f2 = 0.5 * (r - d);
+    double a1, a2;
+    InPlane(&P, f1, f2, &a1, &a2);
+    const double R1 = std::sqrt(std::max(0.0, mu * mu * f1 * f1 - a1 * a1));
+    const double R2 = std::sqrt(std::max(0.0, mu * mu * f2 * f2 - a2 * a2));
+    const double b1 = 0.5 * (std::max(-R1, P.gw - R2) + std::min(R1, P.gw + R2)), b2 = P.gw - b1;
+    ans->f[1] = f1;
+    ans->f[2] = f2;
+    for (int i = 0; i < 3; i++) {
+      ans->T[1][i] = a1 * P.t[1][i] + b1 * P.w[i];
+      ans->T[2][i] = a2 * P.t[2][i] + b2 * P.w[i];
+    }
+    return;
+  }
+  // with no friction bound the tangent planes carry any load; the moments
+  // play no part
+  ans->blocking |= kLimitFriction;
+  double at;
+  SetRegion(&P, kRelaxedCap * cap, 1, 1);
+  if (LeastNeed(&P, kCoarseTol, &at) <= mu) ans->blocking |= kLimitForceCap;
+  for (const int s1 : {1, -1}) {
+    for (const int s2 : {1, -1}) {
+      if (s1 > 0 && s2 > 0) continue;
+      SetRegion(&P, cap, s1, s2);
+      if (LeastNeed(&P, kCoarseTol, &at) <= mu) {
+        ans->blocking |= kLimitPushOnly;
+        return;
+      }
+    }
+  }
+}
+
+// Normals along one line (sign = -1 opposite, +1 equal): the friction
+// forces share the load across the line in proportion to the normal forces.
+void Collinear(const double *n, int sign, const double *g, double cap, ExactPointAnswer *ans) {
+  const double gn = DotVec3(g, n);
+  Vec3 gt;
+  for (int i = 0; i < 3; i++) gt[i] = g[i] - gn * n[i];
+  const double need = NormVec3(gt);
+  // opposite: FCZ_1 - FCZ_2 = gn, the sum at most 2 cap - |gn|; equal: the sum is gn
+  const double most = sign < 0 ? 2.0 * cap - std::fabs(gn) : gn;
+  const double least = sign < 0 ? std::fabs(gn) : gn;
+  const bool range = sign < 0 ? std::fabs(gn) <= cap : (gn >= 0.0 && gn <= 2.0 * cap);
+  ans->u = !range ? kInf : (need == 0.0 ? 0.0 : (most > 0.0 ? need / (mu * most) : kInf));
+  const double S = sign < 0 ? std::max(least, need / mu) : gn;
+  ans->f[1] = sign < 0 ? 0.5 * (S + gn) : 0.5 * gn;
+  ans->f[2] = sign < 0 ? 0.5 * (S - gn) : 0.5 * gn;
+  for (int k = 1; k <= 2; k++) ScaleVec3(S > 0.0 ? ans->f[k] / S : 0.5, gt, ans->T[k]);
+  ans->blocking = 0;
+  if (ans->u <= 1.0) return;
+  if (range) ans->blocking |= kLimitFriction;
+  if (sign < 0 || (gn > 2.0 * cap && need <= mu * gn)) ans->blocking |= kLimitForceCap;
+  if (sign > 0 && gn < 0.0 && -gn <= 2.0 * cap && need <= mu * -gn) ans->blocking |= kLimitPushOnly;
+}
+
+} // namespace
+
+int PointWorkAnswer(const double *n1, const double *n2, const double *g, double cap,
+                    ExactPointAnswer *ans) {
+  if (NormSumVecN(0, 2, n1, n2) < kParallel)
+    Collinear(n1, -1, g, cap, ans);
+  else if (DistVecN(0, 2, n1, n2) < kParallel)
+    Collinear(n1, 1, g, cap, ans);
+  else
+    General(n1, n2, g, cap, ans);
+  return 1;
+}
+
+} // namespace gs

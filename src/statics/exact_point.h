@@ -1,0 +1,25 @@
+// Exact holding check of a point work (radius 0): both contacts lie at the
+// centre, so the friction moments vanish and each contact force may take any
+// direction in its friction cone; the work is held when the load is a sum of
+// one force from each truncated cone.
+#pragma once
+
+#include "geom/vecmat.h"
+
+namespace gs {
+
+// Result for a point work (per-contact arrays indexed 1, 2).
+struct ExactPointAnswer {
+  double u;     // least friction scale u*, +inf when none holds
+  double f[3];  // least-total-normal-force balance (when u <= 1)
+  Vec3 T[3];    // its friction forces (its friction moments are 0)
+  int blocking; // ExactLimit bits (when u > 1)
+};
+
+// Decides for two contacts with unit normals n1, n2 at a point work under the
+// load g, normal forces capped at cap: the least friction scale, the
+// least-force balance and the blocking limits; returns 1.
+int PointWorkAnswer(const double *n1, const double *n2, const double *g, double cap,
+                    ExactPointAnswer *ans);
+
+} // namespace gs

@@ -1,0 +1,315 @@
+// The exact holding check: worked examples derived by hand, bad input, and
+// over many reachable grasps the bracket of two LP relaxations (GLPK, the
+// friction disc replaced by the inscribed and the circumscribed 64-gon) and
+// the agreement with every stable answer of the case solvers that keeps the
+// limits.
+#include "statics/exact_check.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <random>
+
+#include <glpk.h>
+#include <gtest/gtest.h>
+
+#include "app/constants.h"
+#include "app/model_state.h"
+#include "app/sequence.h"
+#include "geom/vecmat.h"
+#include "hand/kinematics.h"
+#include "statics/statics_result.h"
+#include "tools/batch_run.h"
+
+namespace gs {
+namespace {
+
+constexpr int kPolygonSides = 64;
+constexpr double kLpTol = 1e-6; // beyond the LP solver's own feasibility tolerance (forces)
+// the same on the friction scale, relative and absolute: GLPK's absolute
+// 1e-7 is large beside friction limits near 1e-5, and its simplex fails on
+// grasps that need (nearly) no friction when the scale is tiny
+constexpr double kLpScaleTol = 1e-4;
+constexpr double kLpScaleFloor = 1e-3;
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kBracketConfigs = 4000; // the sanitizer build runs a smaller sample
+#else
+constexpr int kBracketConfigs = 20000;
+#endif
+
+// A model with the start-up hand and a work far from the palm, contacts
+// set by hand: contact k at rwG - a n_k with the normal n_k (made unit).
+GraspState HandMade(double a, const double *n1, const double *n2) {
+  GraspState s;
+  InitModelState(&s);
+  StartUp(&s);
+  s.aSph = a;
+  const double c[3] = {0.0, 300.0, 0.0};
+  CopyVec3(c, s.rwG);
+  const double *n[3] = {nullptr, n1, n2};
+  for (int k = 1; k <= 2; k++) {
+    UnitVec3(n[k], s.NF[k]);
+    for (int i = 0; i < 3; i++) s.RC[k][i] = c[i] - a * s.NF[k][i];
+  }
+  return s;
+}
+
+TEST(ExactCheck, WorkedExamples) {
+  ExactCheck e;
+  // opposite normals on the equator: each contact carries half the load by
+  // friction, so FCZ_k >= 0.5 / mu = 1 and u* = 0.5 / (mu cap) = 0.1
+  const double x[3] = {1.0, 0.0, 0.0}, mx[3] = {-1.0, 0.0, 0.0};
+  GraspState s = HandMade(50.0, x, mx);
+  ASSERT_EQ(ExactGraspCheck(&s, &e), kExactHolds);
+  EXPECT_NEAR(e.margin, 0.9, 1e-12);
+  for (int k = 1; k <= 2; k++) {
+    EXPECT_NEAR(e.FCZ[k], 1.0, 1e-12);
+    EXPECT_NEAR(e.T[k][2], 0.5, 1e-12);
+    EXPECT_NEAR(e.MCZ[k], 0.0, 1e-12);
+  }
+  // the same on a point work: no lever arm, the same forces
+  s = HandMade(0.0, x, mx);
+  ASSERT_EQ(ExactGraspCheck(&s, &e), kExactHolds);
+  EXPECT_NEAR(e.margin, 0.9, 1e-12);
+  EXPECT_NEAR(e.FCZ[1] + e.FCZ[2], 2.0, 1e-12);
+  // the same turned by 1e-7 rad about z goes through the general family
+  const double tilt[3] = {-std::cos(1e-7), std::sin(1e-7), 0.0};
+  s = HandMade(50.0, x, tilt);
+  ASSERT_EQ(ExactGraspCheck(&s, &e), kExactHolds);
+  EXPECT_NEAR(e.margin, 0.9, 1e-6);
+  EXPECT_NEAR(e.FCZ[1] + e.FCZ[2], 2.0, 1e-6);
+
+  // contacts 30 degrees either side below the centre push up: no friction
+  // needed (margin 1); the least total normal force uses friction fully,
+  // FCZ_1 + FCZ_2 = 1 / (cos 30 + mu sin 30)
+  const double th = M_PI / 6.0;
+  const double up1[3] = {std::sin(th), 0.0, std::cos(th)},
+               up2[3] = {-std::sin(th), 0.0, std::cos(th)};
+  s = HandMade(40.0, up1, up2);
+  ASSERT_EQ(ExactGraspCheck(&s, &e), kExactHolds);
+  EXPECT_NEAR(e.margin, 1.0, 1e-9);
+  EXPECT_NEAR(e.FCZ[1] + e.FCZ[2], 1.0 / (std::cos(th) + mu * std::sin(th)), 1e-9);
+  EXPECT_NEAR(NormVec3(e.T[1]), mu * e.FCZ[1], 1e-9);
+  // the joint torques follow from the reported forces about each joint axis
+  for (int k = 1; k <= 2; k++) {
+    const double(*Es)[3] = k == 1 ? s.Es1 : s.Es2;
+    const double *joint = k == 1 ? s.rBase1 : s.rBase2;
+    Vec3 f, r, m;
+    for (int i = 0; i < 3; i++) f[i] = e.FCZ[k] * s.NF[k][i] + e.T[k][i];
+    SubVec3(s.RC[k], joint, r);
+    CrossVec3(r, f, m);
+    const double z[3] = {Es[0][2], Es[1][2], Es[2][2]};
+    EXPECT_NEAR(e.jointTorque[k], DotVec3(z, m) + e.MCZ[k] * DotVec3(z, s.NF[k]), 1e-9);
+  }
+
+  // the same contacts above the centre pushing down: friction cannot lift
+  // (mu tan 30 < 1); letting the fingers pull, or dropping the friction
+  // bound, would hold it
+  const double dn1[3] = {std::sin(th), 0.0, -std::cos(th)},
+               dn2[3] = {-std::sin(th), 0.0, -std::cos(th)};
+  s = HandMade(40.0, dn1, dn2);
+  ASSERT_EQ(ExactGraspCheck(&s, &e), kExactCannotHold);
+  EXPECT_EQ(e.blocking, kLimitFriction | kLimitPushOnly);
+}
+
+TEST(ExactCheck, BadInputIsUndecided) {
+  const double x[3] = {1.0, 0.0, 0.0}, mx[3] = {-1.0, 0.0, 0.0};
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  ExactCheck e;
+  for (int which = 0; which < 5; which++) {
+    GraspState s = HandMade(50.0, x, mx);
+    if (which == 0) s.RC[1][0] = nan;
+    if (which == 1) s.NF[2][1] = inf;
+    if (which == 2) CopyVec3(zeroVec, s.NF[1]);
+    if (which == 3) s.aSph = -1.0;
+    if (which == 4) s.RC[2][2] += 1.0; // off the surface
+    EXPECT_EQ(ExactGraspCheck(&s, &e), kExactUndecided) << which;
+    EXPECT_NE(e.reason, nullptr);
+  }
+  // the palm box reaching into the work
+  GraspState s = HandMade(50.0, x, mx);
+  const double c[3] = {0.0, 40.0, 0.0};
+  CopyVec3(c, s.rwG);
+  for (int k = 1; k <= 2; k++)
+    for (int i = 0; i < 3; i++) s.RC[k][i] = c[i] - 50.0 * s.NF[k][i];
+  EXPECT_EQ(ExactGraspCheck(&s, &e), kExactPalmInside);
+}
+
+// The least FCZ_1 + FCZ_2 of a balance within the limits, mu scaled by
+// `scale` in the friction and moment limits and the friction disc replaced
+// by the regular 64-gon whose facets lie at `reach` times the disc radius;
+// +inf when there is none.
+double PolygonLpLeastForce(const GraspState &s, double reach, double scale) {
+  const double cap = kForceCapFactor * FEX[2];
+  Vec3 u[3], v[3], r[3];
+  for (int k = 1; k <= 2; k++) {
+    const double *n = s.NF[k];
+    const double *other = std::fabs(n[0]) < 0.9 ? eX : eY;
+    CrossVec3(n, other, u[k]);
+    UnitVec3(u[k], u[k]);
+    CrossVec3(n, u[k], v[k]);
+    SubVec3(s.RC[k], s.rwG, r[k]);
+  }
+  glp_prob *lp = glp_create_prob();
+  glp_add_cols(lp, 8); // f1 f2 x1 y1 x2 y2 m1 m2
+  for (int k = 0; k < 2; k++) {
+    glp_set_col_bnds(lp, 1 + k, GLP_DB, 0.0, cap);
+    glp_set_obj_coef(lp, 1 + k, 1.0);
+    for (int j = 3 + 2 * k; j <= 4 + 2 * k; j++) glp_set_col_bnds(lp, j, GLP_FR, 0.0, 0.0);
+    glp_set_col_bnds(lp, 7 + k, GLP_FR, 0.0, 0.0);
+  }
+  std::vector<int> ia{0}, ja{0};
+  std::vector<double> ar{0.0};
+  auto put = [&](int row, int col, double val) {
+    ia.push_back(row);
+    ja.push_back(col);
+    ar.push_back(val);
+  };
+  const int balance = glp_add_rows(lp, 6);
+  for (int i = 0; i < 3; i++) {
+    glp_set_row_bnds(lp, balance + i, GLP_FX, FEX[i], FEX[i]);
+    glp_set_row_bnds(lp, balance + 3 + i, GLP_FX, 0.0, 0.0);
+    for (int k = 1; k <= 2; k++) {
+      Vec3 rn, ru, rv;
+      CrossVec3(r[k], s.NF[k], rn);
+      CrossVec3(r[k], u[k], ru);
+      CrossVec3(r[k], v[k], rv);
+      const int cf = k, cx = 1 + 2 * k, cy = 2 + 2 * k, cm = 6 + k;
+      put(balance + i, cf, s.NF[k][i]);
+      put(balance + i, cx, u[k][i]);
+      put(balance + i, cy, v[k][i]);
+      put(balance + 3 + i, cf, rn[i]);
+      put(balance + 3 + i, cx, ru[i]);
+      put(balance + 3 + i, cy, rv[i]);
+      put(balance + 3 + i, cm, s.NF[k][i]);
+    }
+  }
+  for (int k = 1; k <= 2; k++) {
+    const int first = glp_add_rows(lp, kPolygonSides + 2);
+    for (int i = 0; i < kPolygonSides; i++) {
+      const double a = 2.0 * M_PI * i / kPolygonSides;
+      glp_set_row_bnds(lp, first + i, GLP_UP, 0.0, 0.0);
+      put(first + i, 1 + 2 * k, std::cos(a));
+      put(first + i, 2 + 2 * k, std::sin(a));
+      put(first + i, k, -mu * scale * reach);
+    }
+    for (int sgn = 0; sgn < 2; sgn++) {
+      const int row = first + kPolygonSides + sgn;
+      glp_set_row_bnds(lp, row, GLP_UP, 0.0, 0.0);
+      put(row, 6 + k, sgn == 0 ? 1.0 : -1.0);
+      put(row, k, -mu * scale * rm);
+    }
+  }
+  glp_load_matrix(lp, static_cast<int>(ia.size()) - 1, ia.data(), ja.data(), ar.data());
+  glp_smcp parm;
+  glp_init_smcp(&parm);
+  parm.msg_lev = GLP_MSG_OFF;
+  parm.presolve = GLP_OFF;
+  const int ret = glp_simplex(lp, &parm);
+  const double least = (ret == 0 && glp_get_status(lp) == GLP_OPT) ? glp_get_obj_val(lp) : INFINITY;
+  glp_delete_prob(lp);
+  return least;
+}
+
+// A random hand pose and work the two fingers may reach: the work centre is
+// drawn in the hand frame near the plane the fingers move in; every fourth
+// pose lies in a vertical, every fourth in the horizontal plane, and every
+// 32nd work is a point.
+void RandomPose(std::mt19937_64 *rng, int i, double *al, double *bet, double *c, double *a) {
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  *al = (2.0 * unit(*rng) - 1.0) * M_PI;
+  *bet = (2.0 * unit(*rng) - 1.0) * M_PI / 2.0;
+  *a = (i % 32 == 5) ? 0.0 : 5.0 + 115.0 * unit(*rng); // now and then a point work
+  double local[3] = {(2.0 * unit(*rng) - 1.0) * (*a + aF), (*a + lFin) * unit(*rng),
+                     (2.0 * unit(*rng) - 1.0) * (*a + lFin)};
+  if (i % 4 == 1) { // the finger plane vertical
+    *bet = 0.0;
+    local[0] = 0.0;
+  } else if (i % 4 == 2) { // the finger plane horizontal
+    *al = 0.0;
+    *bet = kHalfPi;
+    local[0] = 0.0;
+  }
+  if (i % 8 == 3) local[2] = 0.0; // mirror-image contacts
+  Mat3 EA, rx, ry;
+  RotX3(*al, rx);
+  RotY3(*bet, ry);
+  MulMat3(rx, ry, EA);
+  MulMatVec3(EA, local, c);
+}
+
+TEST(ExactCheck, GlpkBracketAndSolverConsistency) {
+  std::mt19937_64 rng(20261208);
+  int found = 0, tries = 0;
+  int count[5] = {0, 0, 0, 0, 0};
+  int stableKept = 0, keptUnbalanced = 0, missed = 0, overclaimed = 0, palmStable = 0, points = 0;
+  BatchRun run;
+  while (found < kBracketConfigs && tries < 50 * kBracketConfigs) {
+    tries++;
+    double al, bet, c[3], a;
+    RandomPose(&rng, tries, &al, &bet, c, &a);
+    if (RunSolve(&run, al, bet, c, a) != 2) continue;
+    found++;
+    points += a == 0.0;
+    const GraspState &s = run.state;
+    const int v = s.exact.verdict;
+    ASSERT_GE(v, kExactHolds);
+    ASSERT_LE(v, kExactPalmInside);
+    count[v]++;
+    if (v == kExactPalmInside) {
+      palmStable += s.StaticsStability == 1;
+      continue;
+    }
+    missed += s.StaticsStability == 0 && v == kExactHolds;
+    overclaimed += s.StaticsStability == 1 && v != kExactHolds;
+    char where[160];
+    std::snprintf(where, sizeof where, "%.17g %.17g %.17g %.17g %.17g %.17g", al, bet, c[0], c[1],
+                  c[2], a);
+    const double inner = std::cos(M_PI / kPolygonSides);
+    const double innerLeast = PolygonLpLeastForce(s, inner, 1.0);
+    const double outerLeast = PolygonLpLeastForce(s, 1.0, 1.0);
+    if (std::isfinite(innerLeast)) {
+      EXPECT_EQ(v, kExactHolds) << where;
+    }
+    if (!std::isfinite(outerLeast)) {
+      EXPECT_EQ(v, kExactCannotHold) << where;
+    }
+    if (v == kExactHolds) {
+      // the least total normal force and the friction scale u* within the bracket
+      const double least = s.exact.FCZ[1] + s.exact.FCZ[2];
+      EXPECT_GE(least, outerLeast - kLpTol) << where;
+      if (std::isfinite(innerLeast)) {
+        EXPECT_LE(least, innerLeast + kLpTol) << where;
+      }
+      const double u = 1.0 - s.exact.margin;
+      const double above = u * (1.0 + kLpScaleTol) + kLpScaleFloor;
+      const double below = u * (1.0 - kLpScaleTol) - kLpScaleFloor;
+      EXPECT_TRUE(std::isfinite(PolygonLpLeastForce(s, 1.0, above))) << where;
+      if (below > 0.0) {
+        EXPECT_FALSE(std::isfinite(PolygonLpLeastForce(s, inner, below))) << where;
+      }
+    }
+    if (s.StaticsStability == 1 && StaticsLimitsKept(&s) != 0) {
+      double force = 0.0, moment = 0.0;
+      StaticsBalanceResidual(s.RC, s.rwG, FEX, s.FC, s.TC, s.MC, &force, &moment);
+      if (force > 1e-6 || moment > 1e-6) {
+        keptUnbalanced++;
+        continue;
+      }
+      stableKept++;
+      EXPECT_EQ(v, kExactHolds) << where;
+    }
+  }
+  ASSERT_EQ(found, kBracketConfigs);
+  std::printf(
+      "exact check over %d grasps (%d poses tried, %d point works): holds %d, cannot hold %d, "
+      "undecided %d, palm inside %d (solver stable on %d of them); solver stable within "
+      "limits %d (unbalanced %d); solver unstable where it holds %d, solver stable where "
+      "it cannot hold %d\n",
+      found, tries, points, count[1], count[2], count[3], count[4], palmStable, stableKept,
+      keptUnbalanced, missed, overclaimed);
+}
+
+} // namespace
+} // namespace gs
