@@ -1,7 +1,8 @@
 // Cost of a study map point: one whole grasp (both contacts, the statics,
 // the exact check) over a 512 x 512 grid of the hand angles, a full turn
 // each, against the reference of 419 plain 6 x 6 inversions (as many as the
-// general statics search may try) measured in the same run.
+// general statics search may try, BM_Inverse6Times419 of the statics
+// benchmarks) measured in the same run.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -10,7 +11,6 @@
 
 #include "app/sequence.h"
 #include "app/trace.h"
-#include "geom/inverse.h"
 #include "tools/batch_run.h"
 #include "tools/map_sweep.h"
 
@@ -18,7 +18,6 @@ namespace {
 
 using namespace gs;
 
-constexpr int kReferenceInversions = 419;
 constexpr long kSide = 512;
 constexpr long kStride = 7919; // prime: walks every grid point before repeating
 
@@ -33,21 +32,6 @@ MapRequest HandTurnMap() {
   req.degrees = 1;
   return req;
 }
-
-void BM_Inverse6Times419(benchmark::State &state) {
-  double src[36], a[36];
-  for (int i = 0; i < 6; i++)
-    for (int j = 0; j < 6; j++)
-      src[i * 6 + j] = std::sin(1.0 + i * 7 + j * 3) + ((i == (j + 2) % 6) ? 3.0 : 0.0);
-  for (auto _ : state) {
-    for (int k = 0; k < kReferenceInversions; k++) {
-      for (int i = 0; i < 36; i++) a[i] = src[i];
-      benchmark::DoNotOptimize(inv(6, a, 6));
-      benchmark::ClobberMemory();
-    }
-  }
-}
-BENCHMARK(BM_Inverse6Times419);
 
 // One point per iteration on one thread, visiting the whole grid in a
 // scattered order so that every region weighs as in the map.
