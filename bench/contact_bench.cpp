@@ -2,9 +2,9 @@
 // fingertip path (work beyond the link end).
 #include <benchmark/benchmark.h>
 
-#include "app/model_state.h"
-#include "app/sequence.h"
 #include "contact/sphere_contact.h"
+#include "grasp/start_up.h"
+#include "model/model_state.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 #include <random>
 #include <vector>
 
-#include "app/constants.h"
-#include "app/model_state.h"
-#include "app/sequence.h"
 #include "contact/sphere_contact.h"
 #include "geom/inverse.h"
+#include "grasp/start_up.h"
 #include "hand/kinematics.h"
+#include "model/constants.h"
+#include "model/model_state.h"
 #include "statics/exact_check.h"
 #include "statics/statics.h"
 

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/sequence.h"
-#include "app/trace.h"
+#include "base/trace.h"
+#include "grasp/start_up.h"
 #include "tools/batch_run.h"
 #include "tools/map_sweep.h"
 

@@ -4,13 +4,13 @@
 
 #include <cmath>
 
-#include "app/constants.h"
-#include "app/model_state.h"
-#include "app/sequence.h"
-#include "app/trace.h"
+#include "base/trace.h"
 #include "contact/sphere_contact.h"
 #include "geom/inverse.h"
+#include "grasp/start_up.h"
 #include "hand/kinematics.h"
+#include "model/constants.h"
+#include "model/model_state.h"
 #include "statics/norm_statics.h"
 #include "statics/statics.h"
 

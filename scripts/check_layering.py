@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Checks which source folder includes which; exits 1 on any breach.
 
-- src/geom includes only src/geom, and app/trace.h for the console output of
-  the matrix inverse.
-- src/hand, src/contact and src/statics include nothing of the key
-  interpreter (app/keyboard.h, app/sequence.h), of src/view or of tools/.
-- The computation library (src/app but main.cpp, geom, hand, contact,
-  statics) includes no GL, GLU or GLUT header and nothing of src/view.
+The folders stand on floors, bottom to top:
+    base < geom < model < hand, contact, statics < grasp < view < app
+(the window stands below src/app, whose main opens it and hands it the key
+interpreter), and a folder includes only its own floor's folder and the folders of the
+floors below it (the tools and the Python module stand above all of src/).
+The computation library (base to grasp) includes no GL, GLU or GLUT header.
 
 Usage: check_layering.py SRC_DIR
 """
@@ -14,16 +14,20 @@ import pathlib
 import re
 import sys
 
-INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)
+INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
+SYSTEM_INCLUDE = re.compile(r'^\s*#\s*include\s*<([^>]+)>', re.MULTILINE)
 GL_HEADER = re.compile(r'^(GL|GLES\d*|GLFW|EGL)/')
-CORE_DIRS = ("app", "geom", "hand", "contact", "statics")
-LOWER_DIRS = ("hand", "contact", "statics")
-INTERPRETER = {"app/keyboard.h", "app/sequence.h"}
-
-
-def includes(path):
-    """(kind, name) of every include of the file: kind '"' or '<'."""
-    return INCLUDE.findall(path.read_text(encoding="utf-8", errors="replace"))
+FLOORS = [
+    ("base",),
+    ("geom",),
+    ("model",),
+    ("hand", "contact", "statics"),
+    ("grasp",),
+    ("view",),
+    ("app",),
+]
+FLOOR_OF = {folder: i for i, floor in enumerate(FLOORS) for folder in floor}
+COMPUTATION_TOP = FLOOR_OF["grasp"]
 
 
 def sources(src, folder):
@@ -36,31 +40,29 @@ def main():
         return 2
     src = pathlib.Path(sys.argv[1])
     breaches = []
-
-    def breach(path, name, why):
-        breaches.append(f"{path.relative_to(src.parent)}: includes {name}: {why}")
-
-    for folder in CORE_DIRS:
+    for folder, floor in FLOOR_OF.items():
         files = sources(src, folder)
         if not files:
             breaches.append(f"src/{folder}: no sources found (wrong source directory?)")
         for path in files:
-            for kind, name in includes(path):
-                if folder == "geom" and kind == '"':
-                    if not name.startswith("geom/") and name != "app/trace.h":
-                        breach(path, name, "geom stands on nothing but itself and app/trace.h")
-                if folder in LOWER_DIRS and kind == '"':
-                    if name in INTERPRETER:
-                        breach(path, name, "the key interpreter stands on top, not below")
-                    if name.startswith("view/") or name.startswith("tools/"):
-                        breach(path, name, "the drawing and the tools stand on top, not below")
-                if path.name == "main.cpp":
-                    continue  # the program entry is not part of the library
-                if GL_HEADER.match(name):
-                    breach(path, name, "the computation library includes no GL header")
-                if kind == '"' and name.startswith("view/"):
-                    breach(path, name, "the computation library does not stand on the drawing")
-
+            text = path.read_text(encoding="utf-8", errors="replace")
+            where = path.relative_to(src.parent)
+            for name in INCLUDE.findall(text):
+                top = name.split("/", 1)[0]
+                if "/" not in name:
+                    continue  # a header beside the source
+                if top not in FLOOR_OF:
+                    breaches.append(f"{where}: includes {name}: not a folder of src/")
+                elif top == folder:
+                    continue
+                elif FLOOR_OF[top] >= floor:
+                    breaches.append(f"{where}: includes {name}: src/{top} does not stand "
+                                    f"below src/{folder}")
+            if floor <= COMPUTATION_TOP:
+                for name in SYSTEM_INCLUDE.findall(text):
+                    if GL_HEADER.match(name):
+                        breaches.append(f"{where}: includes <{name}>: the computation "
+                                        "library includes no GL header")
     for line in breaches:
         print(line)
     if breaches:

@@ -1,36 +1,19 @@
 #include "tools/batch_run.h"
 
-#include "app/console_capture.h"
 #include "app/keyboard.h"
-#include "app/sequence.h"
-#include "app/trace.h"
-#include "geom/vecmat.h"
-#include "hand/kinematics.h"
+#include "base/console_capture.h"
+#include "grasp/grasp_solve.h"
+#include "grasp/start_up.h"
 
 namespace gs {
 
 namespace {
-
-constexpr unsigned char kKeyStep = 's'; // action key of the contact and statics modes
-// the keys of one whole grasp: both contacts, then the statics
-constexpr unsigned char kSolveKeys[] = {'A', kKeyStep, kKeyStep, 'S', kKeyStep};
 
 void StartRun(BatchRun *run) {
   InitModelState(&run->state);
   StartUp(&run->state);
   run->messages.clear();
   run->exited = 0;
-}
-
-// Sets the hand pose and the work of a started model, then runs the
-// kinematics and the reset as a key of mode H or W would.
-void SetPoseAndWork(GraspState *s, double al, double bet, const double *rwG, double aSph) {
-  s->alHand = al;
-  s->betHand = bet;
-  CopyVec3(rwG, s->rwG);
-  s->aSph = aSph;
-  HandKinematics(s, s->alHand, s->betHand);
-  InitGraspState(s);
 }
 
 // Applies one key; returns kKeyExit when it ends the run.
@@ -56,19 +39,15 @@ int RunKeys(BatchRun *run, const std::string &keys) {
 int RunSolve(BatchRun *run, double al, double bet, const double *rwG, double aSph) {
   StartRun(run);
   ConsoleCapture console;
-  GraspState *s = &run->state;
-  SetPoseAndWork(s, al, bet, rwG, aSph);
-  for (const unsigned char key : kSolveKeys) ApplyKey(run, key);
+  const int contacts = SolvePose(&run->state, al, bet, rwG, aSph);
   run->messages = console.Lines();
-  return s->cntContact;
+  return contacts;
 }
 
 int SolveGrasp(GraspState *s, const GraspState *start, double al, double bet, const double *rwG,
                double aSph) {
   *s = *start;
-  SetPoseAndWork(s, al, bet, rwG, aSph);
-  for (const unsigned char key : kSolveKeys) KeyboardInterpret(s, key, nullptr, nullptr);
-  return s->cntContact;
+  return SolvePose(s, al, bet, rwG, aSph);
 }
 
 } // namespace gs

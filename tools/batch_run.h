@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 
@@ -23,15 +23,14 @@ struct BatchRun {
 // ESC in view mode. Returns 1 when ESC ended the run, else 0.
 int RunKeys(BatchRun *run, const std::string &keys);
 
-// Starts up, sets the hand pose (al, bet, rad), the work centre rwG and
-// radius aSph, runs the kinematics and the reset, then the keys s, s, S, s
-// of the contact and statics modes. Returns the number of contacts found.
+// Starts up, then runs the grasp steps of one pose (SolvePose): the hand pose
+// (al, bet, rad), the work centre rwG and radius aSph, both contacts and the
+// statics. Returns the number of contacts found.
 int RunSolve(BatchRun *run, double al, double bet, const double *rwG, double aSph);
 
 // The grasp of RunSolve computed in place, for sweeps: copies the started
-// model *start into *s, sets the pose and the work, runs the kinematics, the
-// reset and the keys A, s, s, S, s. Console text goes to the calling
-// thread's sink. Returns the number of contacts found.
+// model *start into *s and runs SolvePose on it. Console text goes to the
+// calling thread's sink. Returns the number of contacts found.
 int SolveGrasp(GraspState *s, const GraspState *start, double al, double bet, const double *rwG,
                double aSph);
 

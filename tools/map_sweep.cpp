@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/sequence.h"
-#include "app/trace.h"
+#include "base/trace.h"
 #include "geom/vecmat.h"
+#include "grasp/start_up.h"
 #include "tools/batch_run.h"
 #include "tools/map_csv.h"
 #include "tools/number_list.h"

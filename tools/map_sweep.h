@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/constants.h"
 #include "geom/vecmat.h"
+#include "model/constants.h"
 #include "statics/exact_check.h"
 #include "statics/statics_result.h"
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "app/trace.h"
+#include "base/trace.h"
 #include "tools/batch_run.h"
 
 namespace gs {

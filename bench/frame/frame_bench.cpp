@@ -15,9 +15,9 @@
 #include <string>
 
 #include "app/keyboard.h"
-#include "app/model_state.h"
-#include "app/sequence.h"
-#include "app/trace.h"
+#include "base/trace.h"
+#include "grasp/start_up.h"
+#include "model/model_state.h"
 #include "view/display.h"
 #include "view/view_constants.h"
 #include "view/window_camera.h"

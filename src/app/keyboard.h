@@ -4,7 +4,7 @@
 // statics. Every key ends with a redraw through the caller's hook.
 #pragma once
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 

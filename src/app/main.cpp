@@ -3,9 +3,10 @@
 // whose keys go to the key interpreter.
 #include <cstdio>
 
+#include "app/key_help.h"
 #include "app/keyboard.h"
-#include "app/model_state.h"
-#include "app/sequence.h"
+#include "grasp/start_up.h"
+#include "model/model_state.h"
 #include "view/display.h"
 #include "view/window_camera.h"
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/constants.h"
-#include "app/trace.h"
+#include "base/trace.h"
+#include "model/constants.h"
 
 namespace gs {
 

@@ -1,9 +1,9 @@
 #include "contact/sphere_contact.h"
 
-#include "app/constants.h"
-#include "app/trace.h"
+#include "base/trace.h"
 #include "contact/link_contact.h"
 #include "contact/tip_contact.h"
+#include "model/constants.h"
 
 namespace gs {
 

@@ -2,7 +2,7 @@
 // first, the fingertip sphere when the link would touch beyond its end.
 #pragma once
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "app/constants.h"
-#include "app/trace.h"
+#include "base/trace.h"
 #include "geom/vecmat.h"
+#include "model/constants.h"
 
 namespace gs {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/trace.h"
+#include "base/trace.h"
 
 namespace gs {
 

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "app/constants.h"
+#include "model/constants.h"
 
 namespace gs {
 

@@ -2,7 +2,7 @@
 // fingertip positions, the reachability check and the hand-pose banner text.
 #pragma once
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/constants.h"
+#include "model/constants.h"
 #include "statics/exact_family.h"
 #include "statics/exact_point.h"
 

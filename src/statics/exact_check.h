@@ -26,7 +26,7 @@
 // |FCZ_k|, |FCZ_k| <= 10 FEX[z]).
 #pragma once
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 

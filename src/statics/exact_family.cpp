@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/constants.h"
+#include "model/constants.h"
 
 namespace gs {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "app/constants.h"
-#include "app/model_state.h"
+#include "model/constants.h"
+#include "model/model_state.h"
 
 namespace gs {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/constants.h"
 #include "geom/inverse.h"
+#include "model/constants.h"
 #include "statics/norm_statics.h"
 #include "statics/statics_constants.h"
 #include "statics/statics_result.h"

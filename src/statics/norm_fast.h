@@ -6,7 +6,7 @@
 // side needs, from the very factorisation inv does.
 #pragma once
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/constants.h"
-#include "app/trace.h"
+#include "base/trace.h"
+#include "model/constants.h"
 #include "statics/line_statics.h"
 #include "statics/norm_statics.h"
 #include "statics/statics_result.h"

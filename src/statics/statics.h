@@ -3,7 +3,7 @@
 // general case and hands it to that case's solver.
 #pragma once
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 

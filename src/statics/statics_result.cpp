@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/trace.h"
+#include "base/trace.h"
 #include "geom/inverse.h"
 
 namespace gs {

@@ -4,7 +4,7 @@
 // counting as a stable grasp.
 #pragma once
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 

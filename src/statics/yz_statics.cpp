@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "app/constants.h"
-#include "app/trace.h"
+#include "base/trace.h"
 #include "geom/inverse.h"
+#include "model/constants.h"
 #include "statics/statics_constants.h"
 #include "statics/statics_result.h"
 

@@ -3,7 +3,7 @@
 // searched over the normal force of contact 1.
 #pragma once
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 

@@ -2,7 +2,7 @@
 // each key mode, chosen from the model state without drawing anything.
 #pragma once
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 

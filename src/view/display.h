@@ -3,7 +3,7 @@
 // axes, the work, the hand and the contact or statics results.
 #pragma once
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 #include "view/banners.h"
 
 namespace gs {

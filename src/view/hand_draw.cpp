@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/constants.h"
+#include "model/constants.h"
 #include "view/primitives.h"
 #include "view/view_constants.h"
 #include "view/view_geometry.h"

@@ -4,7 +4,7 @@
 // blended and without depth writes so that the forces show over them.
 #pragma once
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 

@@ -3,7 +3,7 @@
 // computed, and the load, contact forces and friction moments of the statics.
 #pragma once
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 

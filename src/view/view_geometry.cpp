@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/constants.h"
+#include "model/constants.h"
 #include "view/view_constants.h"
 
 namespace gs {

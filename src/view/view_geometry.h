@@ -4,7 +4,7 @@
 // moment symbols, and the list of symbols the statics view shows.
 #pragma once
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 

@@ -3,7 +3,7 @@
 // the view rotation and translation of key mode I, and the buffer swap.
 #pragma once
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 

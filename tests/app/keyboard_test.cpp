@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/constants.h"
-#include "app/sequence.h"
+#include "grasp/start_up.h"
+#include "model/constants.h"
 #include "support/console_capture.h"
 
 namespace gs {

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/constants.h"
 #include "contact/link_contact.h"
 #include "contact/tip_contact.h"
+#include "model/constants.h"
 
 namespace gs {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/constants.h"
-#include "app/sequence.h"
+#include "grasp/start_up.h"
+#include "model/constants.h"
 
 namespace gs {
 namespace {

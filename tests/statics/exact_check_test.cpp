@@ -13,11 +13,11 @@
 #include <glpk.h>
 #include <gtest/gtest.h>
 
-#include "app/constants.h"
-#include "app/model_state.h"
-#include "app/sequence.h"
 #include "geom/vecmat.h"
+#include "grasp/start_up.h"
 #include "hand/kinematics.h"
+#include "model/constants.h"
+#include "model/model_state.h"
 #include "statics/statics_result.h"
 #include "tools/batch_run.h"
 

@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/constants.h"
-#include "app/model_state.h"
 #include "geom/vecmat.h"
+#include "model/constants.h"
+#include "model/model_state.h"
 #include "statics/statics_result.h"
 
 namespace gs::testing {

@@ -10,10 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/constants.h"
-#include "app/sequence.h"
 #include "contact/sphere_contact.h"
+#include "grasp/start_up.h"
 #include "hand/kinematics.h"
+#include "model/constants.h"
 #include "statics/solver_problem.h"
 #include "support/console_capture.h"
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/console_capture.h"
-#include "app/trace.h"
+#include "base/console_capture.h"
+#include "base/trace.h"
 
 namespace gs::testing {
 

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/constants.h"
-#include "app/sequence.h"
+#include "grasp/start_up.h"
+#include "model/constants.h"
 #include "tools/batch_run.h"
 #include "tools/key_sequence.h"
 #include "tools/number_list.h"

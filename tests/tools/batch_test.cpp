@@ -9,8 +9,8 @@
 #include <nlohmann/json.hpp>
 
 #include "app/keyboard.h"
-#include "app/model_state.h"
-#include "app/sequence.h"
+#include "grasp/start_up.h"
+#include "model/model_state.h"
 #include "tools/run_program.h"
 
 namespace gs::testing {

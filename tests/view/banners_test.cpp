@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/model_state.h"
-#include "app/sequence.h"
+#include "grasp/start_up.h"
+#include "model/model_state.h"
 
 namespace gs {
 namespace {

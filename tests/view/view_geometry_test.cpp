@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/constants.h"
+#include "model/constants.h"
 #include "view/view_constants.h"
 
 namespace gs {

@@ -1,12 +1,8 @@
-#include "app/model_state.h"
-
-#include <fstream>
-#include <sstream>
+#include "model/model_state.h"
 
 #include <gtest/gtest.h>
 
-#include "app/sequence.h"
-#include "support/console_capture.h"
+#include "grasp/start_up.h"
 
 namespace gs {
 namespace {
@@ -81,17 +77,6 @@ TEST(ModelState, ResetClearsSequenceButKeepsResults) {
   EXPECT_EQ(s.RC[1][1], 73.0);      // contact results stay
   EXPECT_EQ(s.tc[2][2], 1.0);       // friction directions stay
   EXPECT_EQ(s.StaticsStability, 1); // the last verdict stays
-}
-
-TEST(ModelState, KeyHelpIsExactAndEndsWithoutNewline) {
-  std::ifstream f(GRASPSTAT_SOURCE_DIR "/tests/app/key_help.txt", std::ios::binary);
-  std::stringstream want;
-  want << f.rdbuf();
-  testing::ConsoleCapture out;
-  PrintKeyHelp();
-  EXPECT_EQ(out.text(), want.str());
-  ASSERT_FALSE(out.text().empty());
-  EXPECT_NE(out.text().back(), '\n');
 }
 
 } // namespace

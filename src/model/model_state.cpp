@@ -1,8 +1,8 @@
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 #include <cstring>
 
-#include "app/constants.h"
+#include "model/constants.h"
 
 namespace gs {
 

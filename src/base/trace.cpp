@@ -1,4 +1,4 @@
-#include "app/trace.h"
+#include "base/trace.h"
 
 #include <termios.h>
 #include <unistd.h>

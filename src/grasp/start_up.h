@@ -1,9 +1,8 @@
 // Start-up of the model and the reset of the calculation sequence: the steps
-// that fill the record with its start values and run the kinematics on it,
-// used by the key interpreter, the program entry and the batch tool.
+// that fill the record with its start values and run the kinematics on it.
 #pragma once
 
-#include "app/model_state.h"
+#include "model/model_state.h"
 
 namespace gs {
 
@@ -16,8 +15,5 @@ int InitGraspState(GraspState *s);
 // Runs the start-up steps (view, pose, kinematics, work, reachability, mode A,
 // reset) on a freshly initialised record; returns 1.
 int StartUp(GraspState *s);
-
-// Writes the sixteen lines of the key help to the console, no final newline.
-void PrintKeyHelp();
 
 } // namespace gs

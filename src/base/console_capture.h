@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/trace.h"
+#include "base/trace.h"
 
 namespace gs {
 
