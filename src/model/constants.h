@@ -54,5 +54,6 @@ constexpr double kWorkStep = 1.0;      // model units per work key (radius and c
 // Normal and grasp forces stay within 10 FEX[z]; the horizontal case also caps
 // its friction moments at 10 mu rm FEX[z] (dimensionless factor).
 constexpr double kForceCapFactor = 10.0;
+constexpr double kForceCap = kForceCapFactor * FEX[2]; // cap on each normal force (force units)
 
 } // namespace gs

@@ -85,8 +85,7 @@ void Terms(const double *t, const double *RCW, const SearchConstants &k, const V
 // Closed-form verdict on candidate (t1, t2): 1 when the candidate certainly
 // fails the limits and certainly is regular for inv (so it prints nothing),
 // 0 when only the full solve can tell.
-int CertainlyFails(const SearchConstants &k, const TangentTerms &u, const TangentTerms &v,
-                   const double *FEX) {
+int CertainlyFails(const SearchConstants &k, const TangentTerms &u, const TangentTerms &v) {
   const double M1 = DotVec3(u.nxt[2], v.t); // [n2, t1, t2]
   const double M2 = DotVec3(u.nxt[1], v.t); // [n1, t1, t2]
   const double P = DotVec3(u.t, v.nxt[0]);  // [F, t1, t2]
@@ -120,7 +119,7 @@ int CertainlyFails(const SearchConstants &k, const TangentTerms &u, const Tangen
   const double d = kMarginPerCondition * cond * X;
   if (!(d <= X)) return 0; // NaN or no margin left
   const double FCZ[3] = {0.0, a1, a2}, TCF[3] = {0.0, a3, a4}, MCZ[3] = {0.0, m1, m2};
-  const double fmax = kForceCapFactor * FEX[2];
+  const double fmax = kForceCap;
   for (int n = 1; n <= 2; n++) {
     if (FCZ[n] < -d) return 1;
     if (std::fabs(TCF[n]) - mu * FCZ[n] > d * (1.0 + mu)) return 1;
@@ -211,21 +210,14 @@ int NormStaticsFast(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double 
       candidate++;
       const TangentTerms &u = T1[n1], &v = T2[n2];
       const bool last = (n1 == nn && n2 == nn - 1);
-      if (!last && CertainlyFails(k, u, v, FEX)) continue;
+      if (!last && CertainlyFails(k, u, v)) continue;
 
       // the full solve: inv's factorisation and column 2 of its inverse,
       // which is all that B6 Y6 takes from it
       CopyVec3(u.t, tc[1]);
       CopyVec3(v.t, tc[2]);
       double A6[kN6 * kN6];
-      for (int i = 0; i < 3; i++) {
-        const double force[kN6] = {nc[1][i], nc[2][i], u.t[i], v.t[i], 0.0, 0.0};
-        const double moment[kN6] = {k.RN[1][i], k.RN[2][i], u.RT[i], v.RT[i], nc[1][i], nc[2][i]};
-        for (int j = 0; j < kN6; j++) {
-          A6[i * kN6 + j] = force[j];
-          A6[(i + 3) * kN6 + j] = moment[j];
-        }
-      }
+      BuildNormBalance(nc, k.RN, u.t, v.t, u.RT, v.RT, A6);
       double sf[kN6 * kN6];
       int r[kN6], q[kN6], p[kN6];
       const double det6 = InvFactor(kN6, A6, kN6, sf, r, q, p);
@@ -243,9 +235,8 @@ int NormStaticsFast(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double 
           for (int j = 0; j < kN6; j++) X6[i] += A6[i * kN6 + j] * Y6[j];
         }
       }
-      StoreNormSolution(X6, nc, FCZ, FC, tc, TCF, TC, MCZ, MC);
-      const NormLimits lim = NormCandidateLimits(FCZ, TCF, MCZ, FEX);
-      if (NormCandidateAccepted(lim, det6, FCZ, FC, tc, TCF, TC, MCZ, MC)) {
+      NormLimits lim;
+      if (AcceptNormCandidate(X6, det6, nc, FCZ, FC, tc, TCF, TC, MCZ, MC, &lim)) {
         stable = 1;
         break;
       }

@@ -27,9 +27,8 @@ void TangentAt(const double *ext, const double *eyt, double th, double *t) {
   for (int i = 0; i < 3; i++) t[i] = ext[i] * c + eyt[i] * sn;
 }
 
-NormLimits NormCandidateLimits(const double *FCZ, const double *TCF, const double *MCZ,
-                               const double *FEX) {
-  const double fmax = kForceCapFactor * FEX[2];
+NormLimits NormCandidateLimits(const double *FCZ, const double *TCF, const double *MCZ) {
+  const double fmax = kForceCap;
   NormLimits lim;
   lim.pushing = FCZ[1] >= 0.0 && FCZ[2] >= 0.0;
   lim.frictionOk = std::fabs(TCF[1]) <= mu * FCZ[1] && std::fabs(TCF[2]) <= mu * FCZ[2];
@@ -56,6 +55,27 @@ int NormCandidateAccepted(const NormLimits &lim, double det6, const double *FCZ,
           lim.notExcessive && StaticsResultsFinite(FCZ, FC, tc, TCF, TC, MCZ, MC))
              ? 1
              : 0;
+}
+
+void BuildNormBalance(const Vec3 *nc, const Vec3 *RN, const double *t1, const double *t2,
+                      const double *RT1, const double *RT2, double *A6) {
+  constexpr int n = 6;
+  for (int i = 0; i < 3; i++) {
+    const double force[n] = {nc[1][i], nc[2][i], t1[i], t2[i], 0.0, 0.0};
+    const double moment[n] = {RN[1][i], RN[2][i], RT1[i], RT2[i], nc[1][i], nc[2][i]};
+    for (int j = 0; j < n; j++) {
+      A6[i * n + j] = force[j];
+      A6[(i + 3) * n + j] = moment[j];
+    }
+  }
+}
+
+int AcceptNormCandidate(const double *X6, double det6, const Vec3 *nc, double *FCZ, Vec3 *FC,
+                        const Vec3 *tc, double *TCF, Vec3 *TC, double *MCZ, Vec3 *MC,
+                        NormLimits *lim) {
+  StoreNormSolution(X6, nc, FCZ, FC, tc, TCF, TC, MCZ, MC);
+  *lim = NormCandidateLimits(FCZ, TCF, MCZ);
+  return NormCandidateAccepted(*lim, det6, FCZ, FC, tc, TCF, TC, MCZ, MC);
 }
 
 namespace {
@@ -206,14 +226,7 @@ int VeskNormStaticsLiteral(GraspState *s, const Vec3 *RC, const Vec3 *nc, const 
     }
 
     // 5. forces balance FEX, moments about the work centre balance zero
-    for (int i = 0; i < 3; i++) {
-      const double force[kN6] = {nc[1][i], nc[2][i], tc[1][i], tc[2][i], 0.0, 0.0};
-      const double moment[kN6] = {RN[1][i], RN[2][i], RT[1][i], RT[2][i], nc[1][i], nc[2][i]};
-      for (int j = 0; j < kN6; j++) {
-        A6[i][j] = force[j];
-        A6[i + 3][j] = moment[j];
-      }
-    }
+    BuildNormBalance(nc, RN, tc[1], tc[2], RT[1], RT[2], &A6[0][0]);
 
     // 6. solve; a matrix inv leaves uninverted fails the candidate
     CopyMat(kN6, kN6, &A6[0][0], &B6[0][0]);
@@ -222,12 +235,12 @@ int VeskNormStaticsLiteral(GraspState *s, const Vec3 *RC, const Vec3 *nc, const 
       X6[i] = 0.0;
       for (int j = 0; j < kN6; j++) X6[i] += B6[i][j] * Y6[j];
     }
-    StoreNormSolution(X6, nc, FCZ, FC, tc, TCF, TC, MCZ, MC);
     if (trace > 0)
       TraceCandidateSolution(RC, nc, RW, FEX, tc, RN, RT, A6, B6, det6, X6, Y6, n1, n2);
 
     // 7. acceptance: equality passes every limit
-    const NormLimits lim = NormCandidateLimits(FCZ, TCF, MCZ, FEX);
+    NormLimits lim;
+    const int accepted = AcceptNormCandidate(X6, det6, nc, FCZ, FC, tc, TCF, TC, MCZ, MC, &lim);
     const bool pushing = lim.pushing, frictionOk = lim.frictionOk, momentOk = lim.momentOk;
     const bool notExcessive = lim.notExcessive;
     if (trace > 0) {
@@ -243,7 +256,7 @@ int VeskNormStaticsLiteral(GraspState *s, const Vec3 *RC, const Vec3 *nc, const 
                              : "\n  摩擦モーメント限界超えている→やり直し");
       PauseUntilKey('n');
     }
-    if (NormCandidateAccepted(lim, det6, FCZ, FC, tc, TCF, TC, MCZ, MC)) {
+    if (accepted) {
       stable = 1;
       break;
     }

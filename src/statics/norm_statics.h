@@ -39,7 +39,7 @@ void TangentAt(const double *ext, const double *eyt, double th, double *t);
 // The four limits of one candidate, each true when it holds (equality
 // passes): both normal forces not negative, both friction forces within
 // mu FCZ, both friction moments within mu rm FCZ, both normal forces within
-// 10 FEX[z].
+// kForceCap.
 struct NormLimits {
   bool pushing;
   bool frictionOk;
@@ -53,8 +53,20 @@ void StoreNormSolution(const double *X6, const Vec3 *nc, double *FCZ, Vec3 *FC, 
                        double *TCF, Vec3 *TC, double *MCZ, Vec3 *MC);
 
 // Evaluates the four limits on entries 1 and 2 of FCZ, TCF, MCZ.
-NormLimits NormCandidateLimits(const double *FCZ, const double *TCF, const double *MCZ,
-                               const double *FEX);
+NormLimits NormCandidateLimits(const double *FCZ, const double *TCF, const double *MCZ);
+
+// Writes the 6 x 6 balance matrix of one candidate, row-major into A6: rows
+// 0..2 the forces (nc[1], nc[2], t1, t2, 0, 0) balancing FEX, rows 3..5 the
+// moments about the work centre (RN[1], RN[2], RT1, RT2, nc[1], nc[2]), the
+// columns the unknowns (FCZ1, FCZ2, TCF1, TCF2, MCZ1, MCZ2).
+void BuildNormBalance(const Vec3 *nc, const Vec3 *RN, const double *t1, const double *t2,
+                      const double *RT1, const double *RT2, double *A6);
+
+// Stores the candidate's solution X6 (StoreNormSolution), evaluates its limits
+// into *lim and returns NormCandidateAccepted of it (1 accepted, 0 not).
+int AcceptNormCandidate(const double *X6, double det6, const Vec3 *nc, double *FCZ, Vec3 *FC,
+                        const Vec3 *tc, double *TCF, Vec3 *TC, double *MCZ, Vec3 *MC,
+                        NormLimits *lim);
 
 // Returns 1 when a candidate is accepted: inv inverted its matrix (det6),
 // all four limits hold and every result is finite; else 0.

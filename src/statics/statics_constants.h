@@ -1,5 +1,5 @@
 // Step sizes and bounds of the fixed-step searches of the grasp statics
-// solvers (the force limit they search within is in app/constants.h).
+// solvers (the force limit they search within is in model/constants.h).
 #pragma once
 
 namespace gs {

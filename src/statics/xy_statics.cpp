@@ -160,7 +160,7 @@ int VeskXYStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *R
   // vertical balance, by the relation of the two normals
   const double S = std::fabs(nc[1][0] + nc[2][0]) + std::fabs(nc[1][1] + nc[2][1]);
   const double D = DistVecN(0, 2, nc[1], nc[2]);
-  const double mlim = kForceCapFactor * mu * rm * FEX[2];
+  const double mlim = kForceCap * mu * rm;
   if (S < EPS4) {
     s->staticsSubCase = kSubSP11_2;
     if (SolveVerticalOpposite(trace, nc, RTz, FEX, TCZ, MCZ) == 0) return 0;
@@ -175,7 +175,7 @@ int VeskXYStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *R
 
   // SP12: grasp force along the contact line, raised until the combined
   // friction lies inside the cone at both contacts
-  const double flim = kForceCapFactor * FEX[2];
+  const double flim = kForceCap;
   double FCZ0 = std::fabs(MCZ[1]) / (mu * rm);
   if (std::fabs(MCZ[2]) > std::fabs(MCZ[1])) FCZ0 = std::fabs(MCZ[2]) / (mu * rm);
   Vec3 s12;

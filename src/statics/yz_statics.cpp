@@ -214,7 +214,7 @@ int VeskYZStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *R
   }
 
   // search over the normal force of contact 1
-  const double fmax = kForceCapFactor * FEX[2];
+  const double fmax = kForceCap;
   int cnt = 0;
   FCZ[1] = FEX[2] / kNormalForceStartDiv;
   for (;;) {
