@@ -238,8 +238,8 @@ int main(int argc, char **argv) {
   gs::ParseNumberList(radius, 1, &r, &error);
   if (r < 0.0) return BadInput("--radius: the work radius must not be negative");
   if (degrees) {
-    angles[0] *= gs::kRadPerDeg;
-    angles[1] *= gs::kRadPerDeg;
+    angles[0] = gs::HandDegreesToRad(angles[0]);
+    angles[1] = gs::HandDegreesToRad(angles[1]);
   }
   gs::NarrateOnStderr(trace,
                       [&](gs::BatchRun *n) { gs::RunSolve(n, angles[0], angles[1], centre, r); });

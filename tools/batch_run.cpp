@@ -1,6 +1,9 @@
 #include "tools/batch_run.h"
 
+#include <cmath>
+
 #include "app/console_capture.h"
+#include "app/constants.h"
 #include "app/keyboard.h"
 #include "app/sequence.h"
 #include "app/trace.h"
@@ -10,6 +13,10 @@
 namespace gs {
 
 namespace {
+
+// Most key presses replayed one by one; beyond, the angle is a product
+// (a hundred full turns, far past any pose of interest).
+constexpr double kMaxReplayedPresses = 4000.0;
 
 constexpr unsigned char kKeyStep = 's'; // action key of the contact and statics modes
 // the keys of one whole grasp: both contacts, then the statics
@@ -39,6 +46,16 @@ int ApplyKey(BatchRun *run, unsigned char key) {
 }
 
 } // namespace
+
+double HandDegreesToRad(double degrees) {
+  const double presses = degrees / kHandStepDegrees;
+  if (presses != std::trunc(presses) || std::fabs(presses) > kMaxReplayedPresses)
+    return presses * kHandStep;
+  const double step = (presses < 0.0) ? -kHandStep : kHandStep;
+  double angle = 0.0;
+  for (double n = std::fabs(presses); n > 0.0; n -= 1.0) angle += step;
+  return angle;
+}
 
 int RunKeys(BatchRun *run, const std::string &keys) {
   StartRun(run);

@@ -162,9 +162,9 @@ int MapPointPose(const MapRequest *req, long index, double *al, double *bet, dou
                               req->work[1], req->work[2], req->radius};
   v[req->x.param] = MapAxisValue(&req->x, index % req->x.count);
   v[req->y.param] = MapAxisValue(&req->y, index / req->x.count);
-  const double toRad = (req->degrees != 0) ? kRadPerDeg : 1.0;
-  *al = v[kMapAlHand] * toRad;
-  *bet = v[kMapBetHand] * toRad;
+  const int deg = req->degrees;
+  *al = (deg != 0) ? HandDegreesToRad(v[kMapAlHand]) : v[kMapAlHand];
+  *bet = (deg != 0) ? HandDegreesToRad(v[kMapBetHand]) : v[kMapBetHand];
   rwG[0] = v[kMapX];
   rwG[1] = v[kMapY];
   rwG[2] = v[kMapZ];

@@ -46,8 +46,8 @@ int SolveStream(std::istream &in, std::ostream &out, std::ostream &err, int degr
       continue;
     }
     if (degrees != 0) {
-      v[0] *= kRadPerDeg;
-      v[1] *= kRadPerDeg;
+      v[0] = HandDegreesToRad(v[0]);
+      v[1] = HandDegreesToRad(v[1]);
     }
     RunSolve(&run, v[0], v[1], &v[2], v[5]);
     out << BatchRunJson(&run, 1).dump(-1, ' ', false, replace) << '\n' << std::flush;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/constants.h"
+#include "app/keyboard.h"
 #include "app/sequence.h"
 #include "tools/batch_run.h"
 #include "tools/key_sequence.h"
@@ -39,6 +40,25 @@ TEST(BatchParts, NumberListsAreReadWhole) {
   EXPECT_EQ(ParseNumberList("0x1", 1, v, &error), 0);
   EXPECT_EQ(ParseNumberList("-inf", 1, v, &error), 0);
   EXPECT_EQ(ParseNumberList("", 1, v, &error), 0);
+}
+
+// N times 9 degrees is the angle of N hand key presses, bit for bit, both
+// ways and for both angles; other angles scale at the same rate.
+TEST(BatchParts, DegreesGiveTheAngleOfTheKeyPresses) {
+  for (int n = -80; n <= 80; n++) {
+    GraspState s;
+    InitModelState(&s);
+    StartUp(&s);
+    KeyboardInterpret(&s, 'H', nullptr, nullptr);
+    for (int i = 0; i < (n < 0 ? -n : n); i++) {
+      KeyboardInterpret(&s, n < 0 ? 'p' : 'P', nullptr, nullptr);
+      KeyboardInterpret(&s, n < 0 ? 'q' : 'Q', nullptr, nullptr);
+    }
+    EXPECT_EQ(HandDegreesToRad(9.0 * n), s.alHand) << n;
+    EXPECT_EQ(HandDegreesToRad(9.0 * n), s.betHand) << n;
+  }
+  EXPECT_DOUBLE_EQ(HandDegreesToRad(4.5), kHandStep / 2.0);
+  EXPECT_DOUBLE_EQ(HandDegreesToRad(-9e6), -1e6 * kHandStep);
 }
 
 TEST(BatchParts, NonFiniteValuesBecomeNull) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "app/constants.h"
 #include "app/keyboard.h"
 #include "app/model_state.h"
 #include "app/sequence.h"
@@ -262,8 +263,13 @@ TEST(BatchSolve, InclinedGraspIsSolvedByTheGeneralSearch) {
 
 TEST(BatchSolve, DegreesAreConvertedToRadians) {
   const Json deg = RunOk({"solve", "--deg", "--hand", "0,9", "--work", "0,80,0", "--radius", "50"});
-  EXPECT_NEAR(deg["betHand"].get<double>(), 0.15707963267948966, 1e-15);
+  EXPECT_EQ(deg["betHand"].get<double>(), kHandStep); // one key press
   EXPECT_EQ(deg["normCandidate"], 65);
+  // the pose text and the whole grasp of the window's keys H P Q
+  Json both = RunOk({"solve", "--deg", "--hand", "9,9", "--work", "0,80,0", "--radius", "50"});
+  EXPECT_EQ(both["handPoseText"], "(P,Q)=(9,9)(deg)\n");
+  both.erase("contactResult");
+  EXPECT_EQ(both, RunOk({"keys", "HPQAssSs"}));
 }
 
 TEST(BatchSolve, NegativeNumbersAreAccepted) {
