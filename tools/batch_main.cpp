@@ -75,17 +75,8 @@ int BadInput(const std::string &what) {
 
 // Prints the run's object one key per line, each value on one line.
 void PrintRun(const gs::BatchRun *run, int withContacts) {
-  const auto replace = nlohmann::ordered_json::error_handler_t::replace;
-  const nlohmann::ordered_json j = gs::BatchRunJson(run, withContacts);
-  std::string text = "{";
-  const char *sep = "\n";
-  for (const auto &item : j.items()) {
-    text += sep;
-    text += "  " + nlohmann::ordered_json(item.key()).dump() + ": " +
-            item.value().dump(-1, ' ', false, replace);
-    sep = ",\n";
-  }
-  text += "\n}\n";
+  std::string text;
+  gs::AppendBatchRunJson(run, withContacts, gs::kJsonKeyPerLine, &text);
   std::cout << text;
 }
 

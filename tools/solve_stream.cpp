@@ -24,8 +24,8 @@ int SkipLine(const std::string &line) {
 
 int SolveStream(std::istream &in, std::ostream &out, std::ostream &err, int degrees,
                 const char *program) {
-  const auto replace = nlohmann::ordered_json::error_handler_t::replace;
   BatchRun run{};
+  std::string text;
   std::string line;
   std::string error;
   long number = 0;
@@ -50,7 +50,9 @@ int SolveStream(std::istream &in, std::ostream &out, std::ostream &err, int degr
       v[1] = HandDegreesToRad(v[1]);
     }
     RunSolve(&run, v[0], v[1], &v[2], v[5]);
-    out << BatchRunJson(&run, 1).dump(-1, ' ', false, replace) << '\n' << std::flush;
+    text.clear();
+    AppendBatchRunJson(&run, 1, kJsonOneLine, &text);
+    out << text << std::flush;
   }
   return bad;
 }

@@ -2,6 +2,7 @@
 // view of a run where the command line cannot easily reach (non-finite
 // values, a hand-made balance).
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -73,6 +74,49 @@ TEST(BatchParts, NonFiniteValuesBecomeNull) {
   const nlohmann::json j = nlohmann::json::parse(text);
   EXPECT_TRUE(j["FCZ"][1].is_null());
   EXPECT_TRUE(j["RC"][0][0].is_null());
+}
+
+// The fast JSON writer gives nlohmann's bytes: over many random solves,
+// then over records filled with random bit patterns (subnormals, -0, huge,
+// non-finite) and random message bytes (control characters, broken UTF-8),
+// both layouts equal nlohmann's dump of the same value.
+TEST(BatchParts, JsonTextIsNlohmannsDump) {
+  using Json = nlohmann::ordered_json;
+  const auto replace = Json::error_handler_t::replace;
+  std::mt19937_64 rng(31);
+  std::uniform_real_distribution<double> angle(-3.2, 3.2);
+  std::uniform_real_distribution<double> coord(-80.0, 80.0);
+  for (int trial = 0; trial < 600; trial++) {
+    BatchRun run{};
+    const double centre[3] = {coord(rng), 60.0 + coord(rng), coord(rng)};
+    RunSolve(&run, angle(rng), angle(rng), centre, std::fabs(coord(rng)));
+    if (trial % 2 == 1) {
+      double *words[] = {&run.state.RC[1][0], &run.state.FC[2][1],     &run.state.FCZ[1],
+                         &run.state.alHand,   &run.state.exact.margin, &run.state.qqf[2][1]};
+      for (double *w : words) {
+        const std::uint64_t bits = rng();
+        std::memcpy(w, &bits, sizeof bits);
+      }
+      std::string bytes(rng() % 12, ' ');
+      for (char &c : bytes) c = static_cast<char>(rng() % 256);
+      run.messages.push_back(bytes);
+    }
+    const int withContacts = trial % 3 == 0 ? 0 : 1;
+    const Json j = BatchRunJson(&run, withContacts);
+    std::string line;
+    AppendBatchRunJson(&run, withContacts, kJsonOneLine, &line);
+    ASSERT_EQ(line, j.dump(-1, ' ', false, replace) + "\n") << trial;
+    std::string keyed = "{";
+    const char *sep = "\n";
+    for (const auto &item : j.items()) {
+      keyed += sep + ("  " + Json(item.key()).dump() + ": ") +
+               item.value().dump(-1, ' ', false, replace);
+      sep = ",\n";
+    }
+    std::string text;
+    AppendBatchRunJson(&run, withContacts, kJsonKeyPerLine, &text);
+    ASSERT_EQ(text, keyed + "\n}\n") << trial;
+  }
 }
 
 TEST(BatchParts, ResidualOfHandMadeForces) {
