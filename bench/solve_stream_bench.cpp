@@ -79,9 +79,11 @@ void BM_SolveStream(benchmark::State &state) {
   NullBuffer nothing;
   std::ostream out(&nothing);
   std::ostream err(&nothing);
+  const StreamRequest req{0, "", "bench"};
+  long malformed = 0;
   for (auto _ : state) {
     std::istringstream in(PoseLines());
-    benchmark::DoNotOptimize(SolveStream(in, out, err, 0, "bench"));
+    benchmark::DoNotOptimize(SolveStream(in, out, err, req, &malformed));
   }
   state.SetItemsProcessed(state.iterations() * kPoses);
 }

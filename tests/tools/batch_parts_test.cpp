@@ -16,6 +16,7 @@
 #include "tools/key_sequence.h"
 #include "tools/number_list.h"
 #include "tools/state_json.h"
+#include "tools/text_lines.h"
 
 namespace gs::testing {
 namespace {
@@ -117,6 +118,20 @@ TEST(BatchParts, JsonTextIsNlohmannsDump) {
     AppendBatchRunJson(&run, withContacts, kJsonKeyPerLine, &text);
     ASSERT_EQ(text, keyed + "\n}\n") << trial;
   }
+}
+
+TEST(BatchParts, EchoesStayOnOneShortLine) {
+  EXPECT_EQ(EchoText("a\tb\x01\x7f"), "a\\tb\\x01\\x7f");
+  const std::string echo = EchoText(std::string(100, 'x'));
+  EXPECT_EQ(echo, std::string(kEchoMaxChars - 3, 'x') + "...");
+  // a cut never splits an escape or a UTF-8 character
+  EXPECT_EQ(EchoText(std::string(76, 'x') + "\n" + std::string(10, 'y')),
+            std::string(76, 'x') + "...");
+  const std::string wide = EchoText(std::string(76, 'x') + "\xe5\xa7\x8b" + std::string(10, 'y'));
+  EXPECT_EQ(wide, std::string(76, 'x') + "\xe5\xa7\x8b...");
+  std::string line = "0 0\r\r\n";
+  TrimLineEnd(&line);
+  EXPECT_EQ(line, "0 0");
 }
 
 TEST(BatchParts, ResidualOfHandMadeForces) {
