@@ -8,242 +8,334 @@
 //                       [--hand AL,BET] [--work X,Y,Z] [--radius R] [--deg]
 //                       [--threads N] --out PREFIX
 //   graspstat-batch --trace NAME[,NAME...] COMMAND ...   (narration on stderr)
+//   graspstat-batch [COMMAND] --help | -h,  graspstat-batch --version
 //
 // Every bad input ends with one line on standard error and exit status 2,
-// with nothing on standard output; a streaming solve reports each malformed
-// line, goes on with the rest and exits with status 2 at the end.
+// with nothing on standard output; a streaming solve answers each malformed
+// line on both, goes on with the rest and exits with status 2 at the end.
+// Output that cannot be written (full device, closed standard output, a
+// reader gone away) ends the run at once with one line on standard error
+// and exit status 1.
 #include <unistd.h>
 
+#include <charconv>
+#include <cstring>
+#include <functional>
 #include <iostream>
 #include <iterator>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "grasp/start_up.h"
+#include "model/model_state.h"
 #include "tools/batch_run.h"
+#include "tools/checked_output.h"
 #include "tools/key_sequence.h"
 #include "tools/map_output.h"
 #include "tools/number_list.h"
 #include "tools/solve_stream.h"
 #include "tools/state_json.h"
+#include "tools/text_lines.h"
 #include "tools/trace_option.h"
 
 namespace {
 
+constexpr int kExitWriteFailed = 1;
 constexpr int kExitBadInput = 2;
 constexpr const char *kProgram = "graspstat-batch";
+constexpr const char *kCommands = "keys, solve or map";
 constexpr int kMaxThreads = 256; // most threads a map may ask for
+constexpr int kNumberChars = 32; // room for one shortest double
 
-// A CLI11 check that text is count comma-separated finite numbers.
-CLI::Validator NumberList(int count, const std::string &shape) {
-  return CLI::Validator(
-      [count](std::string &text) {
-        double values[3];
-        std::string error;
-        return gs::ParseNumberList(text, count, values, &error) != 0 ? std::string() : error;
-      },
-      shape);
+// Everything the command line says, each value read once, as its option is
+// parsed.
+struct Options {
+  std::string trace;                // --trace names ("": no narration)
+  std::string sequence;             // keys: SEQUENCE as given ("-": from standard input)
+  std::string keys;                 // keys: its key codes
+  double hand[2] = {0.0, 0.0};      // solve: hand angles as given
+  double work[3] = {0.0, 0.0, 0.0}; // solve: work centre
+  double radius = 0.0;              // solve: work radius
+  bool degrees = false;             // solve: hand angles in degrees
+  bool fromStdin = false;           // solve: poses from standard input
+  gs::MapRequest map{};             // map: axes and fixed values
+  bool mapDegrees = false;          // map: hand angles in degrees
+  int threads = 1;                  // map: threads
+  std::string out;                  // map: output prefix
+};
+
+using Reader = std::function<int(const std::string &, std::string *)>;
+
+// Adds an option whose text read reads once (1, or 0 with the reason); a
+// refusal becomes the parser's error under the option's name.
+CLI::Option *AddRead(CLI::App *cmd, const std::string &name, const std::string &shape,
+                     const std::string &help, const Reader &read) {
+  return cmd
+      ->add_option_function<std::string>(
+          name,
+          [name, read](const std::string &text) {
+            std::string error;
+            if (read(text, &error) == 0) throw CLI::ValidationError(name, error);
+          },
+          help)
+      ->type_name(shape);
 }
 
-// A CLI11 check that text is a swept quantity PARAM:FROM:TO:COUNT.
-CLI::Validator MapAxisText() {
-  return CLI::Validator(
-      [](std::string &text) {
-        gs::MapAxis axis{};
-        std::string error;
-        return gs::ParseMapAxis(text, &axis, &error) != 0 ? std::string() : error;
-      },
-      "PARAM:FROM:TO:COUNT");
+// Reads count comma-separated finite numbers into out.
+Reader Numbers(int count, double *out) {
+  return [count, out](const std::string &text, std::string *error) {
+    return gs::ParseNumberList(text, count, out, error);
+  };
 }
 
-// A CLI11 check that text is a key sequence with valid escapes.
-CLI::Validator KeySequence() {
-  return CLI::Validator(
-      [](std::string &text) {
-        std::string keys;
-        std::string error;
-        return gs::ParseKeySequence(text, &keys, &error) != 0 ? std::string() : error;
-      },
-      "SEQUENCE");
+// Reads a work radius into out, refusing a negative one.
+Reader Radius(double *out) {
+  return [out](const std::string &text, std::string *error) {
+    if (gs::ParseNumberList(text, 1, out, error) == 0) return 0;
+    if (*out >= 0.0) return 1;
+    *error = "the work radius must not be negative";
+    return 0;
+  };
+}
+
+// The numbers as an option's text: shortest decimals, commas between.
+std::string ListText(const double *v, int count) {
+  std::string text;
+  for (int i = 0; i < count; i++) {
+    char buf[kNumberChars];
+    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v[i]);
+    text += (i > 0 ? "," : "") + std::string(buf, r.ptr);
+  }
+  return text;
+}
+
+int IsCommand(const std::string &word) {
+  return (word == "keys" || word == "solve" || word == "map") ? 1 : 0;
+}
+
+// How many times argv names the option name (alone or as name=VALUE).
+int TimesGiven(int argc, char **argv, const std::string &name) {
+  int n = 0;
+  for (int i = 1; i < argc; i++)
+    if (argv[i] == name || std::strncmp(argv[i], (name + "=").c_str(), name.size() + 1) == 0) n++;
+  return n;
+}
+
+// The parser's refusal e in the tool's words. cmd is the command given
+// (nullptr: none).
+std::string RefusalText(const CLI::ParseError &e, const CLI::App *cmd, const CLI::App &app,
+                        int argc, char **argv) {
+  const std::string what = e.what();
+  const std::string help = std::string(kProgram) + (cmd ? " " + cmd->get_name() : "") + " --help";
+  const std::vector<std::string> rest = app.remaining(true);
+  const std::string first = rest.empty() ? std::string() : rest.front();
+  const bool extra = dynamic_cast<const CLI::ExtrasError *>(&e) != nullptr;
+  const bool noCommand = cmd == nullptr && dynamic_cast<const CLI::RequiredError *>(&e) != nullptr;
+  if (argc < 2 || (noCommand && first.empty()))
+    return "missing command (use " + std::string(kCommands) + "; " + help + " explains them)";
+  if (extra || noCommand) {
+    const std::string echo = "'" + gs::EchoText(first) + "'";
+    if (cmd == nullptr && !first.empty() && first[0] != '-')
+      return "unknown command " + echo + " (use " + kCommands + ")";
+    const std::string in = (cmd != nullptr) ? " for " + cmd->get_name() : "";
+    if (!first.empty() && first[0] == '-')
+      return "unknown option " + echo + in + " (" + help + " lists the options)";
+    return "unexpected argument " + echo + in + " (" + help + " shows the usage)";
+  }
+  if (dynamic_cast<const CLI::ArgumentMismatch *>(&e) != nullptr) {
+    // the parser names the option before a colon
+    const std::string name = what.substr(0, what.find(':'));
+    if (TimesGiven(argc, argv, name) > 1) return name + " is given more than once";
+    const CLI::Option *opt = (cmd != nullptr) ? cmd->get_option_no_throw(name) : nullptr;
+    if (opt == nullptr) opt = app.get_option_no_throw(name);
+    const std::string shape = (opt != nullptr) ? " " + opt->get_type_name() : std::string();
+    return name + " needs a value" + shape;
+  }
+  if (dynamic_cast<const CLI::ExcludesError *>(&e) != nullptr)
+    return "--stdin reads the poses from standard input: give no --hand, --work or --radius";
+  return what;
 }
 
 int BadInput(const std::string &what) {
-  std::cerr << kProgram << ": " << what << '\n';
+  std::cerr << kProgram << ": " << gs::OneLineText(what) << '\n';
   return kExitBadInput;
 }
 
+// Writes text to standard output and flushes it; returns 0, or exit
+// status 1 after one line on standard error when the write failed.
+int Print(const std::string &text) {
+  const int failed = gs::WriteChecked(std::cout, text, 1);
+  if (failed == 0) return 0;
+  std::cerr << gs::WriteFailureLine(kProgram, "standard output", failed);
+  return kExitWriteFailed;
+}
+
 // Prints the run's object one key per line, each value on one line.
-void PrintRun(const gs::BatchRun *run, int withContacts) {
-  const auto replace = nlohmann::ordered_json::error_handler_t::replace;
-  const nlohmann::ordered_json j = gs::BatchRunJson(run, withContacts);
-  std::string text = "{";
-  const char *sep = "\n";
-  for (const auto &item : j.items()) {
-    text += sep;
-    text += "  " + nlohmann::ordered_json(item.key()).dump() + ": " +
-            item.value().dump(-1, ' ', false, replace);
-    sep = ",\n";
-  }
-  text += "\n}\n";
-  std::cout << text;
+int PrintRun(const gs::BatchRun *run, int withContacts) {
+  std::string text;
+  gs::AppendBatchRunJson(run, withContacts, gs::kJsonKeyPerLine, &text);
+  return Print(text);
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
+  // standard input and output get buffers of their own: a stream knows how
+  // much input waits, and every write failure reaches std::cout
+  std::ios::sync_with_stdio(false);
+
+  Options o;
   CLI::App app{"Runs the grasp calculations headless and prints the model as JSON.", kProgram};
   app.require_subcommand(1);
+  app.fallthrough(); // --trace after the command too
+  app.set_version_flag("--version", std::string(kProgram) + " " + GRASPSTAT_VERSION);
 
-  std::string trace;
-  app.add_option("--trace", trace,
-                 "narrate these routines on standard error, pauses answered at once "
-                 "(all = every routine, help = list them)")
-      ->check(CLI::Validator(
-          [](std::string &text) {
+  AddRead(&app, "--trace", "NAME[,NAME...]",
+          "narrate these routines on standard error, pauses answered at once "
+          "(all = every routine, help = list them)",
+          [&o](const std::string &text, std::string *error) {
             int levels[gs::kTraceCount];
-            std::string error;
-            return gs::ParseTraceNames(text, levels, &error) != 0 ? std::string() : error;
-          },
-          "NAME[,NAME...]"))
-      ->each([](const std::string &text) {
-        if (text != "help") return;
-        std::cout << gs::TraceNameList();
-        throw CLI::Success();
-      });
+            if (text == "help") {
+              std::cout << gs::TraceNameList();
+              throw CLI::Success();
+            }
+            if (IsCommand(text) != 0) {
+              *error =
+                  "'" + text + "' is a command; routine names come first (--trace help lists them)";
+              return 0;
+            }
+            o.trace = text;
+            return gs::ParseTraceNames(text, levels, error);
+          });
 
-  std::string sequence;
   CLI::App *keys = app.add_subcommand(
       "keys", "Feed SEQUENCE to the key interpreter (\\e = ESC, \\\\ = '\\', \\xHH = byte)");
-  keys->add_option("SEQUENCE", sequence,
-                   "keys typed after start-up; - reads them from standard input")
-      ->required()
-      ->check(KeySequence());
+  AddRead(keys, "SEQUENCE", "SEQUENCE",
+          "keys typed after start-up; - reads them from standard input",
+          [&o](const std::string &text, std::string *error) {
+            o.sequence = text;
+            return (text == "-") ? 1 : gs::ParseKeySequence(text, &o.keys, error);
+          })
+      ->required();
 
-  std::string hand;
-  std::string work;
-  std::string radius;
-  bool degrees = false;
-  bool fromStdin = false;
   CLI::App *solve = app.add_subcommand(
       "solve", "Contacts of both fingers and the grasp statics for one hand pose and work");
-  CLI::Option *handOpt = solve->add_option("--hand", hand, "hand angles about X and Y (rad)")
-                             ->check(NumberList(2, "AL,BET"));
-  CLI::Option *workOpt =
-      solve->add_option("--work", work, "work centre")->check(NumberList(3, "X,Y,Z"));
-  CLI::Option *radiusOpt = solve->add_option("--radius", radius, "work radius (not negative)")
-                               ->check(NumberList(1, "R"));
-  solve->add_flag("--deg", degrees, "hand angles in degrees");
+  CLI::Option *handOpt =
+      AddRead(solve, "--hand", "AL,BET", "hand angles about X and Y (rad)", Numbers(2, o.hand));
+  CLI::Option *workOpt = AddRead(solve, "--work", "X,Y,Z", "work centre", Numbers(3, o.work));
+  CLI::Option *radiusOpt =
+      AddRead(solve, "--radius", "R", "work radius (not negative)", Radius(&o.radius));
+  solve->add_flag("--deg", o.degrees, "hand angles in degrees (9 degrees = one hand key press)");
   solve
-      ->add_flag("--stdin", fromStdin,
+      ->add_flag("--stdin", o.fromStdin,
                  "one pose 'AL BET X Y Z R' per line from standard input, one JSON line each")
       ->excludes(handOpt)
       ->excludes(workOpt)
       ->excludes(radiusOpt);
 
-  std::string mapX;
-  std::string mapY;
-  std::string mapHand = "0,0";
-  std::string mapWork = "0,80,0";
-  std::string mapRadius = "50";
-  std::string mapOut;
-  int threads = static_cast<int>(std::thread::hardware_concurrency());
-  bool mapDegrees = false;
+  // the map's fixed values default to the model as the window starts
+  gs::GraspState start;
+  gs::InitModelState(&start);
+  gs::StartUp(&start);
+  gs::MapRequest &req = o.map;
+  req.hand[0] = start.alHand;
+  req.hand[1] = start.betHand;
+  for (int i = 0; i < 3; i++) req.work[i] = start.rwG[i];
+  req.radius = start.aSph;
+  o.threads = static_cast<int>(std::thread::hardware_concurrency());
   CLI::App *map = app.add_subcommand(
       "map", "Whole grasps over a grid of two quantities, to PREFIX.csv and PREFIX.png");
-  map->add_option("--x", mapX, "quantity along x: alHand, betHand, x, y, z or aSph")
-      ->required()
-      ->check(MapAxisText());
-  map->add_option("--y", mapY, "quantity along y, not the one along x")
-      ->required()
-      ->check(MapAxisText());
-  map->add_option("--hand", mapHand, "fixed hand angles (rad; default 0,0)")
-      ->check(NumberList(2, "AL,BET"));
-  map->add_option("--work", mapWork, "fixed work centre (default 0,80,0)")
-      ->check(NumberList(3, "X,Y,Z"));
-  map->add_option("--radius", mapRadius, "fixed work radius (default 50)")
-      ->check(NumberList(1, "R"));
-  map->add_flag("--deg", mapDegrees, "hand angles, fixed and swept, in degrees");
-  map->add_option("--threads", threads, "threads (default: all cores)")
-      ->check(CLI::Range(1, kMaxThreads));
-  map->add_option("--out", mapOut, "output prefix")->required();
+  AddRead(map, "--x", "PARAM:FROM:TO:COUNT", "quantity along x: alHand, betHand, x, y, z or aSph",
+          [&req](const std::string &text, std::string *error) {
+            return gs::ParseMapAxis(text, &req.x, error);
+          })
+      ->required();
+  AddRead(map, "--y", "PARAM:FROM:TO:COUNT", "quantity along y, not the one along x",
+          [&req](const std::string &text, std::string *error) {
+            return gs::ParseMapAxis(text, &req.y, error);
+          })
+      ->required();
+  AddRead(map, "--hand", "AL,BET", "fixed hand angles (rad; default " + ListText(req.hand, 2) + ")",
+          Numbers(2, req.hand));
+  AddRead(map, "--work", "X,Y,Z", "fixed work centre (default " + ListText(req.work, 3) + ")",
+          Numbers(3, req.work));
+  AddRead(map, "--radius", "R", "fixed work radius (default " + ListText(&req.radius, 1) + ")",
+          Radius(&req.radius));
+  map->add_flag("--deg", o.mapDegrees, "hand angles, fixed and swept, in degrees");
+  AddRead(map, "--threads", "N", "threads (default: all cores)",
+          [&o](const std::string &text, std::string *error) {
+            const char *end = text.data() + text.size();
+            const std::from_chars_result r = std::from_chars(text.data(), end, o.threads);
+            if (r.ec == std::errc() && r.ptr == end && o.threads >= 1 && o.threads <= kMaxThreads)
+              return 1;
+            *error = "want a whole number from 1 to " + std::to_string(kMaxThreads) + ", got '" +
+                     gs::EchoText(text) + "'";
+            return 0;
+          });
+  map->add_option("--out", o.out, "output prefix")->required();
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp &) {
-    std::cout << app.help();
-    return 0;
+    return Print(app.help());
+  } catch (const CLI::CallForVersion &e) {
+    return Print(std::string(e.what()) + "\n");
   } catch (const CLI::Success &) {
-    return 0; // --trace help
+    return Print(""); // --trace help
   } catch (const CLI::ParseError &e) {
-    if (app.get_subcommands().empty()) {
-      // CLI11 would only say that a command is required
-      if (argc < 2) return BadInput("missing command (use keys, solve or map)");
-      const std::string first = argv[1];
-      if (first[0] == '-')
-        return BadInput("unknown option '" + first + "' (use keys, solve or map)");
-      return BadInput("unknown command '" + first + "' (use keys, solve or map)");
-    }
-    return BadInput(e.what());
+    const std::vector<CLI::App *> given = app.get_subcommands();
+    return BadInput(RefusalText(e, given.empty() ? nullptr : given.front(), app, argc, argv));
   }
 
   gs::BatchRun run{};
   std::string error;
   if (keys->parsed()) {
-    std::string codes;
-    if (sequence == "-") {
+    if (o.sequence == "-") {
       // the whole of standard input; the line end closing its last line is no key
-      sequence.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-      if (!sequence.empty() && sequence.back() == '\n') sequence.pop_back();
-      if (!sequence.empty() && sequence.back() == '\r') sequence.pop_back();
-      if (gs::ParseKeySequence(sequence, &codes, &error) == 0)
+      std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+      gs::TrimLineEnd(&text);
+      if (gs::ParseKeySequence(text, &o.keys, &error) == 0)
         return BadInput("standard input: " + error);
-    } else {
-      gs::ParseKeySequence(sequence, &codes, &error);
     }
-    gs::NarrateOnStderr(trace, [&](gs::BatchRun *r) { gs::RunKeys(r, codes); });
-    gs::RunKeys(&run, codes);
-    PrintRun(&run, 0);
-    return 0;
+    gs::NarrateOnStderr(o.trace, [&](gs::BatchRun *r) { gs::RunKeys(r, o.keys); });
+    gs::RunKeys(&run, o.keys);
+    return PrintRun(&run, 0);
   }
 
   if (map->parsed()) {
-    gs::MapRequest req{};
-    gs::ParseMapAxis(mapX, &req.x, &error);
-    gs::ParseMapAxis(mapY, &req.y, &error);
-    gs::ParseNumberList(mapHand, 2, req.hand, &error);
-    gs::ParseNumberList(mapWork, 3, req.work, &error);
-    gs::ParseNumberList(mapRadius, 1, &req.radius, &error);
-    req.degrees = mapDegrees ? 1 : 0;
-    if (mapOut.empty()) return BadInput("--out: the output prefix must not be empty");
+    req.degrees = o.mapDegrees ? 1 : 0;
+    if (o.out.empty()) return BadInput("--out: the output prefix must not be empty");
     if (gs::CheckMapRequest(&req, &error) == 0) return BadInput(error);
     const int shown = isatty(STDERR_FILENO) != 0 ? 1 : 0;
-    const int result = gs::RunMapOutput(&req, threads < 1 ? 1 : threads, mapOut, shown, &error);
-    if (result != gs::kMapWritten) std::cerr << kProgram << ": " << error << '\n';
+    const int result = gs::RunMapOutput(&req, o.threads < 1 ? 1 : o.threads, o.out, shown, &error);
+    if (result != gs::kMapWritten) std::cerr << kProgram << ": " << gs::OneLineText(error) << '\n';
     return result;
   }
 
-  if (fromStdin) {
-    const int bad = gs::SolveStream(std::cin, std::cout, std::cerr, degrees ? 1 : 0, kProgram);
-    return (bad > 0) ? kExitBadInput : 0;
+  if (o.fromStdin) {
+    const gs::StreamRequest stream{o.degrees ? 1 : 0, o.trace, kProgram};
+    long malformed = 0;
+    const int failed = gs::SolveStream(std::cin, std::cout, std::cerr, stream, &malformed);
+    if (failed != 0) {
+      std::cerr << gs::WriteFailureLine(kProgram, "standard output", failed);
+      return kExitWriteFailed;
+    }
+    return (malformed > 0) ? kExitBadInput : 0;
   }
   for (const CLI::Option *opt : {handOpt, workOpt, radiusOpt})
     if (opt->count() == 0) return BadInput(opt->get_name() + " is required (or give --stdin)");
 
-  double angles[2];
-  double centre[3];
-  double r = 0.0;
-  gs::ParseNumberList(hand, 2, angles, &error);
-  gs::ParseNumberList(work, 3, centre, &error);
-  gs::ParseNumberList(radius, 1, &r, &error);
-  if (r < 0.0) return BadInput("--radius: the work radius must not be negative");
-  if (degrees) {
-    angles[0] *= gs::kRadPerDeg;
-    angles[1] *= gs::kRadPerDeg;
+  double al = o.hand[0];
+  double bet = o.hand[1];
+  if (o.degrees) {
+    al = gs::HandDegreesToRad(al);
+    bet = gs::HandDegreesToRad(bet);
   }
-  gs::NarrateOnStderr(trace,
-                      [&](gs::BatchRun *n) { gs::RunSolve(n, angles[0], angles[1], centre, r); });
-  gs::RunSolve(&run, angles[0], angles[1], centre, r);
-  PrintRun(&run, 1);
-  return 0;
+  gs::NarrateOnStderr(o.trace,
+                      [&](gs::BatchRun *n) { gs::RunSolve(n, al, bet, o.work, o.radius); });
+  gs::RunSolve(&run, al, bet, o.work, o.radius);
+  return PrintRun(&run, 1);
 }

@@ -1,13 +1,20 @@
 #include "tools/batch_run.h"
 
+#include <cmath>
+
 #include "app/keyboard.h"
 #include "base/console_capture.h"
 #include "grasp/grasp_solve.h"
 #include "grasp/start_up.h"
+#include "model/constants.h"
 
 namespace gs {
 
 namespace {
+
+// Most key presses replayed one by one; beyond, the angle is a product
+// (a hundred full turns, far past any pose of interest).
+constexpr double kMaxReplayedPresses = 4000.0;
 
 void StartRun(BatchRun *run) {
   InitModelState(&run->state);
@@ -22,6 +29,16 @@ int ApplyKey(BatchRun *run, unsigned char key) {
 }
 
 } // namespace
+
+double HandDegreesToRad(double degrees) {
+  const double presses = degrees / kHandStepDegrees;
+  if (presses != std::trunc(presses) || std::fabs(presses) > kMaxReplayedPresses)
+    return presses * kHandStep;
+  const double step = (presses < 0.0) ? -kHandStep : kHandStep;
+  double angle = 0.0;
+  for (double n = std::fabs(presses); n > 0.0; n -= 1.0) angle += step;
+  return angle;
+}
 
 int RunKeys(BatchRun *run, const std::string &keys) {
   StartRun(run);

@@ -10,7 +10,11 @@
 
 namespace gs {
 
-constexpr double kRadPerDeg = 3.14159265358979323846 / 180.0; // --deg hand angles (rad per deg)
+// Hand angle in radians of an angle given in degrees, at the window's rate
+// of one hand-pose key press (kHandStep) per kHandStepDegrees: N whole key
+// presses' worth of degrees gives the very angle N presses from zero leave,
+// summed press by press as the keys do. Returns the angle in radians.
+double HandDegreesToRad(double degrees);
 
 // One headless run: the model it leaves and what it observed on the way.
 struct BatchRun {

@@ -1,5 +1,7 @@
 #include "tools/key_sequence.h"
 
+#include "tools/text_lines.h"
+
 namespace gs {
 
 namespace {
@@ -43,7 +45,8 @@ int ParseKeySequence(const std::string &text, std::string *keys, std::string *er
       i += 2;
     } else {
       return Fail(error, at,
-                  std::string("unknown escape '\\") + kind + "' (use \\e, \\\\ or \\xHH)");
+                  "unknown escape '\\" + EchoText(std::string(1, kind)) +
+                      "' (use \\e, \\\\ or \\xHH)");
     }
   }
   return 1;

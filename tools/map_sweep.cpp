@@ -17,6 +17,7 @@
 #include "tools/batch_run.h"
 #include "tools/map_csv.h"
 #include "tools/number_list.h"
+#include "tools/text_lines.h"
 
 namespace gs {
 
@@ -108,13 +109,14 @@ int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error) {
   const std::size_t b = (a == std::string::npos) ? a : text.find(':', a + 1);
   const std::size_t c = (b == std::string::npos) ? b : text.find(':', b + 1);
   if (c == std::string::npos || text.find(':', c + 1) != std::string::npos)
-    return Fail(error, "expected PARAM:FROM:TO:COUNT, got '" + text + "'");
+    return Fail(error, "expected PARAM:FROM:TO:COUNT, got '" + EchoText(text) + "'");
   const std::string name = text.substr(0, a);
   axis->param = -1;
   for (int p = 0; p < kMapParamCount; p++)
     if (name == kParamNames[p]) axis->param = p;
   if (axis->param < 0)
-    return Fail(error, "unknown PARAM '" + name + "' (use alHand, betHand, x, y, z or aSph)");
+    return Fail(error,
+                "unknown PARAM '" + EchoText(name) + "' (use alHand, betHand, x, y, z or aSph)");
   double bounds[2];
   if (ParseNumberList(text.substr(a + 1, b - a - 1), 1, &bounds[0], error) == 0 ||
       ParseNumberList(text.substr(b + 1, c - b - 1), 1, &bounds[1], error) == 0)
@@ -128,7 +130,7 @@ int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error) {
   if (count.empty() || r.ec != std::errc() || r.ptr != count.data() + count.size() || n < 2 ||
       n > kMapMaxPoints)
     return Fail(error, name + ": COUNT must be a whole number from 2 to " +
-                           std::to_string(kMapMaxPoints) + ", got '" + count + "'");
+                           std::to_string(kMapMaxPoints) + ", got '" + EchoText(count) + "'");
   axis->count = static_cast<long>(n);
   return 1;
 }
@@ -162,9 +164,9 @@ int MapPointPose(const MapRequest *req, long index, double *al, double *bet, dou
                               req->work[1], req->work[2], req->radius};
   v[req->x.param] = MapAxisValue(&req->x, index % req->x.count);
   v[req->y.param] = MapAxisValue(&req->y, index / req->x.count);
-  const double toRad = (req->degrees != 0) ? kRadPerDeg : 1.0;
-  *al = v[kMapAlHand] * toRad;
-  *bet = v[kMapBetHand] * toRad;
+  const int deg = req->degrees;
+  *al = (deg != 0) ? HandDegreesToRad(v[kMapAlHand]) : v[kMapAlHand];
+  *bet = (deg != 0) ? HandDegreesToRad(v[kMapBetHand]) : v[kMapBetHand];
   rwG[0] = v[kMapX];
   rwG[1] = v[kMapY];
   rwG[2] = v[kMapZ];

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "tools/text_lines.h"
+
 namespace gs {
 
 namespace {
@@ -28,13 +30,14 @@ int ParseNumberList(const std::string &text, int count, double *out, std::string
     const std::size_t comma = text.find(',', start);
     // every item but the last ends at a comma; the last one ends the text
     if ((i < count - 1) != (comma != std::string::npos)) {
-      *error = "expected " + std::to_string(count) + " comma-separated numbers, got '" + text + "'";
+      *error = "expected " + std::to_string(count) + " comma-separated numbers, got '" +
+               EchoText(text) + "'";
       return 0;
     }
     const std::size_t end = (comma == std::string::npos) ? text.size() : comma;
     const std::string item = text.substr(start, end - start);
     if (ReadNumber(item.data(), item.data() + item.size(), &out[i]) == 0) {
-      *error = "'" + item + "' is not a finite number";
+      *error = "'" + EchoText(item) + "' is not a finite number";
       return 0;
     }
     start = end + 1;
@@ -64,7 +67,7 @@ int ParseNumberFields(const std::string &text, int count, double *out, std::stri
     }
     const std::string item = text.substr(start, i - start);
     if (ReadNumber(item.data(), item.data() + item.size(), &out[got]) == 0) {
-      *error = "'" + item + "' is not a finite number";
+      *error = "'" + EchoText(item) + "' is not a finite number";
       return 0;
     }
     got++;

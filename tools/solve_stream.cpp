@@ -4,9 +4,14 @@
 #include <ostream>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "tools/batch_run.h"
+#include "tools/checked_output.h"
 #include "tools/number_list.h"
 #include "tools/state_json.h"
+#include "tools/text_lines.h"
+#include "tools/trace_option.h"
 
 namespace gs {
 
@@ -20,39 +25,60 @@ int SkipLine(const std::string &line) {
   return (first == std::string::npos || line[first] == '#') ? 1 : 0;
 }
 
+// Reads one pose line into v (radians); returns 1, or 0 with *error.
+int ReadPose(const std::string &line, int degrees, double *v, std::string *error) {
+  if (ParseNumberFields(line, kPoseFields, v, error) == 0) {
+    *error += " (want AL BET X Y Z R)";
+    return 0;
+  }
+  if (v[5] < 0.0) {
+    *error = "the work radius must not be negative";
+    return 0;
+  }
+  if (degrees != 0) {
+    v[0] = HandDegreesToRad(v[0]);
+    v[1] = HandDegreesToRad(v[1]);
+  }
+  return 1;
+}
+
+// The answer to a malformed line, on one line.
+std::string ErrorLine(long number, const std::string &error) {
+  const nlohmann::ordered_json j = {{"line", number}, {"error", error}};
+  return j.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
 } // namespace
 
-int SolveStream(std::istream &in, std::ostream &out, std::ostream &err, int degrees,
-                const char *program) {
-  const auto replace = nlohmann::ordered_json::error_handler_t::replace;
+int SolveStream(std::istream &in, std::ostream &out, std::ostream &err, const StreamRequest &req,
+                long *malformed) {
   BatchRun run{};
   std::string line;
   std::string error;
+  std::string text;
   long number = 0;
-  int bad = 0;
+  *malformed = 0;
   while (std::getline(in, line)) {
     number++;
-    if (!line.empty() && line.back() == '\r') line.pop_back(); // CRLF input
+    TrimLineEnd(&line);
     if (SkipLine(line) != 0) continue;
     double v[kPoseFields];
-    if (ParseNumberFields(line, kPoseFields, v, &error) == 0) {
-      err << program << ": line " << number << ": " << error << " (want AL BET X Y Z R)\n";
-      bad++;
-      continue;
+    text.clear();
+    if (ReadPose(line, req.degrees, v, &error) == 0) {
+      err << req.program << ": line " << number << ": " << OneLineText(error) << '\n';
+      (*malformed)++;
+      text = ErrorLine(number, error);
+    } else {
+      NarrateOnStderr(req.trace, [&](BatchRun *r) { RunSolve(r, v[0], v[1], &v[2], v[5]); });
+      RunSolve(&run, v[0], v[1], &v[2], v[5]);
+      AppendBatchRunJson(&run, 1, kJsonOneLine, &text);
     }
-    if (v[5] < 0.0) {
-      err << program << ": line " << number << ": the work radius must not be negative\n";
-      bad++;
-      continue;
-    }
-    if (degrees != 0) {
-      v[0] *= kRadPerDeg;
-      v[1] *= kRadPerDeg;
-    }
-    RunSolve(&run, v[0], v[1], &v[2], v[5]);
-    out << BatchRunJson(&run, 1).dump(-1, ' ', false, replace) << '\n' << std::flush;
+    // the next read may wait for a co-process: let it see this answer first
+    const int flush = (in.rdbuf()->in_avail() <= 0) ? 1 : 0;
+    const int failed = WriteChecked(out, text, flush);
+    if (failed != 0) return failed;
   }
-  return bad;
+  return WriteChecked(out, "", 1);
 }
 
 } // namespace gs

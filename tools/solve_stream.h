@@ -3,16 +3,27 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 
 namespace gs {
 
+// How a stream reads its poses and reports.
+struct StreamRequest {
+  int degrees;         // 1: hand angles are in degrees
+  std::string trace;   // routines narrated on standard error for each pose ("": none)
+  const char *program; // name heading each line on err
+};
+
 // Reads lines "AL BET X Y Z R" (hand angles, work centre, radius; blanks or
-// commas between; blank lines and lines starting with '#' skipped) from in
-// and writes for each the object of a single solve on one line to out,
-// flushed per line; hand angles are in degrees when degrees is 1. A
-// malformed line writes "<program>: line N: <what is wrong>" to err and
-// nothing to out. Returns the number of malformed lines.
-int SolveStream(std::istream &in, std::ostream &out, std::ostream &err, int degrees,
-                const char *program);
+// commas between; blank lines and lines starting with '#' skipped; "\n",
+// "\r\n" or "\r\r\n" end a line) from in and writes for each the object of
+// a single solve on one line to out. A malformed line writes
+// "<program>: line N: <what is wrong>" to err and {"line":N,"error":"<what
+// is wrong>"} to out. out is flushed whenever in holds no more buffered
+// input, so a co-process gets each answer before it sends the next line.
+// Counts the malformed lines in *malformed. Returns 0, or the error number
+// of the first failed write to out, where the stream stopped.
+int SolveStream(std::istream &in, std::ostream &out, std::ostream &err, const StreamRequest &req,
+                long *malformed);
 
 } // namespace gs

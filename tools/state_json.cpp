@@ -1,6 +1,8 @@
 #include "tools/state_json.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "geom/vecmat.h"
 #include "model/constants.h"
@@ -13,31 +15,130 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// A double, or null when it is not finite.
-Json Number(double v) {
-  return std::isfinite(v) ? Json(v) : Json(nullptr);
-}
+constexpr int kMaxDepth = 8;        // deepest nesting of the run's object
+constexpr int kNumberChars = 64;    // room for any double nlohmann writes
+constexpr char kPrintableLow = 32;  // first byte written as itself in a string
+constexpr char kPrintableEnd = 127; // DEL and beyond take the careful path
 
-Json Vector(const double *v) {
-  return Json::array({Number(v[0]), Number(v[1]), Number(v[2])});
+// Appends JSON text as nlohmann's dump(-1) writes it, or, in the layout of
+// one key per line, with the top-level keys each on a line of its own.
+class JsonText {
+public:
+  JsonText(std::string *text, int layout) : text_(text), keyPerLine_(layout == kJsonKeyPerLine) {}
+
+  void Begin(char bracket) {
+    Element();
+    text_->push_back(bracket);
+    depth_++;
+    first_[depth_] = true;
+  }
+
+  void End(char bracket) {
+    if (depth_ == 1 && keyPerLine_) text_->push_back('\n');
+    depth_--;
+    text_->push_back(bracket);
+  }
+
+  void Key(const char *name) {
+    Element();
+    if (depth_ == 1 && keyPerLine_) text_->append("  ");
+    String(name, std::strlen(name));
+    text_->append((depth_ == 1 && keyPerLine_) ? ": " : ":");
+    afterKey_ = true;
+  }
+
+  // A double, or null when it is not finite.
+  void Number(double v) {
+    if (!std::isfinite(v)) return Null();
+    Element();
+    char buf[kNumberChars];
+    const char *end = nlohmann::detail::to_chars(buf, buf + sizeof buf, v);
+    text_->append(buf, static_cast<std::size_t>(end - buf));
+  }
+
+  void Int(int v) {
+    Element();
+    char buf[kNumberChars];
+    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
+    text_->append(buf, static_cast<std::size_t>(r.ptr - buf));
+  }
+
+  void Bool(bool v) {
+    Element();
+    text_->append(v ? "true" : "false");
+  }
+
+  void Null() {
+    Element();
+    text_->append("null");
+  }
+
+  void Text(const char *t) { (t != nullptr) ? Text(t, std::strlen(t)) : Null(); }
+
+  void Text(const char *t, std::size_t n) {
+    Element();
+    String(t, n);
+  }
+
+private:
+  // The separator before a value or key: none after a key or first inside
+  // brackets, else a comma (and a line feed between top-level keys).
+  void Element() {
+    if (afterKey_) {
+      afterKey_ = false;
+      return;
+    }
+    if (depth_ == 0) return;
+    if (!first_[depth_]) text_->push_back(',');
+    if (depth_ == 1 && keyPerLine_) text_->push_back('\n');
+    first_[depth_] = false;
+  }
+
+  // A quoted string: plain printable ASCII as it is, anything else (escapes,
+  // control characters, UTF-8, invalid bytes) through nlohmann's own dump.
+  void String(const char *t, std::size_t n) {
+    bool plain = true;
+    for (std::size_t i = 0; i < n && plain; i++)
+      plain = t[i] >= kPrintableLow && t[i] < kPrintableEnd && t[i] != '"' && t[i] != '\\';
+    if (!plain) {
+      text_->append(Json(std::string(t, n)).dump(-1, ' ', false, Json::error_handler_t::replace));
+      return;
+    }
+    text_->push_back('"');
+    text_->append(t, n);
+    text_->push_back('"');
+  }
+
+  std::string *text_;
+  bool keyPerLine_;
+  int depth_ = 0;
+  bool first_[kMaxDepth] = {};
+  bool afterKey_ = false;
+};
+
+void Vector(JsonText *j, const double *v) {
+  j->Begin('[');
+  for (int i = 0; i < 3; i++) j->Number(v[i]);
+  j->End(']');
 }
 
 // [finger 1, finger 2] of a per-finger vector array.
-Json PerFinger(const Vec3 *v) {
-  return Json::array({Vector(v[1]), Vector(v[2])});
+void PerFinger(JsonText *j, const Vec3 *v) {
+  j->Begin('[');
+  Vector(j, v[1]);
+  Vector(j, v[2]);
+  j->End(']');
 }
 
 // [finger 1, finger 2] of a per-finger number array.
-Json PerFinger(const double *v) {
-  return Json::array({Number(v[1]), Number(v[2])});
+void PerFinger(JsonText *j, const double *v) {
+  j->Begin('[');
+  j->Number(v[1]);
+  j->Number(v[2]);
+  j->End(']');
 }
 
-Json CaseName(int c) {
-  const char *name = StaticsCaseText(c);
-  return (name != nullptr) ? Json(name) : Json(nullptr);
-}
-
-Json SubCaseName(int c) {
+const char *SubCaseName(int c) {
   switch (c) {
   case kSubSP11_1:
     return "SP11-1";
@@ -59,16 +160,23 @@ Json SubCaseName(int c) {
 // The exact holding check: null without a statics result for the current
 // contacts; forces and torques only for "holds", blocking limits only for
 // "cannot hold".
-Json ExactJson(const ExactCheck &e) {
-  if (e.verdict < kExactHolds || e.verdict > kExactPalmInside) return nullptr;
+void ExactJson(JsonText *j, const ExactCheck &e) {
+  if (e.verdict < kExactHolds || e.verdict > kExactPalmInside) return j->Null();
   const bool holds = e.verdict == kExactHolds;
-  Json j;
-  j["verdict"] = ExactVerdictText(e.verdict);
-  j["margin"] = holds ? Number(e.margin) : Json(nullptr);
-  j["FCZ"] = holds ? PerFinger(e.FCZ) : Json(nullptr);
-  j["T"] = holds ? PerFinger(e.T) : Json(nullptr);
-  j["MCZ"] = holds ? PerFinger(e.MCZ) : Json(nullptr);
-  j["jointTorque"] = holds ? PerFinger(e.jointTorque) : Json(nullptr);
+  j->Begin('{');
+  j->Key("verdict");
+  j->Text(ExactVerdictText(e.verdict));
+  j->Key("margin");
+  holds ? j->Number(e.margin) : j->Null();
+  j->Key("FCZ");
+  holds ? PerFinger(j, e.FCZ) : j->Null();
+  j->Key("T");
+  holds ? PerFinger(j, e.T) : j->Null();
+  j->Key("MCZ");
+  holds ? PerFinger(j, e.MCZ) : j->Null();
+  j->Key("jointTorque");
+  holds ? PerFinger(j, e.jointTorque) : j->Null();
+  j->Key("blocking");
   if (e.verdict == kExactCannotHold) {
     const struct {
       int bit;
@@ -77,15 +185,16 @@ Json ExactJson(const ExactCheck &e) {
                  {kLimitMoment, "moment"},
                  {kLimitForceCap, "force cap"},
                  {kLimitPushOnly, "push only"}};
-    Json blocking = Json::array();
+    j->Begin('[');
     for (const auto &k : kinds)
-      if ((e.blocking & k.bit) != 0) blocking.push_back(k.name);
-    j["blocking"] = blocking;
+      if ((e.blocking & k.bit) != 0) j->Text(k.name);
+    j->End(']');
   } else {
-    j["blocking"] = nullptr;
+    j->Null();
   }
-  j["reason"] = e.reason != nullptr ? Json(e.reason) : Json(nullptr);
-  return j;
+  j->Key("reason");
+  j->Text(e.reason);
+  j->End('}');
 }
 
 } // namespace
@@ -126,55 +235,104 @@ int BalanceResidual(const GraspState *s, double *force, double *moment) {
   return 1;
 }
 
-Json BatchRunJson(const BatchRun *run, int withContacts) {
+void AppendBatchRunJson(const BatchRun *run, int withContacts, int layout, std::string *text) {
   const GraspState *s = &run->state;
-  Json j;
-  j["alHand"] = Number(s->alHand);
-  j["betHand"] = Number(s->betHand);
-  j["handPoseText"] = std::string(s->handPoseText, static_cast<std::size_t>(s->handPoseTextLen));
-  j["aSph"] = Number(s->aSph);
-  j["rwG"] = Vector(s->rwG);
-  j["sgnCAL"] = std::string(1, s->sgnCAL);
-  j["nFin"] = s->nFin;
-  j["cntContact"] = s->cntContact;
-  j["sgnGraspExec"] = s->sgnGraspExec;
-  j["sgnGraspEnd"] = s->sgnGraspEnd;
-  j["sgnStaticsEnd"] = s->sgnStaticsEnd;
-  j["StaticsStability"] = s->StaticsStability;
-  j["viewRot"] = Vector(s->viewRot);
-  j["viewTrans"] = Vector(s->viewTrans);
-  j["qqf"] = Json::array({Number(s->qqf[1][1]), Number(s->qqf[2][1])});
+  JsonText j(text, layout);
+  j.Begin('{');
+  j.Key("alHand");
+  j.Number(s->alHand);
+  j.Key("betHand");
+  j.Number(s->betHand);
+  j.Key("handPoseText");
+  j.Text(s->handPoseText, static_cast<std::size_t>(s->handPoseTextLen));
+  j.Key("aSph");
+  j.Number(s->aSph);
+  j.Key("rwG");
+  Vector(&j, s->rwG);
+  j.Key("sgnCAL");
+  j.Text(&s->sgnCAL, 1);
+  const struct {
+    const char *name;
+    int value;
+  } counters[] = {{"nFin", s->nFin},
+                  {"cntContact", s->cntContact},
+                  {"sgnGraspExec", s->sgnGraspExec},
+                  {"sgnGraspEnd", s->sgnGraspEnd},
+                  {"sgnStaticsEnd", s->sgnStaticsEnd},
+                  {"StaticsStability", s->StaticsStability}};
+  for (const auto &c : counters) {
+    j.Key(c.name);
+    j.Int(c.value);
+  }
+  j.Key("viewRot");
+  Vector(&j, s->viewRot);
+  j.Key("viewTrans");
+  Vector(&j, s->viewTrans);
+  j.Key("qqf");
+  j.Begin('[');
+  j.Number(s->qqf[1][1]);
+  j.Number(s->qqf[2][1]);
+  j.End(']');
   if (withContacts != 0) {
-    Json codes = Json::array();
+    j.Key("contactResult");
+    j.Begin('[');
     // the fingers computed since the last reset are 1 .. nFin
-    for (int n = 1; n <= 2; n++)
-      codes.push_back(n <= s->nFin ? Json(s->contactCode[n]) : Json(nullptr));
-    j["contactResult"] = codes;
+    for (int n = 1; n <= 2; n++) n <= s->nFin ? j.Int(s->contactCode[n]) : j.Null();
+    j.End(']');
   }
   const struct {
     const char *name;
     const Vec3 *v;
   } vectors[] = {{"RC", s->RC}, {"NF", s->NF}, {"NW", s->NW}, {"nc", s->nc},
                  {"tc", s->tc}, {"FC", s->FC}, {"TC", s->TC}, {"MC", s->MC}};
-  for (const auto &f : vectors) j[f.name] = PerFinger(f.v);
-  j["FCZ"] = PerFinger(s->FCZ);
-  j["TCF"] = PerFinger(s->TCF);
-  j["MCZ"] = PerFinger(s->MCZ);
-  j["staticsCase"] = CaseName(s->staticsCase);
-  j["staticsSubCase"] = SubCaseName(s->staticsSubCase);
-  j["normCandidate"] = (s->normCandidate > 0) ? Json(s->normCandidate) : Json(nullptr);
+  for (const auto &f : vectors) {
+    j.Key(f.name);
+    PerFinger(&j, f.v);
+  }
+  j.Key("FCZ");
+  PerFinger(&j, s->FCZ);
+  j.Key("TCF");
+  PerFinger(&j, s->TCF);
+  j.Key("MCZ");
+  PerFinger(&j, s->MCZ);
+  j.Key("staticsCase");
+  j.Text(StaticsCaseText(s->staticsCase));
+  j.Key("staticsSubCase");
+  j.Text(SubCaseName(s->staticsSubCase));
+  j.Key("normCandidate");
+  (s->normCandidate > 0) ? j.Int(s->normCandidate) : j.Null();
   double force = 0.0;
   double moment = 0.0;
-  if (BalanceResidual(s, &force, &moment) != 0)
-    j["residual"] = Json{{"force", Number(force)}, {"moment", Number(moment)}};
-  else
-    j["residual"] = nullptr;
+  j.Key("residual");
+  if (BalanceResidual(s, &force, &moment) != 0) {
+    j.Begin('{');
+    j.Key("force");
+    j.Number(force);
+    j.Key("moment");
+    j.Number(moment);
+    j.End('}');
+  } else {
+    j.Null();
+  }
   const bool solved = s->sgnStaticsEnd == 1 && s->staticsCase != kCaseNone;
-  j["exact"] = solved ? ExactJson(s->exact) : Json(nullptr);
-  j["limitsKept"] = solved ? Json(StaticsLimitsKept(s) != 0) : Json(nullptr);
-  j["messages"] = run->messages;
-  j["exited"] = run->exited != 0;
-  return j;
+  j.Key("exact");
+  solved ? ExactJson(&j, s->exact) : j.Null();
+  j.Key("limitsKept");
+  solved ? j.Bool(StaticsLimitsKept(s) != 0) : j.Null();
+  j.Key("messages");
+  j.Begin('[');
+  for (const std::string &m : run->messages) j.Text(m.data(), m.size());
+  j.End(']');
+  j.Key("exited");
+  j.Bool(run->exited != 0);
+  j.End('}');
+  text->push_back('\n');
+}
+
+Json BatchRunJson(const BatchRun *run, int withContacts) {
+  std::string text;
+  AppendBatchRunJson(run, withContacts, kJsonOneLine, &text);
+  return Json::parse(text);
 }
 
 } // namespace gs

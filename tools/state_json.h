@@ -4,6 +4,8 @@
 // keep the limits, the console lines and whether ESC ended the run.
 #pragma once
 
+#include <string>
+
 #include <nlohmann/json.hpp>
 
 #include "tools/batch_run.h"
@@ -23,8 +25,18 @@ const char *ExactVerdictText(int verdict);
 // statics result (values written), else 0 (nothing written).
 int BalanceResidual(const GraspState *s, double *force, double *moment);
 
-// Builds the output object of a run, keys in a fixed order; with withContacts
-// it also carries each finger's contact result code (null when not computed).
+// Layouts of a run's JSON text.
+constexpr int kJsonOneLine = 0;    // the whole object on one line
+constexpr int kJsonKeyPerLine = 1; // one key per line, each value on one line
+
+// Appends the output object of a run to *text, keys in a fixed order, in the
+// given layout and ending with a line feed; with withContacts it also
+// carries each finger's contact result code (null when not computed).
+// Numbers and strings are written as nlohmann's dump writes them (invalid
+// UTF-8 replaced), so the text is the same as the dump of BatchRunJson.
+void AppendBatchRunJson(const BatchRun *run, int withContacts, int layout, std::string *text);
+
+// The same object as a JSON value (for tests and callers that edit it).
 nlohmann::ordered_json BatchRunJson(const BatchRun *run, int withContacts);
 
 } // namespace gs

@@ -4,6 +4,8 @@
 #include <iostream>
 #include <memory>
 
+#include "tools/text_lines.h"
+
 namespace gs {
 
 namespace {
@@ -57,7 +59,7 @@ int ParseTraceNames(const std::string &text, int *levels, std::string *error) {
       }
     }
     if (!known) {
-      *error = "unknown routine '" + name + "' (--trace help lists them)";
+      *error = "unknown routine '" + EchoText(name) + "' (--trace help lists them)";
       return 0;
     }
     if (end == text.size()) return 1;

@@ -33,6 +33,7 @@ constexpr double E3[3][3] = {{1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 1.0}};
 
 // ---- angles (radians), written with the decimals the tool has always used ----
 constexpr double kHandStep = 0.15707963278;    // one hand-pose key press (9 degrees)
+constexpr double kHandStepDegrees = 9.0;       // the same key press in degrees
 constexpr double kHalfPi = 1.5707963278;       // quarter turn: keys u/d, tip root floor, parallels
 constexpr double kTwoPiWrap = 6.2831853071796; // 2 pi as used for root wrapping
 constexpr double kFullTurn = 6.2831853072;     // full turn; also "no fingertip root" marker

@@ -2,18 +2,21 @@
 // view of a run where the command line cannot easily reach (non-finite
 // values, a hand-made balance).
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "app/keyboard.h"
 #include "grasp/start_up.h"
 #include "model/constants.h"
 #include "tools/batch_run.h"
 #include "tools/key_sequence.h"
 #include "tools/number_list.h"
 #include "tools/state_json.h"
+#include "tools/text_lines.h"
 
 namespace gs::testing {
 namespace {
@@ -41,6 +44,25 @@ TEST(BatchParts, NumberListsAreReadWhole) {
   EXPECT_EQ(ParseNumberList("", 1, v, &error), 0);
 }
 
+// N times 9 degrees is the angle of N hand key presses, bit for bit, both
+// ways and for both angles; other angles scale at the same rate.
+TEST(BatchParts, DegreesGiveTheAngleOfTheKeyPresses) {
+  for (int n = -80; n <= 80; n++) {
+    GraspState s;
+    InitModelState(&s);
+    StartUp(&s);
+    KeyboardInterpret(&s, 'H', nullptr, nullptr);
+    for (int i = 0; i < (n < 0 ? -n : n); i++) {
+      KeyboardInterpret(&s, n < 0 ? 'p' : 'P', nullptr, nullptr);
+      KeyboardInterpret(&s, n < 0 ? 'q' : 'Q', nullptr, nullptr);
+    }
+    EXPECT_EQ(HandDegreesToRad(9.0 * n), s.alHand) << n;
+    EXPECT_EQ(HandDegreesToRad(9.0 * n), s.betHand) << n;
+  }
+  EXPECT_DOUBLE_EQ(HandDegreesToRad(4.5), kHandStep / 2.0);
+  EXPECT_DOUBLE_EQ(HandDegreesToRad(-9e6), -1e6 * kHandStep);
+}
+
 TEST(BatchParts, NonFiniteValuesBecomeNull) {
   BatchRun run{};
   InitModelState(&run.state);
@@ -53,6 +75,63 @@ TEST(BatchParts, NonFiniteValuesBecomeNull) {
   const nlohmann::json j = nlohmann::json::parse(text);
   EXPECT_TRUE(j["FCZ"][1].is_null());
   EXPECT_TRUE(j["RC"][0][0].is_null());
+}
+
+// The fast JSON writer gives nlohmann's bytes: over many random solves,
+// then over records filled with random bit patterns (subnormals, -0, huge,
+// non-finite) and random message bytes (control characters, broken UTF-8),
+// both layouts equal nlohmann's dump of the same value.
+TEST(BatchParts, JsonTextIsNlohmannsDump) {
+  using Json = nlohmann::ordered_json;
+  const auto replace = Json::error_handler_t::replace;
+  std::mt19937_64 rng(31);
+  std::uniform_real_distribution<double> angle(-3.2, 3.2);
+  std::uniform_real_distribution<double> coord(-80.0, 80.0);
+  for (int trial = 0; trial < 600; trial++) {
+    BatchRun run{};
+    const double centre[3] = {coord(rng), 60.0 + coord(rng), coord(rng)};
+    RunSolve(&run, angle(rng), angle(rng), centre, std::fabs(coord(rng)));
+    if (trial % 2 == 1) {
+      double *words[] = {&run.state.RC[1][0], &run.state.FC[2][1],     &run.state.FCZ[1],
+                         &run.state.alHand,   &run.state.exact.margin, &run.state.qqf[2][1]};
+      for (double *w : words) {
+        const std::uint64_t bits = rng();
+        std::memcpy(w, &bits, sizeof bits);
+      }
+      std::string bytes(rng() % 12, ' ');
+      for (char &c : bytes) c = static_cast<char>(rng() % 256);
+      run.messages.push_back(bytes);
+    }
+    const int withContacts = trial % 3 == 0 ? 0 : 1;
+    const Json j = BatchRunJson(&run, withContacts);
+    std::string line;
+    AppendBatchRunJson(&run, withContacts, kJsonOneLine, &line);
+    ASSERT_EQ(line, j.dump(-1, ' ', false, replace) + "\n") << trial;
+    std::string keyed = "{";
+    const char *sep = "\n";
+    for (const auto &item : j.items()) {
+      keyed += sep + ("  " + Json(item.key()).dump() + ": ") +
+               item.value().dump(-1, ' ', false, replace);
+      sep = ",\n";
+    }
+    std::string text;
+    AppendBatchRunJson(&run, withContacts, kJsonKeyPerLine, &text);
+    ASSERT_EQ(text, keyed + "\n}\n") << trial;
+  }
+}
+
+TEST(BatchParts, EchoesStayOnOneShortLine) {
+  EXPECT_EQ(EchoText("a\tb\x01\x7f"), "a\\tb\\x01\\x7f");
+  const std::string echo = EchoText(std::string(100, 'x'));
+  EXPECT_EQ(echo, std::string(kEchoMaxChars - 3, 'x') + "...");
+  // a cut never splits an escape or a UTF-8 character
+  EXPECT_EQ(EchoText(std::string(76, 'x') + "\n" + std::string(10, 'y')),
+            std::string(76, 'x') + "...");
+  const std::string wide = EchoText(std::string(76, 'x') + "\xe5\xa7\x8b" + std::string(10, 'y'));
+  EXPECT_EQ(wide, std::string(76, 'x') + "\xe5\xa7\x8b...");
+  std::string line = "0 0\r\r\n";
+  TrimLineEnd(&line);
+  EXPECT_EQ(line, "0 0");
 }
 
 TEST(BatchParts, ResidualOfHandMadeForces) {

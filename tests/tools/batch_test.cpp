@@ -10,6 +10,7 @@
 
 #include "app/keyboard.h"
 #include "grasp/start_up.h"
+#include "model/constants.h"
 #include "model/model_state.h"
 #include "tools/run_program.h"
 
@@ -262,8 +263,13 @@ TEST(BatchSolve, InclinedGraspIsSolvedByTheGeneralSearch) {
 
 TEST(BatchSolve, DegreesAreConvertedToRadians) {
   const Json deg = RunOk({"solve", "--deg", "--hand", "0,9", "--work", "0,80,0", "--radius", "50"});
-  EXPECT_NEAR(deg["betHand"].get<double>(), 0.15707963267948966, 1e-15);
+  EXPECT_EQ(deg["betHand"].get<double>(), kHandStep); // one key press
   EXPECT_EQ(deg["normCandidate"], 65);
+  // the pose text and the whole grasp of the window's keys H P Q
+  Json both = RunOk({"solve", "--deg", "--hand", "9,9", "--work", "0,80,0", "--radius", "50"});
+  EXPECT_EQ(both["handPoseText"], "(P,Q)=(9,9)(deg)\n");
+  both.erase("contactResult");
+  EXPECT_EQ(both, RunOk({"keys", "HPQAssSs"}));
 }
 
 TEST(BatchSolve, NegativeNumbersAreAccepted) {
@@ -303,6 +309,46 @@ TEST(BatchBadInput, CommandsAndArguments) {
   ExpectBadInput({"keys", "ss", "more"}, "more");
   ExpectBadInput({"solve", "--hand", "0,0", "--work", "0,80,0", "--radius", "50", "--fast"},
                  "--fast");
+  // in the tool's words, not the option parser's
+  ExpectBadInput({}, "missing command (use keys, solve or map; graspstat-batch --help");
+  ExpectBadInput({"solve", "--hand", "0,0", "0,0", "--pose"},
+                 "unexpected argument '0,0' for solve");
+  ExpectBadInput({"solve", "--fast"}, "unknown option '--fast' for solve");
+  ExpectBadInput({"--fast", "keys", "s"}, "unknown option '--fast'");
+  ExpectBadInput({"solve", "--hand", "0,0", "--hand=1,1", "--work", "0,80,0", "--radius", "5"},
+                 "--hand is given more than once");
+  ExpectBadInput({"--trace"}, "--trace needs a value");
+  ExpectBadInput({"keys", "ss", "--trace"}, "--trace needs a value");
+  ExpectBadInput({"--trace", "keys", "ss"}, "'keys' is a command; routine names come first");
+  ExpectBadInput({"solve", "--stdin", "--radius", "5"}, "--stdin reads the poses");
+}
+
+// Echoed input stays on the one line, cut short when long.
+TEST(BatchBadInput, EchoesAreOneShortLine) {
+  ExpectBadInput(SolveArgs("1\n2,0", "0,80,0", "50"), "'1\\n2' is not a finite number");
+  ExpectBadInput({"keys", "s\\\t"}, "unknown escape '\\\\t'");
+  const ProgramOutput r =
+      RunProgram(BatchPath(), SolveArgs("0,0", "0,80,0", std::string(500, '7') + "x"));
+  EXPECT_NE(r.err.find("77...' is not a finite number"), std::string::npos) << r.err;
+  EXPECT_LT(r.err.size(), 150u);
+}
+
+TEST(BatchHelp, HelpAndVersion) {
+  const std::vector<std::vector<std::string>> asks = {
+      {"--help"}, {"-h"}, {"keys", "--help"}, {"solve", "-h"}, {"map", "--help"}};
+  for (const std::vector<std::string> &ask : asks) {
+    const ProgramOutput r = RunProgram(BatchPath(), ask);
+    EXPECT_EQ(r.status, 0) << ask[0];
+    const std::string usage = "Usage: graspstat-batch" + (ask.size() > 1 ? " " + ask[0] : "");
+    EXPECT_NE(r.out.find(usage), std::string::npos) << r.out;
+  }
+  // the map's defaults are the start-up model's
+  const std::string map = RunProgram(BatchPath(), {"map", "--help"}).out;
+  EXPECT_NE(map.find("(default 0,80,0)"), std::string::npos) << map;
+  EXPECT_NE(map.find("(default 50)"), std::string::npos) << map;
+  const ProgramOutput v = RunProgram(BatchPath(), {"--version"});
+  EXPECT_EQ(v.status, 0);
+  EXPECT_EQ(v.out.rfind("graspstat-batch ", 0), 0u) << v.out;
 }
 
 TEST(BatchBadInput, Escapes) {
@@ -348,6 +394,27 @@ TEST(BatchTrace, NarrationGoesToStderrAndLeavesTheJson) {
   ASSERT_EQ(all.status, 0);
   EXPECT_EQ(all.out, RunProgram(BatchPath(), {"keys", "ssSs"}).out);
   EXPECT_NE(all.err.find("keyboard()始め key=s"), std::string::npos);
+}
+
+// The streaming solve is narrated pose by pose, and a line may end in
+// "\r\r\n" as in "\n".
+TEST(BatchTrace, StreamIsNarratedAndAnyLineEndEndsALine) {
+  const std::string pose = "0.3 0.45 0 80 0 50";
+  const ProgramOutput plain =
+      RunProgram(BatchPath(), {"solve", "--stdin"}, pose + "\n" + pose + "\n");
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  const ProgramOutput r = RunProgram(BatchPath(), {"--trace", "VeskStatics", "solve", "--stdin"},
+                                     pose + "\r\r\n" + pose + "\r\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, plain.out);
+  // each pose narrated as its single solve is
+  const ProgramOutput one =
+      RunProgram(BatchPath(), {"--trace", "VeskStatics", "solve", "--hand", "0.3,0.45", "--work",
+                               "0,80,0", "--radius", "50"});
+  ASSERT_NE(one.err.find("VeskStatics"), std::string::npos);
+  EXPECT_EQ(r.err, one.err + one.err);
+  const ProgramOutput keys = RunProgram(BatchPath(), {"keys", "-"}, "ssSs\r\r\n");
+  EXPECT_EQ(keys.out, RunProgram(BatchPath(), {"keys", "ssSs"}).out);
 }
 
 TEST(BatchTrace, HelpListsTheRoutinesAndUnknownNamesAreRefused) {

@@ -320,7 +320,17 @@ TEST(BatchStream, LinesEqualSingleSolvesAndMalformedLinesAreNamed) {
                                                          {"0,0.15707963278", "0,80,0", "50"},
                                                          {"0,0", "0,500,0", "50"},
                                                          {"-0.15707963278,0", "0,80,0", "50"}};
-  const std::vector<std::string> lines = Split(r.out, '\n');
+  // each malformed line is answered in its place by {"line":N,"error":...}
+  std::vector<std::string> lines;
+  std::vector<Json> answers;
+  for (const std::string &line : Split(r.out, '\n')) {
+    if (line.rfind("{\"line\":", 0) == 0)
+      answers.push_back(Json::parse(line));
+    else
+      lines.push_back(line);
+  }
+  EXPECT_EQ(Split(r.out, '\n')[3],
+            "{\"line\":6,\"error\":\"expected 6 numbers, got 3 (want AL BET X Y Z R)\"}");
   ASSERT_EQ(lines.size(), singles.size() + 1);
   EXPECT_EQ(lines.back(), "");
   for (std::size_t k = 0; k < singles.size(); k++) {
@@ -334,9 +344,13 @@ TEST(BatchStream, LinesEqualSingleSolvesAndMalformedLinesAreNamed) {
                                   "line 8: 'x' is not a finite number", "line 9: empty field",
                                   "line 10: expected 6 numbers, got more"};
   ASSERT_EQ(errors.size(), 6u) << r.err;
+  ASSERT_EQ(answers.size(), 5u) << r.out;
   for (int k = 0; k < 5; k++) {
     EXPECT_EQ(errors[k].rfind("graspstat-batch: ", 0), 0u) << errors[k];
     EXPECT_NE(errors[k].find(expected[k]), std::string::npos) << errors[k];
+    EXPECT_EQ(answers[k]["line"], 6 + k);
+    const std::string what = answers[k]["error"];
+    EXPECT_EQ(errors[k], "graspstat-batch: line " + std::to_string(6 + k) + ": " + what);
   }
 
   // degrees, and a stream with nothing wrong
