@@ -59,6 +59,11 @@ struct ExactCheck {
   double jointTorque[3]; // holds: torque of each finger joint about its axis
   int blocking;          // cannot hold: ExactLimit bits
   const char *reason;    // undecided: a static text saying why, else nullptr
+  // strength measures (NaN where the answer turns on less than the decision
+  // tolerance or nothing was computed)
+  double capacity;  // largest load factor that can be held (>= 1 exactly where it holds)
+  double muNeeded;  // least friction coefficient that holds the load; +inf when none does
+  int forceClosure; // 1 any wrench can be held with the cap removed, 0 not, -1 undecided
 };
 
 constexpr int kHandPoseTextCap = 32; // room for "(P,Q)=(-xxxx,-xxxx)(deg)\n"
