@@ -39,7 +39,7 @@ int StaticsStep(GraspState *s) {
   } else {
     sol = VeskStatics(s);
     // the exact check of the same contacts, once per statics calculation
-    ExactGraspCheck(s, &s->exact);
+    ExactGraspCheckModel(s, &s->exactModel, &s->exact);
   }
   s->StaticsStability = (sol != 0) ? 1 : 0;
   s->sgnStaticsEnd = 1;

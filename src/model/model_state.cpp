@@ -10,6 +10,7 @@ void InitModelState(GraspState *s) {
   std::memset(s, 0, sizeof *s);
   s->aSph = kInitialRadius;
   s->sgnCALEnd = 'N';
+  s->exactModel = kDefaultExactModel;
 }
 
 } // namespace gs

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "geom/vecmat.h"
+#include "model/exact_model.h"
 
 namespace gs {
 
@@ -59,6 +60,11 @@ struct ExactCheck {
   double jointTorque[3]; // holds: torque of each finger joint about its axis
   int blocking;          // cannot hold: ExactLimit bits
   const char *reason;    // undecided: a static text saying why, else nullptr
+  // strength measures (NaN where the answer turns on less than the decision
+  // tolerance or nothing was computed)
+  double capacity;  // largest load factor that can be held (>= 1 exactly where it holds)
+  double muNeeded;  // least friction coefficient that holds the load; +inf when none does
+  int forceClosure; // 1 any wrench can be held with the cap removed, 0 not, -1 undecided
 };
 
 constexpr int kHandPoseTextCap = 32; // room for "(P,Q)=(-xxxx,-xxxx)(deg)\n"
@@ -123,6 +129,10 @@ struct GraspState {
   int staticsSubCase; // StaticsSubCase
   int normCandidate;  // 1-based accepted candidate of the general search, else 0
   ExactCheck exact;   // exact holding check of the same contacts (kExactNone before)
+  // model of the exact holding check (friction, moment radius, cap, required
+  // wrench, contact law); kDefaultExactModel from InitModelState, changed
+  // only by the batch tool and the Python module, never by a reset
+  ExactModel exactModel;
 
   // calculation-sequence flags; written by the interpreter, StartUp and
   // InitGraspState (sgnGraspExec: CheckGraspExec); the statics solvers also
@@ -142,7 +152,8 @@ struct GraspState {
   double viewTrans[3];
 };
 
-// Sets every field to its load-time value: zeros, radius 100, sgnCALEnd 'N'.
+// Sets every field to its load-time value: zeros, radius 100, sgnCALEnd 'N',
+// the default model of the exact check.
 void InitModelState(GraspState *s);
 
 } // namespace gs

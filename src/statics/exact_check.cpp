@@ -5,6 +5,7 @@
 
 #include "model/constants.h"
 #include "statics/exact_family.h"
+#include "statics/exact_law.h"
 #include "statics/exact_point.h"
 
 namespace gs {
@@ -45,7 +46,7 @@ bool InputFinite(const GraspState *s) {
 
 // Opposite normals n2 = -n1: T1 = T2 = half the tangential load, MCZ_1 =
 // MCZ_2 free (0 here), FCZ_1 - FCZ_2 = FEX.n1, FCZ_2 free.
-void OppositeNormals(const double *n, const double *g, double cap, ExactAnswer *ans) {
+void OppositeNormals(const double *n, const double *g, double cap, double mu, ExactAnswer *ans) {
   const double gn = DotVec3(g, n);
   Vec3 gt;
   for (int i = 0; i < 3; i++) gt[i] = g[i] - gn * n[i];
@@ -106,10 +107,11 @@ double LeastNeed(const ExactFamily *fam, ExactLimits lim, int pull, double stopB
   return best;
 }
 
-void GeneralNormals(const double *n1, const double *n2, double a, const double *g, double cap,
+void GeneralNormals(const double *n1, const double *n2, double a, const ExactModel *md,
                     ExactAnswer *ans) {
+  const double cap = md->cap, mu = md->mu, rm = md->rm;
   ExactFamily fam;
-  BuildExactFamily(n1, n2, a, g, &fam);
+  BuildExactFamily(n1, n2, a, md->FEX, rm, &fam);
   const ExactLimits all = {1, 1, cap, {0, 1, 1}, -INFINITY, kExactSigmaTol};
   double at = 0.0, below = 0.0;
   ans->u = LeastFrictionNeed(&fam, &all, -1.0, &at, mu, &below) / mu;
@@ -142,17 +144,21 @@ void GeneralNormals(const double *n1, const double *n2, double a, const double *
 
 // Whether forces x keep every limit (up to rounding) and balance FEX about
 // the true contact points with a residual of at most kExactResidualTol.
-bool Recheck(const GraspState *s, const ExactForces *x, double cap) {
+bool Recheck(const GraspState *s, const ExactForces *x, const ExactModel *md) {
+  const double cap = md->cap, mu = md->mu, rm = md->rm;
   auto within = [](double v, double limit) {
     return v <= limit + kExactLimitSlack * std::max(1.0, std::fabs(limit));
   };
   Vec3 F, M;
-  NegVec3(FEX, F);
-  CopyVec3(zeroVec, M);
+  NegVec3(md->FEX, F);
+  NegVec3(md->MEX, M);
   for (int k = 1; k <= 2; k++) {
     const double f = x->f[k];
     if (!within(-f, 0.0) || !within(f, cap)) return false;
-    if (!within(NormVec3(x->T[k]), mu * f) || !within(std::fabs(x->m[k]), mu * rm * f))
+    const double tn = NormVec3(x->T[k]), mn = std::fabs(x->m[k]);
+    if (md->law == kContactElliptic && rm > 0.0) {
+      if (!within(std::hypot(tn, mn / rm), mu * f)) return false;
+    } else if (!within(tn, mu * f) || !within(mn, mu * rm * f))
       return false;
     if (std::fabs(DotVec3(x->T[k], s->NF[k])) > kExactResidualTol) return false;
     Vec3 fk, rk, mk;
@@ -187,6 +193,145 @@ int Undecided(ExactCheck *out, const char *reason) {
   return out->verdict;
 }
 
+// Under any law or wrench, general normals: the least friction scale, the
+// least-force balance and the blocking limits from the law family.
+void GeneralLaw(const double *n1, const double *n2, double a, const ExactModel *md,
+                ExactAnswer *ans, double *need) {
+  LawFamily fam;
+  BuildLawFamily(n1, n2, a, md, &fam);
+  const double mu = md->mu;
+  const LawLimits all = {1, 1, md->cap, {0, 1, 1}};
+  ans->blocking = 0;
+  double lo = 0.0, hi = 0.0, at = 0.0, r = 0.0;
+  const double A =
+      LawSigmaRange(&fam, &all, &lo, &hi) != 0 ? LawLeastNeed(&fam, &all, lo, hi, &at) : INFINITY;
+  *need = A;
+  ans->u = mu > 0.0 ? A / mu : (A > 0.0 ? INFINITY : 1.0);
+  if (ans->u <= 1.0) {
+    const double Sigma = LawLeastSigma(&fam, &all, mu, lo, at);
+    LawNeedAt(&fam, &all, Sigma, &r);
+    ExactForces *x = &ans->least;
+    LawMember(&fam, Sigma, r, x->f, x->T, x->m);
+    return;
+  }
+  auto holdsWith = [&](LawLimits lim) {
+    double l = 0.0, h = 0.0, x = 0.0;
+    return LawSigmaRange(&fam, &lim, &l, &h) != 0 && LawLeastNeed(&fam, &lim, l, h, &x) <= mu;
+  };
+  LawLimits lim = all;
+  lim.friction = 0;
+  if (holdsWith(lim)) ans->blocking |= kLimitFriction;
+  lim = all;
+  lim.moment = 0;
+  if (holdsWith(lim)) ans->blocking |= kLimitMoment;
+  lim = all;
+  lim.cap = kRelaxedCapFactor * md->cap;
+  if (holdsWith(lim)) ans->blocking |= kLimitForceCap;
+  for (const int s1 : {1, -1}) {
+    for (const int s2 : {1, -1}) {
+      lim = all;
+      lim.sign[1] = s1;
+      lim.sign[2] = s2;
+      if ((s1 < 0 || s2 < 0) && holdsWith(lim)) ans->blocking |= kLimitPushOnly;
+    }
+  }
+}
+
+// The largest load factor of a grasp that cannot hold, general normals: the
+// least Sigma beyond the cap whose need is at most mu, the cap removed;
+// NaN where that turns on less than the decision tolerance.
+double CapacityBeyondCap(const double *n1, const double *n2, double a, const ExactModel *md) {
+  LawFamily fam;
+  BuildLawFamily(n1, n2, a, md, &fam);
+  LawLimits lim = {1, 1, md->cap, {0, 1, 1}};
+  double lo = 0.0, hi = 0.0;
+  const int capped = LawSigmaRange(&fam, &lim, &lo, &hi);
+  lim.cap = INFINITY;
+  double loFree = 0.0, hiFree = 0.0;
+  LawSigmaRange(&fam, &lim, &loFree, &hiFree);
+  const double start = capped != 0 ? hi : loFree;
+  double at = 0.0, r = 0.0;
+  const double A = LawLeastNeedBeyond(&fam, &lim, start, &at);
+  const double mu = md->mu;
+  if (std::fabs(A - mu) <= kExactDecisionTol * mu) return NAN;
+  if (!(A < mu)) return 0.0;
+  if (!std::isfinite(at)) { // only far out: a finite Sigma that holds
+    at = std::max(1.0, std::fabs(start));
+    while (LawNeedAt(&fam, &lim, start + at, &r) > mu && std::isfinite(at)) at *= 2.0;
+    at += start;
+  }
+  const double Sigma = LawLeastSigma(&fam, &lim, mu, start, at);
+  const double f = std::max(fam.f0[1] + fam.f1[1] * Sigma, fam.f0[2] + fam.f1[2] * Sigma);
+  return md->cap / f;
+}
+
+// Whether any wrench can be held with the cap removed: with friction and a
+// friction moment, a squeeze along the line through the contacts can be
+// made as large as needed, so every wrench is held exactly when that line
+// lies strictly inside both friction cones (the angle to each normal has
+// tangent |n1 + n2| / |n1 - n2|); point contacts, no friction or a point
+// work cannot resist a twist about that line. -1 within the tolerance.
+int ForceClosure(const double *n1, const double *n2, double a, const ExactModel *md) {
+  if (a < kExactMinRadius || md->mu == 0.0 || md->rm == 0.0 || md->law == kContactPoint) return 0;
+  const double dp = NormSumVecN(0, 2, n1, n2), dm = DistVecN(0, 2, n1, n2);
+  if (dm < kExactParallelTol) return 0;
+  const double tanAngle = dp / dm;
+  if (std::fabs(tanAngle - md->mu) <= kExactDecisionTol * md->mu) return -1;
+  return tanAngle < md->mu ? 1 : 0;
+}
+
+bool IsZero3(const double *v) {
+  return v[0] == 0.0 && v[1] == 0.0 && v[2] == 0.0;
+}
+
+// The answer of a point work or of equal or opposite normals for the cap
+// c; the load factor there is found by halving over the cap, since a load
+// lambda g with cap c holds exactly when g holds with cap c / lambda.
+using CapAnswer = void (*)(const double *n1, const double *n2, const double *g, double cap,
+                           double mu, ExactAnswer *ans);
+
+void PointAnswer(const double *n1, const double *n2, const double *g, double cap, double mu,
+                 ExactAnswer *ans) {
+  ExactPointAnswer point;
+  PointWorkAnswer(n1, n2, g, cap, mu, &point);
+  ans->u = point.u;
+  ans->blocking = point.blocking;
+  for (int k = 1; k <= 2; k++) {
+    ans->least.f[k] = point.f[k];
+    CopyVec3(point.T[k], ans->least.T[k]);
+    ans->least.m[k] = 0.0;
+  }
+}
+
+void OppositeAnswer(const double *n1, const double *, const double *g, double cap, double mu,
+                    ExactAnswer *ans) {
+  OppositeNormals(n1, g, cap, mu, ans);
+}
+
+void EqualAnswer(const double *n1, const double *, const double *g, double cap, double,
+                 ExactAnswer *ans) {
+  EqualNormals(n1, g, cap, ans);
+}
+
+constexpr int kCapacityHalvings = 200; // bound on the halvings of the load-factor search
+
+double CapacityByCap(CapAnswer answer, const double *n1, const double *n2, const ExactModel *md) {
+  ExactAnswer ans{};
+  double lo = md->cap, hi = 2.0 * md->cap; // lo fails; find a cap that holds
+  for (int i = 0; i < 64; i++, hi *= 2.0) {
+    answer(n1, n2, md->FEX, hi, md->mu, &ans);
+    if (ans.u <= 1.0) break;
+  }
+  if (!(ans.u <= 1.0)) return 0.0;
+  for (int i = 0; i < kCapacityHalvings && hi - lo > kExactDecisionTol * 1e-3 * hi; i++) {
+    const double mid = 0.5 * (lo + hi);
+    answer(n1, n2, md->FEX, mid, md->mu, &ans);
+    (ans.u <= 1.0 ? hi : lo) = mid;
+  }
+  const double capacity = md->cap / hi;
+  return std::fabs(capacity - 1.0) <= kExactDecisionTol ? NAN : capacity;
+}
+
 } // namespace
 
 double PalmPenetration(const GraspState *s) {
@@ -214,7 +359,16 @@ int StaticsLimitsKept(const GraspState *s) {
 }
 
 int ExactGraspCheck(const GraspState *s, ExactCheck *out) {
+  return ExactGraspCheckModel(s, &kDefaultExactModel, out);
+}
+
+int ExactGraspCheckModel(const GraspState *s, const ExactModel *md, ExactCheck *out) {
   *out = ExactCheck{};
+  out->capacity = NAN;
+  out->muNeeded = NAN;
+  out->forceClosure = -1;
+  const char *bad = ExactModelError(md);
+  if (bad != nullptr) return Undecided(out, bad);
   if (!InputFinite(s)) return Undecided(out, "non-finite contact, work or hand data");
   const double a = s->aSph;
   if (!(a >= 0.0)) return Undecided(out, "work radius negative");
@@ -233,33 +387,60 @@ int ExactGraspCheck(const GraspState *s, ExactCheck *out) {
     out->verdict = kExactPalmInside;
     return out->verdict;
   }
-  const double cap = kForceCapFactor * FEX[2];
+  const double cap = md->cap, mu = md->mu;
+  // the soft law under a force alone has its closed forms; friction 0 and
+  // the other laws or a required moment go through the law family
+  const bool noMoment = IsZero3(md->MEX);
+  const bool classic = md->law == kContactSoft && noMoment && md->rm > 0.0 && mu > 0.0;
+  const bool opposite = NormSumVecN(0, 2, n[1], n[2]) < kExactParallelTol;
+  const bool equal = DistVecN(0, 2, n[1], n[2]) < kExactParallelTol;
+  CapAnswer byCap = nullptr;
   ExactAnswer ans{};
+  double need = NAN;
+  out->forceClosure = ForceClosure(n[1], n[2], a, md);
   if (a < kExactMinRadius) {
-    ExactPointAnswer point;
-    PointWorkAnswer(n[1], n[2], FEX, cap, &point);
-    ans.u = point.u;
-    ans.blocking = point.blocking;
-    for (int k = 1; k <= 2; k++) {
-      ans.least.f[k] = point.f[k];
-      CopyVec3(point.T[k], ans.least.T[k]);
-      ans.least.m[k] = 0.0;
+    // no lever arm: no friction moments, whatever the law
+    if (!noMoment || !(mu > 0.0)) {
+      if (noMoment) return Undecided(out, "no friction on a point work: not analysed");
+      ans.u = INFINITY; // a point work takes no moment
+    } else {
+      PointAnswer(n[1], n[2], md->FEX, cap, mu, &ans);
+      byCap = PointAnswer;
     }
-  } else if (NormSumVecN(0, 2, n[1], n[2]) < kExactParallelTol)
-    OppositeNormals(n[1], FEX, cap, &ans);
-  else if (DistVecN(0, 2, n[1], n[2]) < kExactParallelTol)
-    EqualNormals(n[1], FEX, cap, &ans);
-  else
-    GeneralNormals(n[1], n[2], a, FEX, cap, &ans);
+  } else if (opposite || equal) {
+    if (!classic) return Undecided(out, "parallel normals: not analysed under this model");
+    byCap = opposite ? OppositeAnswer : EqualAnswer;
+    byCap(n[1], n[2], md->FEX, cap, mu, &ans);
+  } else if (classic)
+    GeneralNormals(n[1], n[2], a, md, &ans);
+  else {
+    LawFamily fam;
+    BuildLawFamily(n[1], n[2], a, md, &fam);
+    const double gap = std::fabs(fam.m0[2]);
+    if (fam.law == kContactPoint && gap != 0.0 && gap <= kExactDecisionTol * fam.scale * a)
+      return Undecided(out, "the answer turns on less than 1e-9 of a limit");
+    GeneralLaw(n[1], n[2], a, md, &ans, &need);
+  }
+  if (std::isnan(need)) need = ans.u * mu;
 
   if (std::fabs(ans.u - 1.0) <= kExactDecisionTol)
     return Undecided(out, "the answer turns on less than 1e-9 of a limit");
+  out->muNeeded = need;
   if (ans.u > 1.0) {
     out->verdict = kExactCannotHold;
     out->blocking = ans.blocking;
+    if (byCap != nullptr)
+      out->capacity = CapacityByCap(byCap, n[1], n[2], md);
+    else if (a < kExactMinRadius)
+      out->capacity = 0.0;
+    else
+      out->capacity = CapacityBeyondCap(n[1], n[2], a, md);
     return out->verdict;
   }
-  if (!Recheck(s, &ans.least, cap)) return Undecided(out, "the solution failed its re-check");
+  if (!Recheck(s, &ans.least, md)) {
+    out->muNeeded = NAN;
+    return Undecided(out, "the solution failed its re-check");
+  }
   out->verdict = kExactHolds;
   out->margin = 1.0 - ans.u;
   for (int k = 1; k <= 2; k++) {
@@ -267,6 +448,7 @@ int ExactGraspCheck(const GraspState *s, ExactCheck *out) {
     CopyVec3(ans.least.T[k], out->T[k]);
     out->MCZ[k] = ans.least.m[k];
   }
+  out->capacity = cap / std::max(ans.least.f[1], ans.least.f[2]);
   JointTorques(s, &ans.least, out->jointTorque);
   return out->verdict;
 }

@@ -26,6 +26,7 @@
 // |FCZ_k|, |FCZ_k| <= 10 FEX[z]).
 #pragma once
 
+#include "model/exact_model.h"
 #include "model/model_state.h"
 
 namespace gs {
@@ -48,6 +49,14 @@ constexpr double kRelaxedCapFactor = 1e6;   // force cap when that limit is rela
 // joint torques or blocking limits into *out. Returns out->verdict (an
 // ExactVerdict, never kExactNone).
 int ExactGraspCheck(const GraspState *s, ExactCheck *out);
+
+// The same check under the model *m (friction mu, moment radius rm, cap,
+// required force FEX and moment MEX, contact law), with the strength
+// measures capacity, muNeeded and forceClosure; a model that
+// ExactModelError refuses gives "undecided" with its text as the reason and
+// nothing computed. With kDefaultExactModel every answer equals the one of
+// ExactGraspCheck. Returns out->verdict.
+int ExactGraspCheckModel(const GraspState *s, const ExactModel *m, ExactCheck *out);
 
 // Returns how deep the work sphere reaches into the palm box (length; <= 0
 // when they do not overlap).

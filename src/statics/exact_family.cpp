@@ -5,8 +5,6 @@
 #include <cmath>
 #include <limits>
 
-#include "model/constants.h"
-
 namespace gs {
 
 namespace {
@@ -166,7 +164,7 @@ double Search(NeedSearch *q, double lo, double hi, double *at) {
         0.5 *
         std::max(q->lim->sign[1] * (lo + q->fam->Delta) + q->lim->sign[2] * (lo - q->fam->Delta),
                  q->lim->sign[1] * (hi + q->fam->Delta) + q->lim->sign[2] * (hi - q->fam->Delta));
-    const double need = std::max(q->lim->moment != 0 ? q->fam->mb / rm : 0.0,
+    const double need = std::max(q->lim->moment != 0 ? q->fam->mb / q->fam->rm : 0.0,
                                  q->lim->friction != 0 ? q->fam->G : 0.0);
     const double bound = sf > 0.0 ? need / sf : (need > 0.0 ? kInf : 0.0);
     if (bound > q->stopBelow) return bound;
@@ -207,7 +205,7 @@ double Search(NeedSearch *q, double lo, double hi, double *at) {
 
 } // namespace
 
-int BuildExactFamily(const double *n1, const double *n2, double a, const double *g,
+int BuildExactFamily(const double *n1, const double *n2, double a, const double *g, double rm,
                      ExactFamily *fam) {
   CopyVec3(n1, fam->n[1]);
   CopyVec3(n2, fam->n[2]);
@@ -233,6 +231,7 @@ int BuildExactFamily(const double *n1, const double *n2, double a, const double 
   fam->rho1 = fam->dp / (2.0 * fam->dm);
   fam->rho0 = DotVec3(g, e1) / fam->dm;
   fam->a = a;
+  fam->rm = rm;
   fam->sa = rm * fam->sn / a;
   fam->h = a * fam->gw * fam->dp / fam->dm;
   fam->mb = std::fabs(fam->h);
@@ -267,7 +266,7 @@ double NeedPieces(const ExactFamily *fam, const ExactLimits *lim, double Sigma, 
     // the two moment limits must meet: A rm Sigma >= mb
     if (fam->mb > 0.0) {
       const double SF = F1 + F2;
-      piece[3] = SF > 0.0 ? fam->mb / (rm * SF) : kInf;
+      piece[3] = SF > 0.0 ? fam->mb / (fam->rm * SF) : kInf;
     }
     // each disc must meet each moment limit
     if (lim->friction != 0 && G > 0.0) {
@@ -343,8 +342,8 @@ int FamilyMember(const ExactFamily *fam, double Sigma, double A, double *f, Vec3
   // the discs as far as rounding lets it.
   const double dlo = std::max(k * (gw - fam->lam * R1), k * (c * gw - fam->lam * R2));
   const double dhi = std::min(k * (gw + fam->lam * R1), k * (c * gw + fam->lam * R2));
-  const double mlo = std::max(-A * rm * f[1], fam->h - A * rm * f[2]);
-  const double mhi = std::min(A * rm * f[1], fam->h + A * rm * f[2]);
+  const double mlo = std::max(-A * fam->rm * f[1], fam->h - A * fam->rm * f[2]);
+  const double mhi = std::min(A * fam->rm * f[1], fam->h + A * fam->rm * f[2]);
   const double lo = std::max(dlo, mlo), hi = std::min(dhi, mhi);
   double r = 0.5 * (mlo + mhi); // the moment limits meet at one r, up to rounding
   if (lo <= hi)

@@ -30,6 +30,7 @@ struct ExactFamily {
   double rho1;  // alpha_1 = rho1 Sigma - rho0
   double rho0;
   double a;  // work radius (length)
+  double rm; // friction-moment radius (length, > 0)
   double sa; // rm sn / a (dimensionless)
   double mb; // the two moment limits meet only if A rm Sigma >= mb (A the coefficient)
   double h;  // MCZ_2 = MCZ_1 - h (moment units)
@@ -48,8 +49,9 @@ struct ExactLimits {
 };
 
 // Builds the family of contacts with unit normals n1, n2 (|n1 +- n2| not
-// zero) on a sphere of radius a under the load g; returns 1.
-int BuildExactFamily(const double *n1, const double *n2, double a, const double *g,
+// zero) on a sphere of radius a under the load g, friction-moment radius rm;
+// returns 1.
+int BuildExactFamily(const double *n1, const double *n2, double a, const double *g, double rm,
                      ExactFamily *fam);
 
 constexpr int kNeedPieces = 8; // limit pairs whose needs make up FrictionNeed

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "model/constants.h"
 #include "model/model_state.h"
 
 namespace gs {
@@ -127,7 +126,7 @@ void SetRegion(PointFamily *P, double cap, int s1, int s2) {
   }
 }
 
-void General(const double *n1, const double *n2, const double *g, double cap,
+void General(const double *n1, const double *n2, const double *g, double cap, double mu,
              ExactPointAnswer *ans) {
   PointFamily P;
   CopyVec3(n1, P.n[1]);
@@ -190,7 +189,8 @@ void General(const double *n1, const double *n2, const double *g, double cap,
 
 // Normals along one line (sign = -1 opposite, +1 equal): the friction
 // forces share the load across the line in proportion to the normal forces.
-void Collinear(const double *n, int sign, const double *g, double cap, ExactPointAnswer *ans) {
+void Collinear(const double *n, int sign, const double *g, double cap, double mu,
+               ExactPointAnswer *ans) {
   const double gn = DotVec3(g, n);
   Vec3 gt;
   for (int i = 0; i < 3; i++) gt[i] = g[i] - gn * n[i];
@@ -213,14 +213,14 @@ void Collinear(const double *n, int sign, const double *g, double cap, ExactPoin
 
 } // namespace
 
-int PointWorkAnswer(const double *n1, const double *n2, const double *g, double cap,
+int PointWorkAnswer(const double *n1, const double *n2, const double *g, double cap, double mu,
                     ExactPointAnswer *ans) {
   if (NormSumVecN(0, 2, n1, n2) < kParallel)
-    Collinear(n1, -1, g, cap, ans);
+    Collinear(n1, -1, g, cap, mu, ans);
   else if (DistVecN(0, 2, n1, n2) < kParallel)
-    Collinear(n1, 1, g, cap, ans);
+    Collinear(n1, 1, g, cap, mu, ans);
   else
-    General(n1, n2, g, cap, ans);
+    General(n1, n2, g, cap, mu, ans);
   return 1;
 }
 

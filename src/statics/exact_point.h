@@ -17,9 +17,10 @@ struct ExactPointAnswer {
 };
 
 // Decides for two contacts with unit normals n1, n2 at a point work under the
-// load g, normal forces capped at cap: the least friction scale, the
-// least-force balance and the blocking limits; returns 1.
-int PointWorkAnswer(const double *n1, const double *n2, const double *g, double cap,
+// load g, normal forces capped at cap, friction coefficient mu (> 0): the
+// least friction scale, the least-force balance and the blocking limits;
+// returns 1.
+int PointWorkAnswer(const double *n1, const double *n2, const double *g, double cap, double mu,
                     ExactPointAnswer *ans);
 
 } // namespace gs

@@ -1,0 +1,42 @@
+#include "model/exact_model.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace gs {
+
+namespace {
+
+constexpr const char *kLawNames[3] = {"soft", "point", "elliptic"};
+
+bool Finite3(const double *v) {
+  return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+}
+
+} // namespace
+
+const char *ExactModelError(const ExactModel *m) {
+  if (!std::isfinite(m->mu) || m->mu < 0.0)
+    return "friction coefficient mu must be finite and >= 0";
+  if (!std::isfinite(m->rm) || m->rm < 0.0)
+    return "friction-moment radius rm must be finite and >= 0";
+  if (!std::isfinite(m->cap) || !(m->cap > 0.0)) return "force cap must be finite and > 0";
+  if (!Finite3(m->FEX) || !Finite3(m->MEX)) return "required force and moment must be finite";
+  const bool noForce = m->FEX[0] == 0.0 && m->FEX[1] == 0.0 && m->FEX[2] == 0.0;
+  const bool noMoment = m->MEX[0] == 0.0 && m->MEX[1] == 0.0 && m->MEX[2] == 0.0;
+  if (noForce && noMoment) return "required force and moment are both zero";
+  if (ContactLawName(m->law) == nullptr) return "contact law must be soft, point or elliptic";
+  return nullptr;
+}
+
+const char *ContactLawName(int law) {
+  return (law >= kContactSoft && law <= kContactElliptic) ? kLawNames[law] : nullptr;
+}
+
+int ContactLawFromName(const char *name) {
+  for (int law = kContactSoft; law <= kContactElliptic; law++)
+    if (std::strcmp(name, kLawNames[law]) == 0) return law;
+  return -1;
+}
+
+} // namespace gs

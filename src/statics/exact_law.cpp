@@ -1,0 +1,291 @@
+#include "statics/exact_law.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace gs {
+
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kGolden = 0.6180339887498949; // (sqrt 5 - 1) / 2
+constexpr double kLawSigmaTol = 1e-13;         // relative width at which a Sigma search stops
+constexpr int kLawSearchSteps = 120;           // bound on the steps of each Sigma search
+constexpr int kMaxPieces = 4;                  // limits of two contacts with squared needs
+
+// Solves the 4 x 4 system a x = b (partial pivoting) for two right-hand
+// sides b[.][0], b[.][1]; a and b are overwritten.
+void Solve4(double a[4][4], double b[4][2], double x[4][2]) {
+  for (int c = 0; c < 4; c++) {
+    int p = c;
+    for (int i = c + 1; i < 4; i++)
+      if (std::fabs(a[i][c]) > std::fabs(a[p][c])) p = i;
+    std::swap(a[c], a[p]);
+    std::swap(b[c], b[p]);
+    for (int i = c + 1; i < 4; i++) {
+      const double q = a[i][c] / a[c][c];
+      for (int j = c; j < 4; j++) a[i][j] -= q * a[c][j];
+      for (int j = 0; j < 2; j++) b[i][j] -= q * b[c][j];
+    }
+  }
+  for (int c = 3; c >= 0; c--) {
+    for (int j = 0; j < 2; j++) {
+      double v = b[c][j];
+      for (int i = c + 1; i < 4; i++) v -= a[c][i] * x[i][j];
+      x[c][j] = v / a[c][c];
+    }
+  }
+}
+
+// A squared need q2 r^2 + q1 r + q0 (already divided by FCZ_k^2).
+struct Piece {
+  double q2, q1, q0;
+  double At(double r) const { return (q2 * r + q1) * r + q0; }
+};
+
+// Adds to *pc the square of |c0 + c1 r| / F.
+void AddSquare(Piece *pc, double c0, double c1, double F2) {
+  pc->q2 += c1 * c1 / F2;
+  pc->q1 += 2.0 * c0 * c1 / F2;
+  pc->q0 += c0 * c0 / F2;
+}
+
+// The least over r (or at r = 0 when fixed) of the largest piece; writes
+// the r into *at.
+double MiniMax(const Piece *pc, int count, int fixed, double *at) {
+  auto top = [&](double r) {
+    double v = 0.0;
+    for (int i = 0; i < count; i++) v = std::max(v, pc[i].At(r));
+    return v;
+  };
+  *at = 0.0;
+  double best = top(0.0);
+  if (fixed != 0) return best;
+  auto consider = [&](double r) {
+    if (!std::isfinite(r)) return;
+    const double v = top(r);
+    if (v < best) {
+      best = v;
+      *at = r;
+    }
+  };
+  for (int i = 0; i < count; i++) {
+    if (pc[i].q2 > 0.0) consider(-pc[i].q1 / (2.0 * pc[i].q2));
+    for (int j = i + 1; j < count; j++) {
+      const double a = pc[i].q2 - pc[j].q2, b = pc[i].q1 - pc[j].q1, c = pc[i].q0 - pc[j].q0;
+      if (a == 0.0) {
+        if (b != 0.0) consider(-c / b);
+        continue;
+      }
+      const double disc = b * b - 4.0 * a * c;
+      if (disc < 0.0) continue;
+      // the roots without cancellation
+      const double q = -0.5 * (b + std::copysign(std::sqrt(disc), b));
+      consider(q / a);
+      if (q != 0.0) consider(c / q);
+    }
+  }
+  return best;
+}
+
+double SigmaAt(double lo, double t) {
+  return lo + t / (1.0 - t);
+}
+
+} // namespace
+
+int BuildLawFamily(const double *n1, const double *n2, double a, const ExactModel *m,
+                   LawFamily *fam) {
+  CopyVec3(n1, fam->n[1]);
+  CopyVec3(n2, fam->n[2]);
+  Vec3 sum, dif, e1, e2, cr;
+  AddVec3(n1, n2, sum);
+  SubVec3(n1, n2, dif);
+  const double dp = NormVec3(sum), dm = NormVec3(dif);
+  ScaleVec3(1.0 / dp, sum, e1);
+  ScaleVec3(1.0 / dm, dif, e2);
+  CrossVec3(n1, sum, cr); // = n1 x n2, without cancellation
+  ScaleVec3(1.0 / NormVec3(cr), cr, fam->w);
+  CrossVec3(n1, fam->w, fam->t[1]);
+  CrossVec3(n2, fam->w, fam->t[2]);
+  const double *F = m->FEX, *M = m->MEX;
+  const double *t1 = fam->t[1], *t2 = fam->t[2];
+  // normal forces and in-plane friction: in-plane force balance, moment
+  // about w, and FCZ_1 + FCZ_2 = Sigma
+  double A[4][4] = {{DotVec3(n1, e1), DotVec3(n2, e1), DotVec3(t1, e1), DotVec3(t2, e1)},
+                    {DotVec3(n1, e2), DotVec3(n2, e2), DotVec3(t1, e2), DotVec3(t2, e2)},
+                    {0.0, 0.0, a, a},
+                    {1.0, 1.0, 0.0, 0.0}};
+  double b[4][2] = {
+      {DotVec3(F, e1), 0.0}, {DotVec3(F, e2), 0.0}, {DotVec3(M, fam->w), 0.0}, {0.0, 1.0}};
+  double x[4][2];
+  Solve4(A, b, x);
+  for (int k = 1; k <= 2; k++) {
+    fam->f0[k] = x[k - 1][0];
+    fam->f1[k] = x[k - 1][1];
+    fam->al0[k] = x[k + 1][0];
+    fam->al1[k] = x[k + 1][1];
+  }
+  // friction across the plane and friction moments: force along w,
+  // in-plane moment balance, and MCZ_1 = r
+  double B[4][4] = {{1.0, 1.0, 0.0, 0.0},
+                    {-a * DotVec3(t1, e1), -a * DotVec3(t2, e1), DotVec3(n1, e1), DotVec3(n2, e1)},
+                    {-a * DotVec3(t1, e2), -a * DotVec3(t2, e2), DotVec3(n1, e2), DotVec3(n2, e2)},
+                    {0.0, 0.0, 1.0, 0.0}};
+  double c[4][2] = {
+      {DotVec3(F, fam->w), 0.0}, {DotVec3(M, e1), 0.0}, {DotVec3(M, e2), 0.0}, {0.0, 1.0}};
+  Solve4(B, c, x);
+  for (int k = 1; k <= 2; k++) {
+    fam->be0[k] = x[k - 1][0];
+    fam->be1[k] = x[k - 1][1];
+    fam->m0[k] = x[k + 1][0];
+    fam->m1[k] = x[k + 1][1];
+  }
+  fam->rm = m->rm;
+  fam->law = m->rm > 0.0 ? m->law : kContactPoint;
+  fam->farNeed = dp / dm;
+  fam->scale = std::max({NormVec3(F), NormVec3(M) / a, m->cap});
+  return 1;
+}
+
+double LawNeedAt(const LawFamily *fam, const LawLimits *lim, double Sigma, double *r) {
+  Piece pc[kMaxPieces];
+  int count = 0;
+  const bool point = fam->law == kContactPoint;
+  const int fixed = (point && lim->moment != 0) ? 1 : 0;
+  for (int k = 1; k <= 2; k++) {
+    const double F = lim->sign[k] * (fam->f0[k] + fam->f1[k] * Sigma);
+    const double al = fam->al0[k] + fam->al1[k] * Sigma;
+    const double mr0 = point ? 0.0 : fam->m0[k] / fam->rm, mr1 = point ? 0.0 : fam->m1[k] / fam->rm;
+    const bool disc = lim->friction != 0, twist = lim->moment != 0 && !point;
+    if (!(F > 0.0)) {
+      // no normal force: only a contact that carries nothing keeps its limits
+      const bool idle = (!disc || (al == 0.0 && fam->be1[k] == 0.0 && fam->be0[k] == 0.0)) &&
+                        (!twist || (mr0 == 0.0 && mr1 == 0.0));
+      if (!idle) return kInf;
+      continue;
+    }
+    const double F2 = F * F;
+    if (fam->law == kContactElliptic && disc && twist) {
+      Piece p = {0.0, 0.0, al * al / F2};
+      AddSquare(&p, fam->be0[k], fam->be1[k], F2);
+      AddSquare(&p, mr0, mr1, F2);
+      pc[count++] = p;
+      continue;
+    }
+    if (disc) {
+      Piece p = {0.0, 0.0, al * al / F2};
+      AddSquare(&p, fam->be0[k], fam->be1[k], F2);
+      pc[count++] = p;
+    }
+    if (twist) {
+      Piece p = {0.0, 0.0, 0.0};
+      AddSquare(&p, mr0, mr1, F2);
+      pc[count++] = p;
+    }
+  }
+  // a point law leaves MCZ_1 = r = 0, and MCZ_2 must vanish with it
+  if (fixed != 0 && fam->m0[2] != 0.0) return kInf;
+  const double best = MiniMax(pc, count, fixed, r);
+  return std::sqrt(std::max(0.0, best));
+}
+
+int LawSigmaRange(const LawFamily *fam, const LawLimits *lim, double *lo, double *hi) {
+  *lo = -kInf;
+  *hi = kInf;
+  for (int k = 1; k <= 2; k++) {
+    // sign[k] FCZ_k within [0, cap], FCZ_k = f0 + f1 Sigma (f1 = 1/2)
+    const double a = lim->sign[k] > 0 ? 0.0 : -lim->cap, b = lim->sign[k] > 0 ? lim->cap : 0.0;
+    const double s1 = (a - fam->f0[k]) / fam->f1[k], s2 = (b - fam->f0[k]) / fam->f1[k];
+    *lo = std::max(*lo, std::min(s1, s2));
+    *hi = std::min(*hi, std::max(s1, s2));
+  }
+  return *lo <= *hi ? 1 : 0;
+}
+
+namespace {
+
+// Golden-section search of a quasi-convex need over [a, b] given its values
+// va, vb at the ends, to the width tol; keeps the least value probed and
+// writes where (through place) into *at.
+template <class F, class P>
+double Golden(F need, P place, double a, double va, double b, double vb, double tol, double *at) {
+  double best = va, x = place(a);
+  if (vb < best) {
+    best = vb;
+    x = place(b);
+  }
+  double x1 = b - kGolden * (b - a), x2 = a + kGolden * (b - a);
+  double v1 = need(x1), v2 = need(x2);
+  for (int i = 0; i < kLawSearchSteps && b - a > tol; i++) {
+    if (v1 <= v2) {
+      b = x2;
+      x2 = x1;
+      v2 = v1;
+      x1 = b - kGolden * (b - a);
+      v1 = need(x1);
+    } else {
+      a = x1;
+      x1 = x2;
+      v1 = v2;
+      x2 = a + kGolden * (b - a);
+      v2 = need(x2);
+    }
+    if (v1 < best) {
+      best = v1;
+      x = place(x1);
+    }
+    if (v2 < best) {
+      best = v2;
+      x = place(x2);
+    }
+  }
+  *at = x;
+  return best;
+}
+
+} // namespace
+
+double LawLeastNeed(const LawFamily *fam, const LawLimits *lim, double lo, double hi, double *at) {
+  double r = 0.0;
+  auto need = [&](double s) { return LawNeedAt(fam, lim, s, &r); };
+  const double tol = kLawSigmaTol * std::max({fam->scale, std::fabs(lo), std::fabs(hi)});
+  return Golden(
+      need, [](double s) { return s; }, lo, need(lo), hi, need(hi), tol, at);
+}
+
+double LawLeastNeedBeyond(const LawFamily *fam, const LawLimits *lim, double lo, double *at) {
+  // Sigma = lo + t / (1 - t) keeps the need quasi-convex in t on [0, 1];
+  // t = 1 is the far end
+  double r = 0.0;
+  auto need = [&](double t) { return LawNeedAt(fam, lim, SigmaAt(lo, t), &r); };
+  const bool farHeld = fam->law != kContactPoint || lim->moment == 0 || fam->m0[2] == 0.0;
+  return Golden(
+      need, [&](double t) { return t < 1.0 ? SigmaAt(lo, t) : kInf; }, 0.0, need(0.0), 1.0,
+      farHeld ? fam->farNeed : kInf, kLawSigmaTol, at);
+}
+
+double LawLeastSigma(const LawFamily *fam, const LawLimits *lim, double A, double lo, double at) {
+  double r = 0.0;
+  if (LawNeedAt(fam, lim, lo, &r) <= A) return lo;
+  const double tol = kLawSigmaTol * std::max({fam->scale, std::fabs(lo), std::fabs(at)});
+  double l = lo, h = at;
+  for (int i = 0; i < kLawSearchSteps && h - l > tol; i++) {
+    const double m = 0.5 * (l + h);
+    (LawNeedAt(fam, lim, m, &r) <= A ? h : l) = m;
+  }
+  return h;
+}
+
+int LawMember(const LawFamily *fam, double Sigma, double r, double *f, Vec3 *T, double *m) {
+  for (int k = 1; k <= 2; k++) {
+    f[k] = fam->f0[k] + fam->f1[k] * Sigma;
+    const double al = fam->al0[k] + fam->al1[k] * Sigma, be = fam->be0[k] + fam->be1[k] * r;
+    for (int i = 0; i < 3; i++) T[k][i] = al * fam->t[k][i] + be * fam->w[i];
+    m[k] = fam->m0[k] + fam->m1[k] * r;
+  }
+  return 1;
+}
+
+} // namespace gs
