@@ -96,6 +96,27 @@ void BM_ExactCheckPalmClear(benchmark::State &state) {
 }
 BENCHMARK(BM_ExactCheckPalmClear)->Unit(benchmark::kMillisecond);
 
+// The check with all three measures under each contact law (default
+// values otherwise), over the grasps whose palm stays clear of the work.
+void BM_ExactCheckModel(benchmark::State &state) {
+  ExactModel m = kDefaultExactModel;
+  m.law = static_cast<int>(state.range(0));
+  ExactCheck e;
+  const std::vector<GraspState> &grasps = PalmClearGrasps();
+  for (auto _ : state) {
+    for (const GraspState &s : grasps) {
+      benchmark::DoNotOptimize(ExactGraspCheckModel(&s, &m, &e));
+      benchmark::ClobberMemory();
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(grasps.size()));
+}
+BENCHMARK(BM_ExactCheckModel)
+    ->Arg(kContactSoft)
+    ->Arg(kContactPoint)
+    ->Arg(kContactElliptic)
+    ->Unit(benchmark::kMillisecond);
+
 // Reference: one statics calculation of the start-up scene (vertical case).
 void BM_ReferenceStaticsVertical(benchmark::State &state) {
   GraspState s;

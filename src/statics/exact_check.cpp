@@ -317,12 +317,23 @@ constexpr int kCapacityHalvings = 200; // bound on the halvings of the load-fact
 
 double CapacityByCap(CapAnswer answer, const double *n1, const double *n2, const ExactModel *md) {
   ExactAnswer ans{};
-  double lo = md->cap, hi = 2.0 * md->cap; // lo fails; find a cap that holds
-  for (int i = 0; i < 64; i++, hi *= 2.0) {
+  // a cap lo that fails and a cap hi that holds
+  double lo = md->cap, hi = md->cap;
+  answer(n1, n2, md->FEX, hi, md->mu, &ans);
+  const bool held = ans.u <= 1.0;
+  for (int i = 0; i < 64 && held; i++) {
+    lo *= 0.5;
+    answer(n1, n2, md->FEX, lo, md->mu, &ans);
+    if (ans.u > 1.0) break;
+    hi = lo;
+  }
+  for (int i = 0; i < 64 && !held; i++) {
+    hi *= 2.0;
     answer(n1, n2, md->FEX, hi, md->mu, &ans);
     if (ans.u <= 1.0) break;
+    lo = hi;
   }
-  if (!(ans.u <= 1.0)) return 0.0;
+  if (!held && !(ans.u <= 1.0)) return 0.0;
   for (int i = 0; i < kCapacityHalvings && hi - lo > kExactDecisionTol * 1e-3 * hi; i++) {
     const double mid = 0.5 * (lo + hi);
     answer(n1, n2, md->FEX, mid, md->mu, &ans);
@@ -448,7 +459,10 @@ int ExactGraspCheckModel(const GraspState *s, const ExactModel *md, ExactCheck *
     CopyVec3(ans.least.T[k], out->T[k]);
     out->MCZ[k] = ans.least.m[k];
   }
-  out->capacity = cap / std::max(ans.least.f[1], ans.least.f[2]);
+  // the least total normal force also has the least larger normal force,
+  // except on a point work, whose two normal forces are free
+  out->capacity = byCap == PointAnswer ? CapacityByCap(byCap, n[1], n[2], md)
+                                       : cap / std::max(ans.least.f[1], ans.least.f[2]);
   JointTorques(s, &ans.least, out->jointTorque);
   return out->verdict;
 }

@@ -5,10 +5,12 @@
 // limits.
 #include "statics/exact_check.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include <glpk.h>
 #include <gtest/gtest.h>
@@ -36,6 +38,7 @@ constexpr int kBracketConfigs = 4000; // the sanitizer build runs a smaller samp
 #else
 constexpr int kBracketConfigs = 20000;
 #endif
+constexpr int kModelConfigs = kBracketConfigs / 8; // each with three laws and four LPs
 
 // A model with the start-up hand and a work far from the palm, contacts
 // set by hand: contact k at rwG - a n_k with the normal n_k (made unit).
@@ -343,6 +346,244 @@ TEST(ExactCheck, UndecidedOnlyNearALimit) {
     check(al, bet, c, a);
   }
   std::printf("%d grasps solved, %d undecided within 1e-9 of a limit\n", solved, undecided);
+}
+
+// The largest load factor lambda with which lambda (FEX, MEX) of md is held
+// when each contact's limit set is replaced by a polyhedron: facets at
+// `reach` times the disc (soft, point) or the ball of (T, MCZ / rm)
+// (elliptic) along the directions dirs (2 or 3 components); 0 when none.
+double PolyhedralCapacity(const GraspState &s, const ExactModel &md, double reach,
+                          const std::vector<std::array<double, 3>> &dirs) {
+  Vec3 u[3], v[3], r[3];
+  for (int k = 1; k <= 2; k++) {
+    const double *n = s.NF[k];
+    CrossVec3(n, std::fabs(n[0]) < 0.9 ? eX : eY, u[k]);
+    UnitVec3(u[k], u[k]);
+    CrossVec3(n, u[k], v[k]);
+    SubVec3(s.RC[k], s.rwG, r[k]);
+  }
+  glp_prob *lp = glp_create_prob();
+  glp_set_obj_dir(lp, GLP_MAX);
+  glp_add_cols(lp, 9); // f1 f2 x1 y1 x2 y2 m1 m2 lambda
+  for (int k = 0; k < 2; k++) {
+    glp_set_col_bnds(lp, 1 + k, GLP_DB, 0.0, md.cap);
+    for (int j = 3 + 2 * k; j <= 4 + 2 * k; j++) glp_set_col_bnds(lp, j, GLP_FR, 0.0, 0.0);
+    if (md.law == kContactPoint || md.rm == 0.0)
+      glp_set_col_bnds(lp, 7 + k, GLP_FX, 0.0, 0.0);
+    else
+      glp_set_col_bnds(lp, 7 + k, GLP_FR, 0.0, 0.0);
+  }
+  glp_set_col_bnds(lp, 9, GLP_LO, 0.0, 0.0);
+  glp_set_obj_coef(lp, 9, 1.0);
+  std::vector<int> ia{0}, ja{0};
+  std::vector<double> ar{0.0};
+  auto put = [&](int row, int col, double val) {
+    ia.push_back(row);
+    ja.push_back(col);
+    ar.push_back(val);
+  };
+  const int balance = glp_add_rows(lp, 6);
+  for (int i = 0; i < 3; i++) {
+    glp_set_row_bnds(lp, balance + i, GLP_FX, 0.0, 0.0);
+    glp_set_row_bnds(lp, balance + 3 + i, GLP_FX, 0.0, 0.0);
+    put(balance + i, 9, -md.FEX[i]);
+    put(balance + 3 + i, 9, -md.MEX[i]);
+    for (int k = 1; k <= 2; k++) {
+      Vec3 rn, ru, rv;
+      CrossVec3(r[k], s.NF[k], rn);
+      CrossVec3(r[k], u[k], ru);
+      CrossVec3(r[k], v[k], rv);
+      put(balance + i, k, s.NF[k][i]);
+      put(balance + i, 1 + 2 * k, u[k][i]);
+      put(balance + i, 2 + 2 * k, v[k][i]);
+      put(balance + 3 + i, k, rn[i]);
+      put(balance + 3 + i, 1 + 2 * k, ru[i]);
+      put(balance + 3 + i, 2 + 2 * k, rv[i]);
+      put(balance + 3 + i, 6 + k, s.NF[k][i]);
+    }
+  }
+  const bool ball = md.law == kContactElliptic && md.rm > 0.0;
+  for (int k = 1; k <= 2; k++) {
+    for (const auto &d : dirs) {
+      const int row = glp_add_rows(lp, 1);
+      glp_set_row_bnds(lp, row, GLP_UP, 0.0, 0.0);
+      put(row, 1 + 2 * k, d[0]);
+      put(row, 2 + 2 * k, d[1]);
+      if (ball) put(row, 6 + k, d[2] / md.rm);
+      put(row, k, -md.mu * reach);
+    }
+    if (md.law == kContactSoft && md.rm > 0.0) {
+      for (const double sgn : {1.0, -1.0}) {
+        const int row = glp_add_rows(lp, 1);
+        glp_set_row_bnds(lp, row, GLP_UP, 0.0, 0.0);
+        put(row, 6 + k, sgn);
+        put(row, k, -md.mu * md.rm);
+      }
+    }
+  }
+  glp_load_matrix(lp, static_cast<int>(ia.size()) - 1, ia.data(), ja.data(), ar.data());
+  glp_smcp parm;
+  glp_init_smcp(&parm);
+  parm.msg_lev = GLP_MSG_OFF;
+  const int ret = glp_simplex(lp, &parm);
+  const double best = (ret == 0 && glp_get_status(lp) == GLP_OPT) ? glp_get_obj_val(lp) : 0.0;
+  glp_delete_prob(lp);
+  return best;
+}
+
+// Directions of the facets: a regular polygon in the tangent plane, or
+// points spread over the sphere (Fibonacci lattice) for the ball.
+std::vector<std::array<double, 3>> FacetDirections(bool ball, int count) {
+  std::vector<std::array<double, 3>> dirs(count);
+  for (int j = 0; j < count; j++) {
+    if (!ball) {
+      const double a = 2.0 * M_PI * j / count;
+      dirs[j] = {std::cos(a), std::sin(a), 0.0};
+      continue;
+    }
+    const double z = 1.0 - (2.0 * j + 1.0) / count, rr = std::sqrt(1.0 - z * z);
+    const double a = j * M_PI * (3.0 - std::sqrt(5.0));
+    dirs[j] = {rr * std::cos(a), rr * std::sin(a), z};
+  }
+  return dirs;
+}
+
+// The largest angle from any direction to the nearest of dirs, sampled
+// densely and padded: the facets pulled in by its cosine lie inside the ball.
+double CoveringAngle(const std::vector<std::array<double, 3>> &dirs) {
+  std::mt19937_64 rng(3);
+  std::normal_distribution<double> g;
+  double worst = 0.0;
+  for (int i = 0; i < 200000; i++) {
+    Vec3 p = {g(rng), g(rng), g(rng)};
+    UnitVec3(p, p);
+    double best = -1.0;
+    for (const auto &d : dirs) best = std::max(best, DotVec3(p, d.data()));
+    worst = std::max(worst, std::acos(std::min(1.0, best)));
+  }
+  return 1.2 * worst;
+}
+
+TEST(ExactModel, RefusesBadValues) {
+  const double x[3] = {1.0, 0.0, 0.0}, mx[3] = {-1.0, 0.0, 0.0};
+  const GraspState s = HandMade(50.0, x, mx);
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (int which = 0; which < 6; which++) {
+    ExactModel m = kDefaultExactModel;
+    if (which == 0) m.mu = -0.1;
+    if (which == 1) m.rm = nan;
+    if (which == 2) m.cap = 0.0;
+    if (which == 3) m.FEX[2] = 0.0;
+    if (which == 4) m.law = 3;
+    if (which == 5) m.MEX[1] = INFINITY;
+    ExactCheck e;
+    ASSERT_NE(ExactModelError(&m), nullptr) << which;
+    EXPECT_EQ(ExactGraspCheckModel(&s, &m, &e), kExactUndecided) << which;
+    EXPECT_STREQ(e.reason, ExactModelError(&m));
+    EXPECT_TRUE(std::isnan(e.capacity) && std::isnan(e.muNeeded) && e.forceClosure == -1);
+  }
+  EXPECT_EQ(ExactModelError(&kDefaultExactModel), nullptr);
+  EXPECT_EQ(ContactLawFromName("elliptic"), kContactElliptic);
+}
+
+// Over random reachable grasps and random model values, for each law: the
+// capacity within the GLPK bracket of inscribed and circumscribed
+// polyhedra, >= 1 exactly where it holds, point <= elliptic <= soft, twice
+// the cap twice the capacity, twice the load half of it; the friction needed
+// decides the verdict; force closure as the contact line inside both cones.
+TEST(ExactModel, MeasuresOverRandomGrasps) {
+  constexpr int kSides = 32, kBallPoints = 96;
+  const std::vector<std::array<double, 3>> disc = FacetDirections(false, kSides);
+  const std::vector<std::array<double, 3>> sphere = FacetDirections(true, kBallPoints);
+  const double discIn = std::cos(M_PI / kSides), ballIn = std::cos(CoveringAngle(sphere));
+  std::mt19937_64 rng(18);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  int found = 0, tries = 0, holds[3] = {0, 0, 0}, closed = 0, undecided = 0;
+  BatchRun run;
+  while (found < kModelConfigs && tries < 50 * kBracketConfigs) {
+    tries++;
+    double al, bet, c[3], a;
+    RandomPose(&rng, tries, &al, &bet, c, &a);
+    if (RunSolve(&run, al, bet, c, a) != 2 || run.state.exact.verdict == kExactPalmInside) continue;
+    found++;
+    const GraspState &s = run.state;
+    ExactModel m = kDefaultExactModel;
+    m.mu = 0.05 + 1.2 * unit(rng);
+    m.rm = (found % 10 == 0) ? 0.0 : 20.0 * unit(rng);
+    m.cap = 1.0 + 30.0 * unit(rng);
+    for (int i = 0; i < 3; i++) {
+      m.FEX[i] = 2.0 * unit(rng) - 1.0;
+      m.MEX[i] = (found % 2 == 0) ? 0.0 : 20.0 * (2.0 * unit(rng) - 1.0);
+    }
+    char where[200];
+    std::snprintf(where, sizeof where, "%.17g %.17g %.17g %.17g %.17g %.17g mu %.17g rm %.17g", al,
+                  bet, c[0], c[1], c[2], a, m.mu, m.rm);
+    double capacity[3];
+    for (int law = kContactSoft; law <= kContactElliptic; law++) {
+      m.law = law;
+      ExactCheck e;
+      const int v = ExactGraspCheckModel(&s, &m, &e);
+      capacity[law] = e.capacity;
+      if (v == kExactUndecided) {
+        undecided++;
+        continue;
+      }
+      holds[law] += v == kExactHolds;
+      const bool ball = law == kContactElliptic && m.rm > 0.0;
+      const std::vector<std::array<double, 3>> &dirs = ball ? sphere : disc;
+      const double inner = PolyhedralCapacity(s, m, ball ? ballIn : discIn, dirs);
+      const double outer = PolyhedralCapacity(s, m, 1.0, dirs);
+      if (std::isnan(e.capacity)) continue;
+      EXPECT_GE(e.capacity, inner * (1.0 - kLpScaleTol) - kLpTol) << where << " law " << law;
+      EXPECT_LE(e.capacity, outer * (1.0 + kLpScaleTol) + kLpTol) << where << " law " << law;
+      EXPECT_EQ(e.capacity >= 1.0, v == kExactHolds) << where << " law " << law;
+      EXPECT_EQ(e.muNeeded <= m.mu, v == kExactHolds) << where << " law " << law;
+      if (found % 16 == 0 && e.capacity > 0.0) {
+        ExactModel scaled = m;
+        scaled.cap *= 2.0;
+        ExactCheck e2;
+        ExactGraspCheckModel(&s, &scaled, &e2);
+        if (!std::isnan(e2.capacity)) {
+          EXPECT_NEAR(e2.capacity, 2.0 * e.capacity, 1e-9 * e2.capacity) << where;
+        }
+        scaled = m;
+        for (int i = 0; i < 3; i++) {
+          scaled.FEX[i] *= 2.0;
+          scaled.MEX[i] *= 2.0;
+        }
+        ExactGraspCheckModel(&s, &scaled, &e2);
+        if (!std::isnan(e2.capacity)) {
+          EXPECT_NEAR(e2.capacity, 0.5 * e.capacity, 1e-9 * e.capacity) << where;
+        }
+      }
+      if (law == kContactSoft) {
+        // the line through the contacts against each friction cone
+        Vec3 d;
+        SubVec3(s.RC[2], s.RC[1], d);
+        int inside = s.aSph > 0.0 && m.rm > 0.0;
+        for (int k = 1; k <= 2 && inside; k++) {
+          const double along = (k == 1 ? 1.0 : -1.0) * DotVec3(d, s.NF[k]);
+          Vec3 side;
+          CrossVec3(d, s.NF[k], side);
+          inside = along > 0.0 && NormVec3(side) < m.mu * along;
+        }
+        closed += inside;
+        if (e.forceClosure >= 0) {
+          EXPECT_EQ(e.forceClosure, inside) << where;
+        }
+      } else if (law == kContactPoint) {
+        EXPECT_EQ(e.forceClosure, 0) << where;
+      }
+    }
+    if (!std::isnan(capacity[0]) && !std::isnan(capacity[1]) && !std::isnan(capacity[2])) {
+      EXPECT_LE(capacity[1], capacity[2] * (1.0 + 1e-9)) << where;
+      EXPECT_LE(capacity[2], capacity[0] * (1.0 + 1e-9)) << where;
+    }
+  }
+  ASSERT_EQ(found, kModelConfigs);
+  std::printf("model measures over %d grasps: holds soft %d, point %d, elliptic %d; force "
+              "closure %d; undecided %d\n",
+              found, holds[0], holds[1], holds[2], closed, undecided);
 }
 
 } // namespace
