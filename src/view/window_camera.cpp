@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -25,6 +26,11 @@ KeyHandler g_onKey = nullptr;
 
 // Eye position in scene units, recomputed at the start of every frame.
 double eyePos[3] = {0.0, 0.0, zEye};
+
+// Largest window side the GL driver can draw to (pixels), asked once the
+// window's context exists. A software driver allocates its buffers at the
+// window's size and fails on a window far beyond its viewport limit.
+int g_maxSide = kWindowWidth;
 
 // Set while WindowExists asks the X server about the window: a request on a
 // window that is gone fails, and the failure is the answer.
@@ -77,6 +83,7 @@ void OpenViewerWindow(GraspState *s, KeyHandler onKey, int *argc, char **argv) {
   glutInit(argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   CreateMainWindow();
+  g_maxSide = DrawableSideLimit();
   glutDisplayFunc(usrdisplay);
   glutReshapeFunc(usrreshape);
   glutKeyboardFunc(keyboard);
@@ -93,8 +100,20 @@ void usrdisplay() {
   DrawFrame(g_model);
 }
 
+int DrawableSideLimit() {
+  GLint dims[2] = {0, 0};
+  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
+  const int limit = std::min({dims[0], dims[1], kMaxWindowSide});
+  return std::max(limit, kWindowWidth);
+}
+
 void usrreshape(int w, int h) {
-  glViewport(0, 0, w, h);
+  // A window made larger than the driver can draw is sized back before its
+  // next frame; until then the viewport stays within the limit.
+  const int cw = std::min(w, g_maxSide);
+  const int ch = std::min(h, g_maxSide);
+  if (cw != w || ch != h) glutReshapeWindow(cw, ch);
+  glViewport(0, 0, cw, ch);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glMatrixMode(GL_MODELVIEW);
