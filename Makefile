@@ -35,6 +35,7 @@ test-unit: build
 
 test-san: build-san
 	cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
 	  ctest --output-on-failure -j $(JOBS) -LE nosan
 
 test: format-check test-unit test-san
