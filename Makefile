@@ -27,7 +27,9 @@ build: deps $(BUILD)/CMakeCache.txt
 build-san: deps $(BUILD_SAN)/CMakeCache.txt
 	cmake --build $(BUILD_SAN) -j $(JOBS)
 
-run: build
+# builds the interactive program alone, not the tests and benchmarks
+run: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target graspstat
 	@bash scripts/run.sh $(BUILD)/graspstat
 
 test-unit: build

@@ -558,6 +558,7 @@ def play_session(binary, outdir, keys="ssSs", log=print):
             path = os.path.join(outdir, "frame-0-start.png")
             frame.save_png(path)
             names.append(path)
+            log("graspstat: start -> %s" % path)
             for i, ch in enumerate(keys, 1):
                 before = frame
                 app.key(ch)
