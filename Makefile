@@ -27,7 +27,9 @@ build: deps $(BUILD)/CMakeCache.txt
 build-san: deps $(BUILD_SAN)/CMakeCache.txt
 	cmake --build $(BUILD_SAN) -j $(JOBS)
 
-run: build
+# builds the interactive program alone, not the tests and benchmarks
+run: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target graspstat
 	@bash scripts/run.sh $(BUILD)/graspstat
 
 test-unit: build
@@ -35,6 +37,7 @@ test-unit: build
 
 test-san: build-san
 	cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
 	  ctest --output-on-failure -j $(JOBS) -LE nosan
 
 test: format-check test-unit test-san

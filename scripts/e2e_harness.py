@@ -335,7 +335,24 @@ class App:
         self.frames += 1
         return parse_xwd(out.stdout)
 
-    def wait_frame(self, predicate, timeout=20, what="the expected frame"):
+    def capture_screen(self):
+        """The whole screen: a window larger than the screen cannot be captured
+        on its own (xwd -id), only the part of it that shows."""
+        out = subprocess.run(["xwd", "-silent", "-root"], env=self.x.env,
+                             capture_output=True, timeout=20)
+        if out.returncode != 0 or len(out.stdout) < 100:
+            raise HarnessError("xwd -root failed: " + out.stderr.decode(errors="replace"))
+        return parse_xwd(out.stdout)
+
+    def window_size(self):
+        """(width, height) of the window as the X server has it."""
+        out = self.xdo("getwindowgeometry", self.wid)
+        m = re.search(r"Geometry: (\d+)x(\d+)", out.stdout)
+        if not m:
+            raise HarnessError("xdotool getwindowgeometry failed: " + out.stderr)
+        return int(m.group(1)), int(m.group(2))
+
+    def wait_frame(self, predicate, timeout=20, what="the expected frame", capture=None):
         """Captures until predicate(frame) holds; returns that frame."""
         last = None
         try:
@@ -343,7 +360,7 @@ class App:
                 if self.proc.poll() is not None:
                     raise HarnessError("program ended with %s while waiting for %s" %
                                        (self.proc.returncode, what))
-                last = self.capture()
+                last = (capture or self.capture)()
                 if predicate(last):
                     return last
         except HarnessError:
@@ -541,6 +558,7 @@ def play_session(binary, outdir, keys="ssSs", log=print):
             path = os.path.join(outdir, "frame-0-start.png")
             frame.save_png(path)
             names.append(path)
+            log("graspstat: start -> %s" % path)
             for i, ch in enumerate(keys, 1):
                 before = frame
                 app.key(ch)

@@ -20,6 +20,12 @@ constexpr float lightAmb[4] = {0.5f, 0.5f, 0.5f, 1.0f};  // ambient intensity (R
 constexpr float lightDif[4] = {1.0f, 1.0f, 1.0f, 1.0f};  // diffuse intensity (RGBA)
 constexpr float lightSpec[4] = {0.7f, 0.7f, 0.7f, 1.0f}; // specular intensity (RGBA)
 
+// Largest window side drawn (pixels), beyond any monitor's width: a software
+// GL driver keeps colour and depth buffers of the window's size; at 16384 x
+// 16384 pixels (the viewport limit of Mesa's llvmpipe) they take gigabytes and
+// no frame reached the screen of a virtual X server within half a minute.
+constexpr int kMaxWindowSide = 8192;
+
 // ---- drawing primitives ----
 constexpr double kViewScaleNum = 300.0;   // ViewScale(x) = x * 300 / 15000 (model -> scene units)
 constexpr double kViewScaleDen = 15000.0; // (see kViewScaleNum)

@@ -23,8 +23,13 @@ int CreateMainWindow();
 // GLUT display callback: draws the frame of the model.
 void usrdisplay();
 
+// Largest window side (pixels) the window is given: the current GL context's
+// viewport limit, at most kMaxWindowSide, never below the initial window size.
+int DrawableSideLimit();
+
 // GLUT reshape callback: the viewport follows the window (w x h pixels), the
-// projection stays the identity.
+// projection stays the identity. A side beyond DrawableSideLimit() is cut to
+// it, and the window is sized back to the cut size.
 void usrreshape(int w, int h);
 
 // GLUT keyboard callback: hands the key to the window's key handler and ends
