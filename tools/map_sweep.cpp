@@ -130,6 +130,10 @@ int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error) {
     return Fail(error, name + ": COUNT must be a whole number from 2 to " +
                            std::to_string(kMapMaxPoints) + ", got '" + count + "'");
   axis->count = static_cast<long>(n);
+  // MapAxisValue scales the span by up to COUNT - 1 before dividing
+  if (!std::isfinite((axis->to - axis->from) * static_cast<double>(axis->count - 1)))
+    return Fail(error, name + ": FROM to TO spans too wide a range: the swept values would not "
+                              "be finite numbers");
   return 1;
 }
 

@@ -60,8 +60,8 @@ const char *MapParamName(int param);
 
 // Reads "PARAM:FROM:TO:COUNT" into *axis. Returns 1 on success, 0 otherwise
 // (then *error says why): unknown PARAM, a bound that is not a finite
-// number, FROM equal to TO, or COUNT not a whole number from 2 to the
-// largest grid.
+// number, FROM equal to TO, COUNT not a whole number from 2 to the largest
+// grid, or a span so wide that the swept values would not be finite.
 int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error);
 
 // Checks the request as a whole: two different quantities, at most
