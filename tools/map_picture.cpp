@@ -146,6 +146,23 @@ void DrawAxis(cairo_t *cr, const MapRequest *req, const MapAxis *axis, int left,
   }
 }
 
+// Colour of a point in the margin panel: the margin where the exact check
+// holds, mid grey where it cannot hold; no contact, an undecided check and
+// the palm inside the work keep the first panel's colours (one for both
+// undecided classes: this panel shows the exact check alone).
+unsigned MarginPanelRgb(int outcome, float margin) {
+  switch (outcome) {
+  case kOutcomeNoContact:
+  case kOutcomePalmInside:
+  case kOutcomeStableOpen:
+    return kOutcomeRgb[outcome];
+  case kOutcomeUnstableOpen:
+    return kOutcomeRgb[kOutcomeStableOpen];
+  default:
+    return std::isnan(margin) ? kNotHolding : MapMarginRgb(margin);
+  }
+}
+
 // The map image of one panel, at most one pixel per point: each pixel shows
 // the point nearest its centre.
 cairo_surface_t *PanelImage(const MapRequest *req, const unsigned char *outcome,
@@ -165,10 +182,7 @@ cairo_surface_t *PanelImage(const MapRequest *req, const unsigned char *outcome,
     for (int u = 0; u < iw; u++) {
       const long i = static_cast<long>((u + 0.5) * static_cast<double>(nx) / iw);
       const long p = j * nx + i;
-      unsigned rgb = MapOutcomeRgb(outcome[p]);
-      if (panel == 1 && outcome[p] != kOutcomeNoContact)
-        rgb = std::isnan(margin[p]) ? kNotHolding : MapMarginRgb(margin[p]);
-      row[u] = rgb;
+      row[u] = (panel == 0) ? MapOutcomeRgb(outcome[p]) : MarginPanelRgb(outcome[p], margin[p]);
     }
   }
   cairo_surface_mark_dirty(img);
@@ -240,11 +254,16 @@ void DrawLegends(cairo_t *cr) {
     cairo_stroke(cr);
     Text(cr, ticks[k], barLeft + kBarWidth + kTickLength + 3.0, y, 0.0, 0.5);
   }
+  const double second = kMapPlotLeft[1] + kLegendColumn;
   Swatch(cr, kOutcomeRgb[kOutcomeNoContact], kOutcomeLabel[kOutcomeNoContact], kMapPlotLeft[1],
          kLegendTop);
-  Swatch(cr, kNotHolding, "exact check does not hold", kMapPlotLeft[1] + kLegendColumn, kLegendTop);
+  Swatch(cr, kNotHolding, "exact check does not hold", second, kLegendTop);
+  Swatch(cr, kOutcomeRgb[kOutcomeStableOpen], "exact check undecided", kMapPlotLeft[1],
+         kLegendTop + kLegendRow);
+  Swatch(cr, kOutcomeRgb[kOutcomePalmInside], kOutcomeLabel[kOutcomePalmInside], second,
+         kLegendTop + kLegendRow);
   Text(cr, "margin = 1 - least friction scale that still holds", kMapPlotLeft[1],
-       kLegendTop + kLegendRow + kSwatch / 2.0, 0.0, 0.5);
+       kLegendTop + 2 * kLegendRow + kSwatch / 2.0, 0.0, 0.5);
 }
 
 cairo_status_t WriteToFile(void *closure, const unsigned char *data, unsigned int length) {

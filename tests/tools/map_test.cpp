@@ -203,7 +203,7 @@ TEST(BatchMap, RowsEqualSingleSolvesForAnyThreadCount) {
       const std::string at = "row " + std::to_string(r);
       EXPECT_EQ(row[2], std::to_string(j["cntContact"].get<int>())) << at;
       EXPECT_EQ(row[3], ran ? j["staticsCase"].get<std::string>() : "") << at;
-      EXPECT_EQ(row[4], std::to_string(j["StaticsStability"].get<int>())) << at;
+      EXPECT_EQ(row[4], ran ? std::to_string(j["StaticsStability"].get<int>()) : "") << at;
       for (int k = 0; k < 2; k++) {
         ExpectField(row[7 + k], j["FCZ"][k], ran, at + " FCZ");
         ExpectField(row[9 + k], j["TCF"][k], ran, at + " TCF");
@@ -248,8 +248,13 @@ TEST(BatchMap, PictureShowsEveryPointsOutcome) {
       double x = 0.0, y = 0.0;
       MapCellCentre(&m.req, 0, i, j, &x, &y);
       EXPECT_EQ(PixelAt(img, x, y), MapOutcomeRgb(outcome)) << "point " << i << "," << j;
+      // the margin panel: no contact, an undecided check and the palm inside
+      // the work each keep their own shade, never the grey of "cannot hold"
       unsigned shade = kNotHoldingGrey;
-      if (outcome == kOutcomeNoContact) shade = MapOutcomeRgb(kOutcomeNoContact);
+      if (outcome == kOutcomeNoContact || outcome == kOutcomePalmInside ||
+          outcome == kOutcomeStableOpen)
+        shade = MapOutcomeRgb(outcome);
+      if (outcome == kOutcomeUnstableOpen) shade = MapOutcomeRgb(kOutcomeStableOpen);
       if (m.rows[r][5] == "holds") shade = MapMarginRgb(static_cast<float>(Number(m.rows[r][6])));
       MapCellCentre(&m.req, 1, i, j, &x, &y);
       EXPECT_EQ(PixelAt(img, x, y), shade) << "margin at point " << i << "," << j;
