@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace gs {
@@ -18,8 +19,12 @@ constexpr unsigned kNotHolding = 0x9A9A9A; // margin panel: the exact check does
 constexpr double kFontSize = 13.0;         // tick labels and legend (pixels)
 constexpr double kTitleSize = 15.0;
 constexpr double kTickLength = 5.0;
-constexpr int kTickTarget = 6; // about this many ticks per axis
-constexpr int kCaptionTop = 8; // top of the line naming the fixed quantities
+constexpr int kMaxTicks = 10;                      // never more ticks than this on an axis
+constexpr double kRoundSteps[3] = {1.0, 2.0, 5.0}; // tick steps within a power of ten
+constexpr int kStepTries = 12;        // round steps tried, finest first: four powers of ten
+constexpr double kTickLabelGap = 8.0; // least space between tick labels (pixels)
+constexpr int kMaxFixedDigits = 10;   // longer tick labels are written with an exponent
+constexpr int kCaptionTop = 8;        // top of the line naming the fixed quantities
 constexpr int kLegendTop = kMapPlotTop + kMapPlotSize + 68; // first legend row (baseline area)
 constexpr int kLegendRow = 22;                              // legend row spacing
 constexpr int kLegendColumn = 240;                          // legend column spacing
@@ -104,30 +109,81 @@ std::string FixedCaption(const MapRequest *req) {
   return text;
 }
 
-// Ticks at a round step (1, 2 or 5 times a power of ten) and their labels.
-void DrawAxis(cairo_t *cr, const MapRequest *req, const MapAxis *axis, int left, int vertical) {
+// Label of tick value v, a multiple of step (1, 2 or 5 times 10^exponent) on
+// an axis whose values reach size in magnitude: fixed-point with the
+// decimals the step needs, or with an exponent when that would be long.
+std::string TickLabel(double v, double size, int exponent) {
+  if (v == 0.0) return "0";
+  const int decimals = (exponent < 0) ? -exponent : 0;
+  const int whole = (size >= 1.0) ? static_cast<int>(std::floor(std::log10(size))) + 1 : 1;
+  char text[48];
+  if (whole + decimals <= kMaxFixedDigits) {
+    std::snprintf(text, sizeof text, "%.*f", decimals, v);
+  } else {
+    const int digits = static_cast<int>(std::floor(std::log10(std::fabs(v)))) - exponent;
+    std::snprintf(text, sizeof text, "%.*e", digits > 0 ? digits : 0, v);
+  }
+  return text;
+}
+
+// Ticks of an axis and their labels.
+struct Ticks {
+  std::vector<double> values;
+  std::vector<std::string> labels;
+  double widest = 0.0; // widest label (pixels)
+};
+
+// Ticks at a round step, 1, 2 or 5 times a power of ten: the finest step
+// that gives at most kMaxTicks ticks, whose labels keep apart by
+// kTickLabelGap. Counted in whole steps from the first tick, so the loops are
+// bounded whatever the axis spans (its span is finite and not below
+// kMapMinAxisSpan of its size).
+Ticks ChooseTicks(cairo_t *cr, const MapAxis *axis, int vertical) {
   const double lo = std::fmin(axis->from, axis->to);
   const double hi = std::fmax(axis->from, axis->to);
-  const double raw = (hi - lo) / kTickTarget;
-  const double power = std::pow(10.0, std::floor(std::log10(raw)));
-  const double unit = raw / power;
-  const double step = power * (unit < 1.5 ? 1.0 : unit < 3.0 ? 2.0 : unit < 7.0 ? 5.0 : 10.0);
-  const int decimals = (step >= 1.0) ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+  const double size = std::fmax(std::fabs(lo), std::fabs(hi));
+  const double pixelsPerUnit =
+      kMapPlotSize * (1.0 - 1.0 / static_cast<double>(axis->count)) / (hi - lo);
+  cairo_font_extents_t font;
+  cairo_font_extents(cr, &font);
+  int exponent = static_cast<int>(std::floor(std::log10((hi - lo) / kMaxTicks)));
+  Ticks t;
+  for (int tries = 0; tries < kStepTries; tries++) {
+    const double step = kRoundSteps[tries % 3] * std::pow(10.0, exponent + tries / 3);
+    const double first = std::ceil(lo / step - 1e-9);
+    const double count = std::floor(hi / step + 1e-9) - first + 1.0;
+    if (count > kMaxTicks) continue;
+    t = Ticks{};
+    for (int n = 0; n < static_cast<int>(count); n++) {
+      const double v = (first + n) * step;
+      t.values.push_back(v);
+      t.labels.push_back(TickLabel(v, size, exponent + tries / 3));
+      cairo_text_extents_t e;
+      cairo_text_extents(cr, t.labels.back().c_str(), &e);
+      t.widest = std::fmax(t.widest, e.width);
+    }
+    const double room = (vertical != 0) ? font.height : t.widest;
+    if (step * pixelsPerUnit >= room + kTickLabelGap) return t;
+  }
+  return t; // the coarsest step tried
+}
+
+// Draws the ticks, their labels and the name of an axis.
+void DrawAxis(cairo_t *cr, const MapRequest *req, const MapAxis *axis, int left, int vertical) {
   const double bottom = kMapPlotTop + kMapPlotSize;
   cairo_set_font_size(cr, kFontSize);
   SetColour(cr, kInk);
-  for (double k = std::ceil(lo / step - 1e-9); k * step <= hi + step * 1e-9; k += 1.0) {
-    const double v = k * step;
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, v == 0.0 ? 0.0 : v);
+  const Ticks ticks = ChooseTicks(cr, axis, vertical);
+  for (std::size_t n = 0; n < ticks.values.size(); n++) {
+    const char *text = ticks.labels[n].c_str();
     if (vertical != 0) {
-      const double y = AxisPixel(axis, v, kMapPlotTop, 1);
+      const double y = AxisPixel(axis, ticks.values[n], kMapPlotTop, 1);
       cairo_move_to(cr, left, y);
       cairo_line_to(cr, left - kTickLength, y);
       cairo_stroke(cr);
       Text(cr, text, left - kTickLength - 3.0, y, 1.0, 0.5);
     } else {
-      const double x = AxisPixel(axis, v, left, 0);
+      const double x = AxisPixel(axis, ticks.values[n], left, 0);
       cairo_move_to(cr, x, bottom);
       cairo_line_to(cr, x, bottom + kTickLength);
       cairo_stroke(cr);
@@ -136,10 +192,12 @@ void DrawAxis(cairo_t *cr, const MapRequest *req, const MapAxis *axis, int left,
   }
   const std::string label = AxisLabel(req, axis);
   if (vertical != 0) {
+    // beside the widest tick label, but inside the picture
+    const double x = std::fmax(left - kTickLength - 3.0 - ticks.widest - kTickLabelGap, kFontSize);
     cairo_save(cr);
-    cairo_translate(cr, left - 62.0, kMapPlotTop + kMapPlotSize / 2.0);
+    cairo_translate(cr, x, kMapPlotTop + kMapPlotSize / 2.0);
     cairo_rotate(cr, -kPi / 2.0);
-    Text(cr, label.c_str(), 0.0, 0.0, 0.5, 0.5);
+    Text(cr, label.c_str(), 0.0, 0.0, 0.5, 1.0);
     cairo_restore(cr);
   } else {
     Text(cr, label.c_str(), left + kMapPlotSize / 2.0, bottom + 30.0, 0.5, 0.0);

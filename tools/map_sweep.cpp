@@ -134,6 +134,10 @@ int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error) {
   if (!std::isfinite((axis->to - axis->from) * static_cast<double>(axis->count - 1)))
     return Fail(error, name + ": FROM to TO spans too wide a range: the swept values would not "
                               "be finite numbers");
+  if (std::fabs(axis->to - axis->from) <
+      kMapMinAxisSpan * std::fmax(std::fabs(axis->from), std::fabs(axis->to)))
+    return Fail(error, name + ": FROM and TO are too close to draw an axis between them (they "
+                              "must differ by at least 1e-6 of their size)");
   return 1;
 }
 

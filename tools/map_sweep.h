@@ -24,6 +24,9 @@ enum MapParam : int {
 
 constexpr long kMapMaxPoints = 16777216; // largest grid a map accepts (points)
 constexpr int kMapChunk = 256;           // points a thread solves and writes in one go
+// Least span of an axis, relative to the larger of its bounds in size: the
+// picture's ticks and their labels must tell values that close apart.
+constexpr double kMapMinAxisSpan = 1e-6;
 
 // One swept quantity: count values from `from` to `to` inclusive, evenly spaced.
 struct MapAxis {
@@ -61,7 +64,8 @@ const char *MapParamName(int param);
 // Reads "PARAM:FROM:TO:COUNT" into *axis. Returns 1 on success, 0 otherwise
 // (then *error says why): unknown PARAM, a bound that is not a finite
 // number, FROM equal to TO, COUNT not a whole number from 2 to the largest
-// grid, or a span so wide that the swept values would not be finite.
+// grid, a span so wide that the swept values would not be finite, or so
+// narrow (below kMapMinAxisSpan) that no axis can be drawn over it.
 int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error);
 
 // Checks the request as a whole: two different quantities, at most

@@ -289,6 +289,7 @@ TEST(BatchMap, BadInputWritesNothing) {
       {{"map", "--x", "x:-1e308:1e308:3", "--y", "y:80:81:2", "--out", out}, "not be finite"},
       {{"map", "--x", "x:60:1.7976931348623157e308:7", "--y", "y:8:9:2", "--out", out},
        "not be finite"},
+      {{"map", "--x", "x:1:1.0000000000000002:2", "--y", "y:80:81:2", "--out", out}, "too close"},
       {{"map", "--x", "y:0:1", "--y", "z:5:6:4", "--out", out}, "PARAM:FROM:TO:COUNT"},
       {{"map", "--x", "y:2:2:4", "--y", "z:5:6:4", "--out", out}, "FROM and TO must differ"},
       {{"map", "--x", "aSph:-5:5:4", "--y", "z:5:6:4", "--out", out}, "must not be negative"},
@@ -308,6 +309,14 @@ TEST(BatchMap, BadInputWritesNothing) {
     EXPECT_NE(r.err.find(c.fragment), std::string::npos) << r.err;
     EXPECT_EQ(DirEntries(dir), std::vector<std::string>{"dir.csv"}) << c.fragment;
   }
+}
+
+TEST(BatchMap, AxisUpToTheLargestDoubleIsDrawn) {
+  const std::string dir = TempDir();
+  const ProgramOutput r = RunProgram(kBatch, {"map", "--x", "x:60:1.7976931348623157e308:2", "--y",
+                                              "betHand:80:90:2", "--out", dir + "/edge"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(DirEntries(dir).size(), 2u);
 }
 
 TEST(BatchStream, LinesEqualSingleSolvesAndMalformedLinesAreNamed) {
