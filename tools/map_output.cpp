@@ -108,7 +108,7 @@ int RunMapOutput(const MapRequest *req, int threads, const std::string &prefix, 
   if (progress != 0) std::fprintf(stderr, "\n");
   if (ok == 0) *error = "cannot write " + csv.path + ": " + std::strerror(errno);
   ok = ok && Finish(&csv, error);
-  ok = ok && WriteMapPicture(req, outcome.data(), margin.data(), png.file, error);
+  ok = ok && WriteMapPicture(req, outcome.data(), margin.data(), png.file, png.path, error);
   ok = ok && Finish(&png, error);
   if (ok != 0 && std::rename(csv.temp.c_str(), csv.path.c_str()) != 0) {
     *error = "cannot write " + csv.path + ": " + std::strerror(errno);

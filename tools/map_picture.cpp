@@ -3,8 +3,10 @@
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -324,10 +326,17 @@ void DrawLegends(cairo_t *cr) {
        kLegendTop + 2 * kLegendRow + kSwatch / 2.0, 0.0, 0.5);
 }
 
+// Where cairo's encoder writes, and why writing failed.
+struct Sink {
+  std::FILE *file;
+  int writeErrno;
+};
+
 cairo_status_t WriteToFile(void *closure, const unsigned char *data, unsigned int length) {
-  return std::fwrite(data, 1, length, static_cast<std::FILE *>(closure)) == length
-             ? CAIRO_STATUS_SUCCESS
-             : CAIRO_STATUS_WRITE_ERROR;
+  auto *sink = static_cast<Sink *>(closure);
+  if (std::fwrite(data, 1, length, sink->file) == length) return CAIRO_STATUS_SUCCESS;
+  sink->writeErrno = errno;
+  return CAIRO_STATUS_WRITE_ERROR;
 }
 
 } // namespace
@@ -355,7 +364,7 @@ void MapCellCentre(const MapRequest *req, int panel, long i, long j, double *px,
 }
 
 int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const float *margin,
-                    std::FILE *out, std::string *error) {
+                    std::FILE *out, const std::string &name, std::string *error) {
   cairo_surface_t *surface =
       cairo_image_surface_create(CAIRO_FORMAT_RGB24, kMapPictureWidth, kMapPictureHeight);
   cairo_t *cr = cairo_create(surface);
@@ -371,8 +380,9 @@ int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const f
   const cairo_status_t drawn = cairo_status(cr);
   cairo_destroy(cr);
   cairo_status_t written = CAIRO_STATUS_SUCCESS;
+  Sink sink{out, 0};
   if (ok && drawn == CAIRO_STATUS_SUCCESS)
-    written = cairo_surface_write_to_png_stream(surface, &WriteToFile, out);
+    written = cairo_surface_write_to_png_stream(surface, &WriteToFile, &sink);
   cairo_surface_destroy(surface);
   // give back cairo's and fontconfig's font caches: one picture per
   // process, nothing worth keeping
@@ -384,7 +394,9 @@ int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const f
     return 0;
   }
   if (written != CAIRO_STATUS_SUCCESS) {
-    *error = std::string("cannot write the picture: ") + cairo_status_to_string(written);
+    *error =
+        "cannot write " + name + ": " +
+        (sink.writeErrno != 0 ? std::strerror(sink.writeErrno) : cairo_status_to_string(written));
     return 0;
   }
   return 1;

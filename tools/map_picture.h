@@ -31,9 +31,9 @@ unsigned MapMarginRgb(double margin);
 void MapCellCentre(const MapRequest *req, int panel, long i, long j, double *px, double *py);
 
 // Draws the map of outcome[] and margin[] (NaN where the exact check does
-// not hold) and writes it as PNG to out. Returns 1, or 0 when drawing or
-// writing failed (then *error says why).
+// not hold) and writes it as PNG to out, named name in messages. Returns 1,
+// or 0 when drawing or writing failed (then *error says why).
 int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const float *margin,
-                    std::FILE *out, std::string *error);
+                    std::FILE *out, const std::string &name, std::string *error);
 
 } // namespace gs

@@ -1,6 +1,7 @@
 #include "tools/map_sweep.h"
 
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -48,6 +49,7 @@ struct Sweep {
   std::condition_variable turn; // a chunk was written, or the sweep ended
   long written = 0;             // chunks written so far, in order
   int failed = 0;               // writing csv failed
+  int writeErrno = 0;           // why, as the writing thread's errno said
   int running = 0;              // threads still working
 };
 
@@ -56,8 +58,10 @@ void WriteInTurn(Sweep *w, long c, const std::string &rows) {
   std::unique_lock<std::mutex> guard(w->lock);
   w->turn.wait(guard, [w, c] { return w->written == c || w->failed != 0; });
   if (w->failed == 0 && w->csv != nullptr && !rows.empty() &&
-      std::fwrite(rows.data(), 1, rows.size(), w->csv) != rows.size())
+      std::fwrite(rows.data(), 1, rows.size(), w->csv) != rows.size()) {
     w->failed = 1;
+    w->writeErrno = errno;
+  }
   w->written = c + 1;
   guard.unlock();
   w->turn.notify_all();
@@ -225,7 +229,9 @@ int RunMapSweep(const MapRequest *req, int threads, std::FILE *csv, unsigned cha
   }
   for (std::thread &t : pool) t.join();
   if (progress != nullptr) progress(w.done.load(), w.total, ctx);
-  return (w.failed == 0) ? 1 : 0;
+  if (w.failed == 0) return 1;
+  errno = w.writeErrno; // errno is each thread's own: hand the writer's on
+  return 0;
 }
 
 } // namespace gs

@@ -95,7 +95,8 @@ using MapProgressFn = void (*)(long done, long total, void *ctx);
 // does not depend on the thread count; outcome[index] and margin[index]
 // (exact margin where the exact check holds, else NaN) are filled when not
 // nullptr. progress (may be nullptr) is called from the calling thread a few
-// times a second and once at the end. Returns 1, or 0 when writing csv failed.
+// times a second and once at the end. Returns 1, or 0 when writing csv failed
+// (then errno says why).
 int RunMapSweep(const MapRequest *req, int threads, std::FILE *csv, unsigned char *outcome,
                 float *margin, MapProgressFn progress, void *ctx);
 
