@@ -1,6 +1,7 @@
 // Writing a map to PREFIX.csv and PREFIX.png: both files are written under
 // temporary names beside their final ones and renamed when complete, so a
-// failed run leaves no partial output and no changed file.
+// failed run leaves no partial output and no changed file; SIGINT, SIGTERM
+// and SIGHUP remove the temporary files before they end the run.
 #pragma once
 
 #include <string>

@@ -1,7 +1,7 @@
 #!/bin/bash
 # A map that cannot finish: its files too large for the file size limit or
-# for the device. Each time the real reason is reported and no file is left
-# behind.
+# for the device, and the run ended by a signal. Each time the real reason is
+# reported (or the signal ends the run) and no file is left behind.
 #   map_faults.sh BATCH WORKDIR
 set -u
 batch=$1
@@ -43,6 +43,26 @@ if mkdir -p "$work/dev" && mount -t tmpfs -o size=64k tmpfs "$work/dev" 2>/dev/n
 else
   echo "no tmpfs can be mounted here: the full device is not tried"
 fi
+
+# A signal removes the temporary files, then ends the run as it would have.
+set -m # background runs keep SIGINT
+for sig in INT TERM HUP; do
+  dir="$work/$sig"
+  mkdir -p "$dir"
+  "$batch" map --x x:-60:60:2000 --y y:50:110:2000 --threads 1 --out "$dir/m" &
+  pid=$!
+  for _ in $(seq 200); do
+    [ -n "$(ls "$dir")" ] && break
+    sleep 0.05
+  done
+  sleep 0.3
+  [ -n "$(ls "$dir")" ] || fail "$sig: no temporary file appeared"
+  kill -s "$sig" "$pid"
+  wait "$pid"
+  status=$?
+  [ "$status" -eq $((128 + $(kill -l "$sig"))) ] || fail "$sig: exit status $status"
+  [ -z "$(ls -A "$dir")" ] || fail "$sig: left $(ls -A "$dir" | tr "\n" " ")"
+done
 
 [ "$failures" -eq 0 ] && echo "all map faults handled"
 exit $((failures > 0))
