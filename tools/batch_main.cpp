@@ -6,7 +6,7 @@
 //   graspstat-batch solve --stdin [--deg]
 //   graspstat-batch map --x PARAM:FROM:TO:COUNT --y PARAM:FROM:TO:COUNT
 //                       [--hand AL,BET] [--work X,Y,Z] [--radius R] [--deg]
-//                       [--threads N] --out PREFIX
+//                       [--threads N] [--format png|svg|pdf] --out PREFIX
 //   graspstat-batch --trace NAME[,NAME...] COMMAND ...   (narration on stderr)
 //
 // Every bad input ends with one line on standard error and exit status 2,
@@ -24,6 +24,7 @@
 #include "tools/batch_run.h"
 #include "tools/key_sequence.h"
 #include "tools/map_output.h"
+#include "tools/map_picture.h"
 #include "tools/number_list.h"
 #include "tools/solve_stream.h"
 #include "tools/state_json.h"
@@ -150,7 +151,8 @@ int main(int argc, char **argv) {
   int threads = static_cast<int>(std::thread::hardware_concurrency());
   bool mapDegrees = false;
   CLI::App *map = app.add_subcommand(
-      "map", "Whole grasps over a grid of two quantities, to PREFIX.csv and PREFIX.png");
+      "map",
+      "Whole grasps over a grid of two quantities, to PREFIX.csv and PREFIX.png (.svg, .pdf)");
   map->add_option("--x", mapX, "quantity along x: alHand, betHand, x, y, z or aSph")
       ->required()
       ->check(MapAxisText());
@@ -167,6 +169,9 @@ int main(int argc, char **argv) {
   map->add_option("--threads", threads, "threads (default: all cores)")
       ->check(CLI::Range(1, kMaxThreads));
   map->add_option("--out", mapOut, "output prefix")->required();
+  std::string mapFormat = "png";
+  map->add_option("--format", mapFormat, "picture format: png, svg or pdf (default png)")
+      ->check(CLI::IsMember({"png", "svg", "pdf"}));
 
   try {
     app.parse(argc, argv);
@@ -218,7 +223,11 @@ int main(int argc, char **argv) {
     if (mapOut.empty()) return BadInput("--out: the output prefix must not be empty");
     if (gs::CheckMapRequest(&req, &error) == 0) return BadInput(error);
     const int shown = isatty(STDERR_FILENO) != 0 ? 1 : 0;
-    const int result = gs::RunMapOutput(&req, threads < 1 ? 1 : threads, mapOut, shown, &error);
+    const int format = mapFormat == "svg"   ? gs::kMapSvg
+                       : mapFormat == "pdf" ? gs::kMapPdf
+                                            : gs::kMapPng;
+    const int result =
+        gs::RunMapOutput(&req, threads < 1 ? 1 : threads, mapOut, format, shown, &error);
     if (result != gs::kMapWritten) std::cerr << kProgram << ": " << error << '\n';
     return result;
   }

@@ -140,14 +140,15 @@ void ShowProgress(long done, long total, void *ctx) {
 
 } // namespace
 
-int RunMapOutput(const MapRequest *req, int threads, const std::string &prefix, int progress,
-                 std::string *error) {
+int RunMapOutput(const MapRequest *req, int threads, const std::string &prefix, int format,
+                 int progress, std::string *error) {
+  const std::string picture = prefix + "." + MapPictureExtension(format);
   PendingFile csv;
   PendingFile png;
   // watched before they exist: no moment when a signal could leave them
-  const RemovedOnSignal watch(TempName(prefix + ".csv"), TempName(prefix + ".png"));
+  const RemovedOnSignal watch(TempName(prefix + ".csv"), TempName(picture));
   if (OpenPending(&csv, prefix + ".csv", error) == 0) return kMapBadOutput;
-  if (OpenPending(&png, prefix + ".png", error) == 0) {
+  if (OpenPending(&png, picture, error) == 0) {
     Discard(&csv);
     return kMapBadOutput;
   }
@@ -163,7 +164,7 @@ int RunMapOutput(const MapRequest *req, int threads, const std::string &prefix, 
   if (progress != 0) std::fprintf(stderr, "\n");
   if (ok == 0) *error = "cannot write " + csv.path + ": " + std::strerror(errno);
   ok = ok && Finish(&csv, error);
-  ok = ok && WriteMapPicture(req, outcome.data(), margin.data(), png.file, png.path, error);
+  ok = ok && WriteMapPicture(req, outcome.data(), margin.data(), format, png.file, png.path, error);
   ok = ok && Finish(&png, error);
   if (ok != 0 && std::rename(csv.temp.c_str(), csv.path.c_str()) != 0) {
     *error = "cannot write " + csv.path + ": " + std::strerror(errno);

@@ -1,5 +1,7 @@
 #include "tools/map_picture.h"
 
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
@@ -20,6 +22,7 @@ constexpr unsigned kInk = 0x202020;        // frame, ticks and text
 constexpr unsigned kNotHolding = 0x9A9A9A; // margin panel: the exact check does not hold
 constexpr double kFontSize = 13.0;         // tick labels and legend (pixels)
 constexpr double kTitleSize = 15.0;
+constexpr double kCaptionSize = 14.0; // the line naming the fixed quantities
 constexpr double kTickLength = 5.0;
 constexpr int kMaxTicks = 10;                      // never more ticks than this on an axis
 constexpr double kRoundSteps[3] = {1.0, 2.0, 5.0}; // tick steps within a power of ten
@@ -83,31 +86,47 @@ void Text(cairo_t *cr, const char *text, double x, double y, double ax, double a
   cairo_show_text(cr, text);
 }
 
-// Label of an axis: the quantity and, for a hand angle, its unit.
+// What each swept quantity is, in words ("x" alone reads as the axis).
+constexpr const char *kMeaning[kMapParamCount] = {"hand angle about X", "hand angle about Y",
+                                                  "work centre",        "work centre",
+                                                  "work centre",        "work radius"};
+
+// Label of an axis: what the quantity is, its name and its unit, e.g.
+// "hand angle about X, alHand (degrees)" or "work centre, x (model length units)".
 std::string AxisLabel(const MapRequest *req, const MapAxis *axis) {
-  std::string label = MapParamName(axis->param);
-  if (axis->param == kMapAlHand || axis->param == kMapBetHand)
-    label += (req->degrees != 0) ? " (deg)" : " (rad)";
-  return label;
+  const int angle = (axis->param == kMapAlHand || axis->param == kMapBetHand) ? 1 : 0;
+  return std::string(kMeaning[axis->param]) + ", " + MapParamName(axis->param) +
+         (angle == 0          ? " (model length units)"
+          : req->degrees != 0 ? " (degrees)"
+                              : " (radians)");
 }
 
-// The quantities held fixed, e.g. "fixed: x 0, y 80, z 0, aSph 50".
+// The quantities held fixed as a sentence, e.g. "Held fixed: work centre
+// x = 0, y = 80, z = 0; work radius aSph = 50 (model length units)".
 std::string FixedCaption(const MapRequest *req) {
   const double v[kMapParamCount] = {req->hand[0], req->hand[1], req->work[0],
                                     req->work[1], req->work[2], req->radius};
-  std::string text = "fixed:";
-  const char *sep = " ";
+  std::string text = "Held fixed:";
+  const char *said = nullptr; // meaning of the previous quantity
+  int length = 0;             // a length is among them
   for (int p = 0; p < kMapParamCount; p++) {
     if (p == req->x.param || p == req->y.param) continue;
     char value[32];
-    std::snprintf(value, sizeof value, "%g", v[p]);
-    text += sep;
-    text += MapParamName(p);
-    text += ' ';
-    text += value;
-    if (p == kMapAlHand || p == kMapBetHand) text += (req->degrees != 0) ? " deg" : " rad";
-    sep = ", ";
+    std::snprintf(value, sizeof value, "%.12g", v[p]);
+    if (said != nullptr && std::strcmp(said, kMeaning[p]) == 0) {
+      text += ",";
+    } else {
+      text += (said != nullptr) ? "; " : " ";
+      text += kMeaning[p];
+    }
+    said = kMeaning[p];
+    text += std::string(" ") + MapParamName(p) + " = " + value;
+    if (p == kMapAlHand || p == kMapBetHand)
+      text += (req->degrees != 0) ? "\u00B0" : " rad";
+    else
+      length = 1;
   }
+  if (length != 0) text += " (model length units)";
   return text;
 }
 
@@ -363,10 +382,21 @@ void MapCellCentre(const MapRequest *req, int panel, long i, long j, double *px,
   *py = AxisPixel(&req->y, MapAxisValue(&req->y, j), kMapPlotTop, 1);
 }
 
+const char *MapPictureExtension(int format) {
+  return format == kMapSvg ? "svg" : format == kMapPdf ? "pdf" : "png";
+}
+
 int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const float *margin,
-                    std::FILE *out, const std::string &name, std::string *error) {
+                    int format, std::FILE *out, const std::string &name, std::string *error) {
+  Sink sink{out, 0};
+  // the vector formats write as they draw; PNG encodes the finished image
   cairo_surface_t *surface =
-      cairo_image_surface_create(CAIRO_FORMAT_RGB24, kMapPictureWidth, kMapPictureHeight);
+      format == kMapSvg ? cairo_svg_surface_create_for_stream(&WriteToFile, &sink, kMapPictureWidth,
+                                                              kMapPictureHeight)
+      : format == kMapPdf
+          ? cairo_pdf_surface_create_for_stream(&WriteToFile, &sink, kMapPictureWidth,
+                                                kMapPictureHeight)
+          : cairo_image_surface_create(CAIRO_FORMAT_RGB24, kMapPictureWidth, kMapPictureHeight);
   cairo_t *cr = cairo_create(surface);
   SetColour(cr, kWhite);
   cairo_paint(cr);
@@ -375,14 +405,18 @@ int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const f
   ok = ok && DrawPanel(cr, req, outcome, margin, 1, "Exact margin where the work holds");
   if (ok) {
     DrawLegends(cr);
+    cairo_set_font_size(cr, kCaptionSize);
     Text(cr, FixedCaption(req).c_str(), kMapPlotLeft[0], kCaptionTop, 0.0, 0.0);
   }
   const cairo_status_t drawn = cairo_status(cr);
   cairo_destroy(cr);
   cairo_status_t written = CAIRO_STATUS_SUCCESS;
-  Sink sink{out, 0};
-  if (ok && drawn == CAIRO_STATUS_SUCCESS)
+  if (format != kMapPng) {
+    cairo_surface_finish(surface);
+    written = cairo_surface_status(surface);
+  } else if (ok && drawn == CAIRO_STATUS_SUCCESS) {
     written = cairo_surface_write_to_png_stream(surface, &WriteToFile, &sink);
+  }
   cairo_surface_destroy(surface);
   // give back cairo's and fontconfig's font caches: one picture per
   // process, nothing worth keeping

@@ -296,6 +296,7 @@ TEST(BatchMap, BadInputWritesNothing) {
       {with({"--radius", "-1", "--out", out}), "must not be negative"},
       {with({"--hand", "0", "--out", out}), "expected 2 comma-separated numbers"},
       {with({"--threads", "0", "--out", out}), "--threads"},
+      {with({"--format", "gif", "--out", out}), "--format"},
       {with({}), "--out"},
       {with({"--out", dir + "/missing/bad"}), "cannot write " + dir + "/missing/bad.csv"},
       {with({"--out", dir + "/dir"}), "it is a directory"},
