@@ -6,7 +6,7 @@
 //   graspstat-batch solve --stdin [--deg]
 //   graspstat-batch map --x PARAM:FROM:TO:COUNT --y PARAM:FROM:TO:COUNT
 //                       [--hand AL,BET] [--work X,Y,Z] [--radius R] [--deg]
-//                       [--threads N] --out PREFIX
+//                       [--threads N] [--format png|svg|pdf] --out PREFIX
 //   graspstat-batch --trace NAME[,NAME...] COMMAND ...   (narration on stderr)
 //   graspstat-batch [COMMAND] --help | -h,  graspstat-batch --version
 //
@@ -35,6 +35,7 @@
 #include "tools/checked_output.h"
 #include "tools/key_sequence.h"
 #include "tools/map_output.h"
+#include "tools/map_picture.h"
 #include "tools/number_list.h"
 #include "tools/solve_stream.h"
 #include "tools/state_json.h"
@@ -247,7 +248,8 @@ int main(int argc, char **argv) {
   req.radius = start.aSph;
   o.threads = static_cast<int>(std::thread::hardware_concurrency());
   CLI::App *map = app.add_subcommand(
-      "map", "Whole grasps over a grid of two quantities, to PREFIX.csv and PREFIX.png");
+      "map",
+      "Whole grasps over a grid of two quantities, to PREFIX.csv and PREFIX.png (.svg, .pdf)");
   AddRead(map, "--x", "PARAM:FROM:TO:COUNT", "quantity along x: alHand, betHand, x, y, z or aSph",
           [&req](const std::string &text, std::string *error) {
             return gs::ParseMapAxis(text, &req.x, error);
@@ -276,6 +278,9 @@ int main(int argc, char **argv) {
             return 0;
           });
   map->add_option("--out", o.out, "output prefix")->required();
+  std::string mapFormat = "png";
+  map->add_option("--format", mapFormat, "picture format: png, svg or pdf (default png)")
+      ->check(CLI::IsMember({"png", "svg", "pdf"}));
 
   try {
     app.parse(argc, argv);
@@ -310,7 +315,11 @@ int main(int argc, char **argv) {
     if (o.out.empty()) return BadInput("--out: the output prefix must not be empty");
     if (gs::CheckMapRequest(&req, &error) == 0) return BadInput(error);
     const int shown = isatty(STDERR_FILENO) != 0 ? 1 : 0;
-    const int result = gs::RunMapOutput(&req, o.threads < 1 ? 1 : o.threads, o.out, shown, &error);
+    const int format = mapFormat == "svg"   ? gs::kMapSvg
+                       : mapFormat == "pdf" ? gs::kMapPdf
+                                            : gs::kMapPng;
+    const int result =
+        gs::RunMapOutput(&req, o.threads < 1 ? 1 : o.threads, o.out, format, shown, &error);
     if (result != gs::kMapWritten) std::cerr << kProgram << ": " << gs::OneLineText(error) << '\n';
     return result;
   }

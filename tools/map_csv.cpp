@@ -50,7 +50,7 @@ void AppendMapCsvRow(const MapRequest *req, long index, const GraspState *s, std
   const char *name = StaticsCaseText(s->staticsCase);
   if (name != nullptr) *text += name;
   text->push_back(',');
-  Count(s->StaticsStability, text);
+  if (ran != 0) Count(s->StaticsStability, text);
   text->push_back(',');
   *text += ExactVerdictText(s->exact.verdict);
   text->push_back(',');

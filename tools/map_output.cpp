@@ -1,6 +1,7 @@
 #include "tools/map_output.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,58 @@ struct PendingFile {
   std::FILE *file = nullptr;
 };
 
+// The signals that end a run by default and that a handler may catch: each
+// removes the temporary files, then ends the run as it would have.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kEndingSignalCount = sizeof kEndingSignals / sizeof kEndingSignals[0];
+constexpr std::size_t kTempNameRoom = 4096; // longest temporary name a signal removes, with NUL
+
+// What the signal handler may touch: names written before it is installed.
+char gTempNames[2][kTempNameRoom];
+
+extern "C" void RemoveTempsAndEnd(int sig) {
+  for (const char *name : gTempNames)
+    if (name[0] != '\0') unlink(name);
+  // SA_RESETHAND gave the signal back its default action; it is blocked
+  // until this handler returns, and then ends the process
+  raise(sig);
+}
+
+// Temporary names of the map's files removed by SIGINT, SIGTERM or SIGHUP
+// (unless the signal was ignored) while an instance lives.
+struct RemovedOnSignal {
+  struct sigaction old[kEndingSignalCount];
+  int caught[kEndingSignalCount] = {};
+
+  RemovedOnSignal(const std::string &first, const std::string &second) {
+    const std::string *names[2] = {&first, &second};
+    for (int k = 0; k < 2; k++)
+      if (names[k]->size() < kTempNameRoom)
+        std::memcpy(gTempNames[k], names[k]->c_str(), names[k]->size() + 1);
+    struct sigaction act {};
+    act.sa_handler = &RemoveTempsAndEnd;
+    sigemptyset(&act.sa_mask);
+    act.sa_flags = SA_RESETHAND;
+    for (int k = 0; k < kEndingSignalCount; k++) {
+      if (sigaction(kEndingSignals[k], nullptr, &old[k]) != 0 || old[k].sa_handler == SIG_IGN)
+        continue;
+      caught[k] = sigaction(kEndingSignals[k], &act, nullptr) == 0 ? 1 : 0;
+    }
+  }
+  ~RemovedOnSignal() {
+    for (int k = 0; k < kEndingSignalCount; k++)
+      if (caught[k] != 0) sigaction(kEndingSignals[k], &old[k], nullptr);
+    for (char *name : gTempNames) name[0] = '\0';
+  }
+  RemovedOnSignal(const RemovedOnSignal &) = delete;
+  RemovedOnSignal &operator=(const RemovedOnSignal &) = delete;
+};
+
+// Name of path's file while it is written.
+std::string TempName(const std::string &path) {
+  return path + "." + std::to_string(static_cast<long>(getpid())) + ".tmp";
+}
+
 // Creates the temporary file of path. Returns 1, or 0 (then *error says why).
 int OpenPending(PendingFile *f, const std::string &path, std::string *error) {
   f->path = path;
@@ -34,7 +87,7 @@ int OpenPending(PendingFile *f, const std::string &path, std::string *error) {
     *error = "cannot write " + path + ": it is a directory";
     return 0;
   }
-  f->temp = path + "." + std::to_string(static_cast<long>(getpid())) + ".tmp";
+  f->temp = TempName(path);
   const int fd = open(f->temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
   if (fd < 0) {
     *error = "cannot write " + path + ": " + std::strerror(errno);
@@ -87,12 +140,15 @@ void ShowProgress(long done, long total, void *ctx) {
 
 } // namespace
 
-int RunMapOutput(const MapRequest *req, int threads, const std::string &prefix, int progress,
-                 std::string *error) {
+int RunMapOutput(const MapRequest *req, int threads, const std::string &prefix, int format,
+                 int progress, std::string *error) {
+  const std::string picture = prefix + "." + MapPictureExtension(format);
   PendingFile csv;
   PendingFile png;
+  // watched before they exist: no moment when a signal could leave them
+  const RemovedOnSignal watch(TempName(prefix + ".csv"), TempName(picture));
   if (OpenPending(&csv, prefix + ".csv", error) == 0) return kMapBadOutput;
-  if (OpenPending(&png, prefix + ".png", error) == 0) {
+  if (OpenPending(&png, picture, error) == 0) {
     Discard(&csv);
     return kMapBadOutput;
   }
@@ -108,7 +164,7 @@ int RunMapOutput(const MapRequest *req, int threads, const std::string &prefix, 
   if (progress != 0) std::fprintf(stderr, "\n");
   if (ok == 0) *error = "cannot write " + csv.path + ": " + std::strerror(errno);
   ok = ok && Finish(&csv, error);
-  ok = ok && WriteMapPicture(req, outcome.data(), margin.data(), png.file, error);
+  ok = ok && WriteMapPicture(req, outcome.data(), margin.data(), format, png.file, png.path, error);
   ok = ok && Finish(&png, error);
   if (ok != 0 && std::rename(csv.temp.c_str(), csv.path.c_str()) != 0) {
     *error = "cannot write " + csv.path + ": " + std::strerror(errno);

@@ -1,6 +1,7 @@
-// Writing a map to PREFIX.csv and PREFIX.png: both files are written under
-// temporary names beside their final ones and renamed when complete, so a
-// failed run leaves no partial output and no changed file.
+// Writing a map to PREFIX.csv and its picture PREFIX.png (or .svg, .pdf): both files are written
+// under temporary names beside their final ones and renamed when complete, so a failed run leaves
+// no partial output and no changed file; SIGINT, SIGTERM and SIGHUP remove the temporary files
+// before they end the run.
 #pragma once
 
 #include <string>
@@ -16,11 +17,12 @@ enum MapOutputResult : int {
   kMapBadOutput = 2, // an output file cannot be written: nothing computed
 };
 
-// Computes the map of req on threads threads and writes PREFIX.csv and
-// PREFIX.png. With progress 1 a progress line (percentage, points per
+// Computes the map of req on threads threads and writes PREFIX.csv and the
+// picture in format (a MapPictureFormat), PREFIX.png, .svg or .pdf. With
+// progress 1 a progress line (percentage, points per
 // second, time left) is kept up to date on standard error. Returns a
 // MapOutputResult; on failure *error says why.
-int RunMapOutput(const MapRequest *req, int threads, const std::string &prefix, int progress,
-                 std::string *error);
+int RunMapOutput(const MapRequest *req, int threads, const std::string &prefix, int format,
+                 int progress, std::string *error);
 
 } // namespace gs

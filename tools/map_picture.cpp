@@ -1,10 +1,15 @@
 #include "tools/map_picture.h"
 
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace gs {
@@ -17,9 +22,14 @@ constexpr unsigned kInk = 0x202020;        // frame, ticks and text
 constexpr unsigned kNotHolding = 0x9A9A9A; // margin panel: the exact check does not hold
 constexpr double kFontSize = 13.0;         // tick labels and legend (pixels)
 constexpr double kTitleSize = 15.0;
+constexpr double kCaptionSize = 14.0; // the line naming the fixed quantities
 constexpr double kTickLength = 5.0;
-constexpr int kTickTarget = 6; // about this many ticks per axis
-constexpr int kCaptionTop = 8; // top of the line naming the fixed quantities
+constexpr int kMaxTicks = 10;                      // never more ticks than this on an axis
+constexpr double kRoundSteps[3] = {1.0, 2.0, 5.0}; // tick steps within a power of ten
+constexpr int kStepTries = 12;        // round steps tried, finest first: four powers of ten
+constexpr double kTickLabelGap = 8.0; // least space between tick labels (pixels)
+constexpr int kMaxFixedDigits = 10;   // longer tick labels are written with an exponent
+constexpr int kCaptionTop = 8;        // top of the line naming the fixed quantities
 constexpr int kLegendTop = kMapPlotTop + kMapPlotSize + 68; // first legend row (baseline area)
 constexpr int kLegendRow = 22;                              // legend row spacing
 constexpr int kLegendColumn = 240;                          // legend column spacing
@@ -76,58 +86,125 @@ void Text(cairo_t *cr, const char *text, double x, double y, double ax, double a
   cairo_show_text(cr, text);
 }
 
-// Label of an axis: the quantity and, for a hand angle, its unit.
+// What each swept quantity is, in words ("x" alone reads as the axis).
+constexpr const char *kMeaning[kMapParamCount] = {"hand angle about X", "hand angle about Y",
+                                                  "work centre",        "work centre",
+                                                  "work centre",        "work radius"};
+
+// Label of an axis: what the quantity is, its name and its unit, e.g.
+// "hand angle about X, alHand (degrees)" or "work centre, x (model length units)".
 std::string AxisLabel(const MapRequest *req, const MapAxis *axis) {
-  std::string label = MapParamName(axis->param);
-  if (axis->param == kMapAlHand || axis->param == kMapBetHand)
-    label += (req->degrees != 0) ? " (deg)" : " (rad)";
-  return label;
+  const int angle = (axis->param == kMapAlHand || axis->param == kMapBetHand) ? 1 : 0;
+  return std::string(kMeaning[axis->param]) + ", " + MapParamName(axis->param) +
+         (angle == 0          ? " (model length units)"
+          : req->degrees != 0 ? " (degrees)"
+                              : " (radians)");
 }
 
-// The quantities held fixed, e.g. "fixed: x 0, y 80, z 0, aSph 50".
+// The quantities held fixed as a sentence, e.g. "Held fixed: work centre
+// x = 0, y = 80, z = 0; work radius aSph = 50 (model length units)".
 std::string FixedCaption(const MapRequest *req) {
   const double v[kMapParamCount] = {req->hand[0], req->hand[1], req->work[0],
                                     req->work[1], req->work[2], req->radius};
-  std::string text = "fixed:";
-  const char *sep = " ";
+  std::string text = "Held fixed:";
+  const char *said = nullptr; // meaning of the previous quantity
+  int length = 0;             // a length is among them
   for (int p = 0; p < kMapParamCount; p++) {
     if (p == req->x.param || p == req->y.param) continue;
     char value[32];
-    std::snprintf(value, sizeof value, "%g", v[p]);
-    text += sep;
-    text += MapParamName(p);
-    text += ' ';
-    text += value;
-    if (p == kMapAlHand || p == kMapBetHand) text += (req->degrees != 0) ? " deg" : " rad";
-    sep = ", ";
+    std::snprintf(value, sizeof value, "%.12g", v[p]);
+    if (said != nullptr && std::strcmp(said, kMeaning[p]) == 0) {
+      text += ",";
+    } else {
+      text += (said != nullptr) ? "; " : " ";
+      text += kMeaning[p];
+    }
+    said = kMeaning[p];
+    text += std::string(" ") + MapParamName(p) + " = " + value;
+    if (p == kMapAlHand || p == kMapBetHand)
+      text += (req->degrees != 0) ? "\u00B0" : " rad";
+    else
+      length = 1;
+  }
+  if (length != 0) text += " (model length units)";
+  return text;
+}
+
+// Label of tick value v, a multiple of step (1, 2 or 5 times 10^exponent) on
+// an axis whose values reach size in magnitude: fixed-point with the
+// decimals the step needs, or with an exponent when that would be long.
+std::string TickLabel(double v, double size, int exponent) {
+  if (v == 0.0) return "0";
+  const int decimals = (exponent < 0) ? -exponent : 0;
+  const int whole = (size >= 1.0) ? static_cast<int>(std::floor(std::log10(size))) + 1 : 1;
+  char text[48];
+  if (whole + decimals <= kMaxFixedDigits) {
+    std::snprintf(text, sizeof text, "%.*f", decimals, v);
+  } else {
+    const int digits = static_cast<int>(std::floor(std::log10(std::fabs(v)))) - exponent;
+    std::snprintf(text, sizeof text, "%.*e", digits > 0 ? digits : 0, v);
   }
   return text;
 }
 
-// Ticks at a round step (1, 2 or 5 times a power of ten) and their labels.
-void DrawAxis(cairo_t *cr, const MapRequest *req, const MapAxis *axis, int left, int vertical) {
+// Ticks of an axis and their labels.
+struct Ticks {
+  std::vector<double> values;
+  std::vector<std::string> labels;
+  double widest = 0.0; // widest label (pixels)
+};
+
+// Ticks at a round step, 1, 2 or 5 times a power of ten: the finest step
+// that gives at most kMaxTicks ticks, whose labels keep apart by
+// kTickLabelGap. Counted in whole steps from the first tick, so the loops are
+// bounded whatever the axis spans (its span is finite and not below
+// kMapMinAxisSpan of its size).
+Ticks ChooseTicks(cairo_t *cr, const MapAxis *axis, int vertical) {
   const double lo = std::fmin(axis->from, axis->to);
   const double hi = std::fmax(axis->from, axis->to);
-  const double raw = (hi - lo) / kTickTarget;
-  const double power = std::pow(10.0, std::floor(std::log10(raw)));
-  const double unit = raw / power;
-  const double step = power * (unit < 1.5 ? 1.0 : unit < 3.0 ? 2.0 : unit < 7.0 ? 5.0 : 10.0);
-  const int decimals = (step >= 1.0) ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+  const double size = std::fmax(std::fabs(lo), std::fabs(hi));
+  const double pixelsPerUnit =
+      kMapPlotSize * (1.0 - 1.0 / static_cast<double>(axis->count)) / (hi - lo);
+  cairo_font_extents_t font;
+  cairo_font_extents(cr, &font);
+  int exponent = static_cast<int>(std::floor(std::log10((hi - lo) / kMaxTicks)));
+  Ticks t;
+  for (int tries = 0; tries < kStepTries; tries++) {
+    const double step = kRoundSteps[tries % 3] * std::pow(10.0, exponent + tries / 3);
+    const double first = std::ceil(lo / step - 1e-9);
+    const double count = std::floor(hi / step + 1e-9) - first + 1.0;
+    if (count > kMaxTicks) continue;
+    t = Ticks{};
+    for (int n = 0; n < static_cast<int>(count); n++) {
+      const double v = (first + n) * step;
+      t.values.push_back(v);
+      t.labels.push_back(TickLabel(v, size, exponent + tries / 3));
+      cairo_text_extents_t e;
+      cairo_text_extents(cr, t.labels.back().c_str(), &e);
+      t.widest = std::fmax(t.widest, e.width);
+    }
+    const double room = (vertical != 0) ? font.height : t.widest;
+    if (step * pixelsPerUnit >= room + kTickLabelGap) return t;
+  }
+  return t; // the coarsest step tried
+}
+
+// Draws the ticks, their labels and the name of an axis.
+void DrawAxis(cairo_t *cr, const MapRequest *req, const MapAxis *axis, int left, int vertical) {
   const double bottom = kMapPlotTop + kMapPlotSize;
   cairo_set_font_size(cr, kFontSize);
   SetColour(cr, kInk);
-  for (double k = std::ceil(lo / step - 1e-9); k * step <= hi + step * 1e-9; k += 1.0) {
-    const double v = k * step;
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, v == 0.0 ? 0.0 : v);
+  const Ticks ticks = ChooseTicks(cr, axis, vertical);
+  for (std::size_t n = 0; n < ticks.values.size(); n++) {
+    const char *text = ticks.labels[n].c_str();
     if (vertical != 0) {
-      const double y = AxisPixel(axis, v, kMapPlotTop, 1);
+      const double y = AxisPixel(axis, ticks.values[n], kMapPlotTop, 1);
       cairo_move_to(cr, left, y);
       cairo_line_to(cr, left - kTickLength, y);
       cairo_stroke(cr);
       Text(cr, text, left - kTickLength - 3.0, y, 1.0, 0.5);
     } else {
-      const double x = AxisPixel(axis, v, left, 0);
+      const double x = AxisPixel(axis, ticks.values[n], left, 0);
       cairo_move_to(cr, x, bottom);
       cairo_line_to(cr, x, bottom + kTickLength);
       cairo_stroke(cr);
@@ -136,13 +213,32 @@ void DrawAxis(cairo_t *cr, const MapRequest *req, const MapAxis *axis, int left,
   }
   const std::string label = AxisLabel(req, axis);
   if (vertical != 0) {
+    // beside the widest tick label, but inside the picture
+    const double x = std::fmax(left - kTickLength - 3.0 - ticks.widest - kTickLabelGap, kFontSize);
     cairo_save(cr);
-    cairo_translate(cr, left - 62.0, kMapPlotTop + kMapPlotSize / 2.0);
+    cairo_translate(cr, x, kMapPlotTop + kMapPlotSize / 2.0);
     cairo_rotate(cr, -kPi / 2.0);
-    Text(cr, label.c_str(), 0.0, 0.0, 0.5, 0.5);
+    Text(cr, label.c_str(), 0.0, 0.0, 0.5, 1.0);
     cairo_restore(cr);
   } else {
     Text(cr, label.c_str(), left + kMapPlotSize / 2.0, bottom + 30.0, 0.5, 0.0);
+  }
+}
+
+// Colour of a point in the margin panel: the margin where the exact check
+// holds, mid grey where it cannot hold; no contact, an undecided check and
+// the palm inside the work keep the first panel's colours (one for both
+// undecided classes: this panel shows the exact check alone).
+unsigned MarginPanelRgb(int outcome, float margin) {
+  switch (outcome) {
+  case kOutcomeNoContact:
+  case kOutcomePalmInside:
+  case kOutcomeStableOpen:
+    return kOutcomeRgb[outcome];
+  case kOutcomeUnstableOpen:
+    return kOutcomeRgb[kOutcomeStableOpen];
+  default:
+    return std::isnan(margin) ? kNotHolding : MapMarginRgb(margin);
   }
 }
 
@@ -165,10 +261,7 @@ cairo_surface_t *PanelImage(const MapRequest *req, const unsigned char *outcome,
     for (int u = 0; u < iw; u++) {
       const long i = static_cast<long>((u + 0.5) * static_cast<double>(nx) / iw);
       const long p = j * nx + i;
-      unsigned rgb = MapOutcomeRgb(outcome[p]);
-      if (panel == 1 && outcome[p] != kOutcomeNoContact)
-        rgb = std::isnan(margin[p]) ? kNotHolding : MapMarginRgb(margin[p]);
-      row[u] = rgb;
+      row[u] = (panel == 0) ? MapOutcomeRgb(outcome[p]) : MarginPanelRgb(outcome[p], margin[p]);
     }
   }
   cairo_surface_mark_dirty(img);
@@ -240,17 +333,29 @@ void DrawLegends(cairo_t *cr) {
     cairo_stroke(cr);
     Text(cr, ticks[k], barLeft + kBarWidth + kTickLength + 3.0, y, 0.0, 0.5);
   }
+  const double second = kMapPlotLeft[1] + kLegendColumn;
   Swatch(cr, kOutcomeRgb[kOutcomeNoContact], kOutcomeLabel[kOutcomeNoContact], kMapPlotLeft[1],
          kLegendTop);
-  Swatch(cr, kNotHolding, "exact check does not hold", kMapPlotLeft[1] + kLegendColumn, kLegendTop);
+  Swatch(cr, kNotHolding, "exact check does not hold", second, kLegendTop);
+  Swatch(cr, kOutcomeRgb[kOutcomeStableOpen], "exact check undecided", kMapPlotLeft[1],
+         kLegendTop + kLegendRow);
+  Swatch(cr, kOutcomeRgb[kOutcomePalmInside], kOutcomeLabel[kOutcomePalmInside], second,
+         kLegendTop + kLegendRow);
   Text(cr, "margin = 1 - least friction scale that still holds", kMapPlotLeft[1],
-       kLegendTop + kLegendRow + kSwatch / 2.0, 0.0, 0.5);
+       kLegendTop + 2 * kLegendRow + kSwatch / 2.0, 0.0, 0.5);
 }
 
+// Where cairo's encoder writes, and why writing failed.
+struct Sink {
+  std::FILE *file;
+  int writeErrno;
+};
+
 cairo_status_t WriteToFile(void *closure, const unsigned char *data, unsigned int length) {
-  return std::fwrite(data, 1, length, static_cast<std::FILE *>(closure)) == length
-             ? CAIRO_STATUS_SUCCESS
-             : CAIRO_STATUS_WRITE_ERROR;
+  auto *sink = static_cast<Sink *>(closure);
+  if (std::fwrite(data, 1, length, sink->file) == length) return CAIRO_STATUS_SUCCESS;
+  sink->writeErrno = errno;
+  return CAIRO_STATUS_WRITE_ERROR;
 }
 
 } // namespace
@@ -277,10 +382,21 @@ void MapCellCentre(const MapRequest *req, int panel, long i, long j, double *px,
   *py = AxisPixel(&req->y, MapAxisValue(&req->y, j), kMapPlotTop, 1);
 }
 
+const char *MapPictureExtension(int format) {
+  return format == kMapSvg ? "svg" : format == kMapPdf ? "pdf" : "png";
+}
+
 int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const float *margin,
-                    std::FILE *out, std::string *error) {
+                    int format, std::FILE *out, const std::string &name, std::string *error) {
+  Sink sink{out, 0};
+  // the vector formats write as they draw; PNG encodes the finished image
   cairo_surface_t *surface =
-      cairo_image_surface_create(CAIRO_FORMAT_RGB24, kMapPictureWidth, kMapPictureHeight);
+      format == kMapSvg ? cairo_svg_surface_create_for_stream(&WriteToFile, &sink, kMapPictureWidth,
+                                                              kMapPictureHeight)
+      : format == kMapPdf
+          ? cairo_pdf_surface_create_for_stream(&WriteToFile, &sink, kMapPictureWidth,
+                                                kMapPictureHeight)
+          : cairo_image_surface_create(CAIRO_FORMAT_RGB24, kMapPictureWidth, kMapPictureHeight);
   cairo_t *cr = cairo_create(surface);
   SetColour(cr, kWhite);
   cairo_paint(cr);
@@ -289,13 +405,18 @@ int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const f
   ok = ok && DrawPanel(cr, req, outcome, margin, 1, "Exact margin where the work holds");
   if (ok) {
     DrawLegends(cr);
+    cairo_set_font_size(cr, kCaptionSize);
     Text(cr, FixedCaption(req).c_str(), kMapPlotLeft[0], kCaptionTop, 0.0, 0.0);
   }
   const cairo_status_t drawn = cairo_status(cr);
   cairo_destroy(cr);
   cairo_status_t written = CAIRO_STATUS_SUCCESS;
-  if (ok && drawn == CAIRO_STATUS_SUCCESS)
-    written = cairo_surface_write_to_png_stream(surface, &WriteToFile, out);
+  if (format != kMapPng) {
+    cairo_surface_finish(surface);
+    written = cairo_surface_status(surface);
+  } else if (ok && drawn == CAIRO_STATUS_SUCCESS) {
+    written = cairo_surface_write_to_png_stream(surface, &WriteToFile, &sink);
+  }
   cairo_surface_destroy(surface);
   // give back cairo's and fontconfig's font caches: one picture per
   // process, nothing worth keeping
@@ -307,7 +428,9 @@ int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const f
     return 0;
   }
   if (written != CAIRO_STATUS_SUCCESS) {
-    *error = std::string("cannot write the picture: ") + cairo_status_to_string(written);
+    *error =
+        "cannot write " + name + ": " +
+        (sink.writeErrno != 0 ? std::strerror(sink.writeErrno) : cairo_status_to_string(written));
     return 0;
   }
   return 1;

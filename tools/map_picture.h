@@ -1,7 +1,8 @@
 // The map as a picture: one panel coloured by the outcome of each point
 // (the case solvers' verdict against the exact check) and one panel shading
-// the exact margin, each with axes, ticks, labels and a legend; drawn with
-// cairo.
+// the exact margin, each with axes, ticks, labels and a legend, under a
+// caption naming the quantities held fixed; drawn with cairo as PNG, SVG or
+// PDF.
 #pragma once
 
 #include <cstdio>
@@ -17,6 +18,16 @@ constexpr int kMapPlotSize = 512;          // side of each panel's square plot a
 constexpr int kMapPlotTop = 60;            // top edge of both plot areas
 constexpr int kMapPlotLeft[2] = {90, 740}; // left edges: outcome panel, margin panel
 
+// File formats of the picture.
+enum MapPictureFormat : int {
+  kMapPng = 0, // pixels, kMapPictureWidth x kMapPictureHeight
+  kMapSvg,     // vector, the same size in points, the map itself embedded as pixels
+  kMapPdf,     // the same as PDF
+};
+
+// File name extension of a MapPictureFormat: "png", "svg" or "pdf".
+const char *MapPictureExtension(int format);
+
 // Colour of an outcome in the first panel, 0xRRGGBB; picked from a palette
 // that readers with a colour-vision deficiency can tell apart.
 unsigned MapOutcomeRgb(int outcome);
@@ -31,9 +42,10 @@ unsigned MapMarginRgb(double margin);
 void MapCellCentre(const MapRequest *req, int panel, long i, long j, double *px, double *py);
 
 // Draws the map of outcome[] and margin[] (NaN where the exact check does
-// not hold) and writes it as PNG to out. Returns 1, or 0 when drawing or
-// writing failed (then *error says why).
+// not hold) and writes it in format (a MapPictureFormat) to out, named name
+// in messages. Returns 1, or 0 when drawing or writing failed (then *error
+// says why).
 int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const float *margin,
-                    std::FILE *out, std::string *error);
+                    int format, std::FILE *out, const std::string &name, std::string *error);
 
 } // namespace gs

@@ -1,6 +1,7 @@
 #include "tools/map_sweep.h"
 
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -49,6 +50,7 @@ struct Sweep {
   std::condition_variable turn; // a chunk was written, or the sweep ended
   long written = 0;             // chunks written so far, in order
   int failed = 0;               // writing csv failed
+  int writeErrno = 0;           // why, as the writing thread's errno said
   int running = 0;              // threads still working
 };
 
@@ -57,8 +59,10 @@ void WriteInTurn(Sweep *w, long c, const std::string &rows) {
   std::unique_lock<std::mutex> guard(w->lock);
   w->turn.wait(guard, [w, c] { return w->written == c || w->failed != 0; });
   if (w->failed == 0 && w->csv != nullptr && !rows.empty() &&
-      std::fwrite(rows.data(), 1, rows.size(), w->csv) != rows.size())
+      std::fwrite(rows.data(), 1, rows.size(), w->csv) != rows.size()) {
     w->failed = 1;
+    w->writeErrno = errno;
+  }
   w->written = c + 1;
   guard.unlock();
   w->turn.notify_all();
@@ -132,6 +136,14 @@ int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error) {
     return Fail(error, name + ": COUNT must be a whole number from 2 to " +
                            std::to_string(kMapMaxPoints) + ", got '" + EchoText(count) + "'");
   axis->count = static_cast<long>(n);
+  // MapAxisValue scales the span by up to COUNT - 1 before dividing
+  if (!std::isfinite((axis->to - axis->from) * static_cast<double>(axis->count - 1)))
+    return Fail(error, name + ": FROM to TO spans too wide a range: the swept values would not "
+                              "be finite numbers");
+  if (std::fabs(axis->to - axis->from) <
+      kMapMinAxisSpan * std::fmax(std::fabs(axis->from), std::fabs(axis->to)))
+    return Fail(error, name + ": FROM and TO are too close to draw an axis between them (they "
+                              "must differ by at least 1e-6 of their size)");
   return 1;
 }
 
@@ -219,7 +231,9 @@ int RunMapSweep(const MapRequest *req, int threads, std::FILE *csv, unsigned cha
   }
   for (std::thread &t : pool) t.join();
   if (progress != nullptr) progress(w.done.load(), w.total, ctx);
-  return (w.failed == 0) ? 1 : 0;
+  if (w.failed == 0) return 1;
+  errno = w.writeErrno; // errno is each thread's own: hand the writer's on
+  return 0;
 }
 
 } // namespace gs

@@ -24,6 +24,9 @@ enum MapParam : int {
 
 constexpr long kMapMaxPoints = 16777216; // largest grid a map accepts (points)
 constexpr int kMapChunk = 256;           // points a thread solves and writes in one go
+// Least span of an axis, relative to the larger of its bounds in size: the
+// picture's ticks and their labels must tell values that close apart.
+constexpr double kMapMinAxisSpan = 1e-6;
 
 // One swept quantity: count values from `from` to `to` inclusive, evenly spaced.
 struct MapAxis {
@@ -60,8 +63,9 @@ const char *MapParamName(int param);
 
 // Reads "PARAM:FROM:TO:COUNT" into *axis. Returns 1 on success, 0 otherwise
 // (then *error says why): unknown PARAM, a bound that is not a finite
-// number, FROM equal to TO, or COUNT not a whole number from 2 to the
-// largest grid.
+// number, FROM equal to TO, COUNT not a whole number from 2 to the largest
+// grid, a span so wide that the swept values would not be finite, or so
+// narrow (below kMapMinAxisSpan) that no axis can be drawn over it.
 int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error);
 
 // Checks the request as a whole: two different quantities, at most
@@ -91,7 +95,8 @@ using MapProgressFn = void (*)(long done, long total, void *ctx);
 // does not depend on the thread count; outcome[index] and margin[index]
 // (exact margin where the exact check holds, else NaN) are filled when not
 // nullptr. progress (may be nullptr) is called from the calling thread a few
-// times a second and once at the end. Returns 1, or 0 when writing csv failed.
+// times a second and once at the end. Returns 1, or 0 when writing csv failed
+// (then errno says why).
 int RunMapSweep(const MapRequest *req, int threads, std::FILE *csv, unsigned char *outcome,
                 float *margin, MapProgressFn progress, void *ctx);
 
