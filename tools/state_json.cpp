@@ -70,16 +70,12 @@ Json ExactJson(const ExactCheck &e) {
   j["MCZ"] = holds ? PerFinger(e.MCZ) : Json(nullptr);
   j["jointTorque"] = holds ? PerFinger(e.jointTorque) : Json(nullptr);
   if (e.verdict == kExactCannotHold) {
-    const struct {
-      int bit;
-      const char *name;
-    } kinds[] = {{kLimitFriction, "friction"},
-                 {kLimitMoment, "moment"},
-                 {kLimitForceCap, "force cap"},
-                 {kLimitPushOnly, "push only"}};
     Json blocking = Json::array();
-    for (const auto &k : kinds)
-      if ((e.blocking & k.bit) != 0) blocking.push_back(k.name);
+    for (int i = 0; i < kExactLimitKinds; i++) {
+      int bit = 0;
+      const char *name = ExactLimitName(i, &bit);
+      if ((e.blocking & bit) != 0) blocking.push_back(name);
+    }
     j["blocking"] = blocking;
   } else {
     j["blocking"] = nullptr;

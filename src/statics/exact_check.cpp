@@ -271,4 +271,16 @@ int ExactGraspCheck(const GraspState *s, ExactCheck *out) {
   return out->verdict;
 }
 
+const char *ExactLimitName(int i, int *bit) {
+  static const struct {
+    int bit;
+    const char *name;
+  } kinds[kExactLimitKinds] = {{kLimitFriction, "friction"},
+                               {kLimitMoment, "moment"},
+                               {kLimitForceCap, "force cap"},
+                               {kLimitPushOnly, "push only"}};
+  *bit = kinds[i].bit;
+  return kinds[i].name;
+}
+
 } // namespace gs

@@ -4,6 +4,7 @@
 
 #include "view/hand_draw.h"
 #include "view/scene_draw.h"
+#include "view/study_draw.h"
 #include "view/view_constants.h"
 #include "view/window_camera.h"
 
@@ -83,7 +84,8 @@ void DrawFrame(const GraspState *s) {
     DrawHand(s, kBlue);
   }
   if (s->cntContact > 0 && s->sgnStaticsEnd == 0) DrawContacts(s);
-  if (s->sgnStaticsEnd == 1) DrawStaticsForces(s);
+  if (s->sgnStaticsEnd == 1 && CaseForcesShown()) DrawStaticsForces(s);
+  DrawStudyAdditions(s); // none unless switched on
   SwapFrame();
 }
 
