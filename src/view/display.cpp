@@ -62,7 +62,7 @@ void DrawTextBlock(float x, float y0, int n, float dy, void *font,
   EndOverlay();
 }
 
-void DrawFrame(const GraspState *s) {
+void DrawFrameContent(const GraspState *s) {
   void *const font = GLUT_BITMAP_HELVETICA_18;
   SetCameraAndLights();
   DrawTextBlock(kTextX, kHelpTop, kHelpRows, kHelpStep, font, kHelpLines);
@@ -86,6 +86,10 @@ void DrawFrame(const GraspState *s) {
   if (s->cntContact > 0 && s->sgnStaticsEnd == 0) DrawContacts(s);
   if (s->sgnStaticsEnd == 1 && CaseForcesShown()) DrawStaticsForces(s);
   DrawStudyAdditions(s); // none unless switched on
+}
+
+void DrawFrame(const GraspState *s) {
+  DrawFrameContent(s);
   SwapFrame();
 }
 

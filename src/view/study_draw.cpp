@@ -98,10 +98,8 @@ int SaveFramePng(const char *path, int width, int height, const char **why) {
   std::vector<unsigned char> image(rows.size());
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glPixelStorei(GL_PACK_ROW_LENGTH, stride / 4);
-  glReadBuffer(GL_FRONT);
   glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
   glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-  glReadBuffer(GL_BACK);
   for (int y = 0; y < height; y++) {
     std::memcpy(&image[static_cast<size_t>(y) * stride],
                 &rows[static_cast<size_t>(height - 1 - y) * stride], stride);

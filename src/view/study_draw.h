@@ -18,8 +18,8 @@ bool CaseForcesShown();
 // the view transform of the scene still on the modelview stack.
 void DrawStudyAdditions(const GraspState *s);
 
-// Saves the window's last drawn frame (front buffer, width x height pixels)
-// as a PNG file at path. Returns 0, or -1 with a static text of the reason in
+// Saves the frame drawn into the back buffer (width x height pixels, not yet
+// swapped) as a PNG file at path. Returns 0, or -1 with a static text of the reason in
 // *why when it cannot be written.
 int SaveFramePng(const char *path, int width, int height, const char **why);
 

@@ -186,8 +186,13 @@ void SaveScreenshot() {
       getcwd(dir, sizeof dir) == nullptr) {
     std::printf("graspstat: frame not saved: no file name\n");
   } else {
+    // the frame on screen once more, read before it is swapped
+    DrawFrameContent(g_model);
     const char *why = nullptr;
-    if (SaveFramePng(name, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT), &why) == 0) {
+    const int saved =
+        SaveFramePng(name, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT), &why);
+    SwapFrame();
+    if (saved == 0) {
       std::printf("graspstat: frame saved as %s/%s\n", dir, name);
     } else {
       std::printf("graspstat: frame not saved as %s/%s: %s\n", dir, name, why);
