@@ -178,16 +178,12 @@ void ExactJson(JsonText *j, const ExactCheck &e) {
   holds ? PerFinger(j, e.jointTorque) : j->Null();
   j->Key("blocking");
   if (e.verdict == kExactCannotHold) {
-    const struct {
-      int bit;
-      const char *name;
-    } kinds[] = {{kLimitFriction, "friction"},
-                 {kLimitMoment, "moment"},
-                 {kLimitForceCap, "force cap"},
-                 {kLimitPushOnly, "push only"}};
     j->Begin('[');
-    for (const auto &k : kinds)
-      if ((e.blocking & k.bit) != 0) j->Text(k.name);
+    for (int i = 0; i < kExactLimitKinds; i++) {
+      int bit = 0;
+      const char *name = ExactLimitName(i, &bit);
+      if ((e.blocking & bit) != 0) j->Text(name);
+    }
     j->End(']');
   } else {
     j->Null();

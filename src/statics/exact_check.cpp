@@ -467,4 +467,16 @@ int ExactGraspCheckModel(const GraspState *s, const ExactModel *md, ExactCheck *
   return out->verdict;
 }
 
+const char *ExactLimitName(int i, int *bit) {
+  static const struct {
+    int bit;
+    const char *name;
+  } kinds[kExactLimitKinds] = {{kLimitFriction, "friction"},
+                               {kLimitMoment, "moment"},
+                               {kLimitForceCap, "force cap"},
+                               {kLimitPushOnly, "push only"}};
+  *bit = kinds[i].bit;
+  return kinds[i].name;
+}
+
 } // namespace gs

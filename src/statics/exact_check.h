@@ -67,4 +67,9 @@ double PalmPenetration(const GraspState *s);
 // and are finite, else 0.
 int StaticsLimitsKept(const GraspState *s);
 
+// Returns the name of limit kind i (0 .. kExactLimitKinds - 1: "friction",
+// "moment", "force cap", "push only") and writes its ExactLimit bit to *bit.
+const char *ExactLimitName(int i, int *bit);
+constexpr int kExactLimitKinds = 4; // kinds of limit a "cannot hold" answer can name
+
 } // namespace gs

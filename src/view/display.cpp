@@ -4,6 +4,7 @@
 
 #include "view/hand_draw.h"
 #include "view/scene_draw.h"
+#include "view/study_draw.h"
 #include "view/view_constants.h"
 #include "view/window_camera.h"
 
@@ -61,7 +62,7 @@ void DrawTextBlock(float x, float y0, int n, float dy, void *font,
   EndOverlay();
 }
 
-void DrawFrame(const GraspState *s) {
+void DrawFrameContent(const GraspState *s) {
   void *const font = GLUT_BITMAP_HELVETICA_18;
   SetCameraAndLights();
   DrawTextBlock(kTextX, kHelpTop, kHelpRows, kHelpStep, font, kHelpLines);
@@ -83,7 +84,12 @@ void DrawFrame(const GraspState *s) {
     DrawHand(s, kBlue);
   }
   if (s->cntContact > 0 && s->sgnStaticsEnd == 0) DrawContacts(s);
-  if (s->sgnStaticsEnd == 1) DrawStaticsForces(s);
+  if (s->sgnStaticsEnd == 1 && CaseForcesShown()) DrawStaticsForces(s);
+  DrawStudyAdditions(s); // none unless switched on
+}
+
+void DrawFrame(const GraspState *s) {
+  DrawFrameContent(s);
   SwapFrame();
 }
 

@@ -16,6 +16,9 @@ void DrawText(float x, float y, void *font, const char *text);
 void DrawTextBlock(float x, float y0, int n, float dy, void *font,
                    const char (*rows)[kHelpRowChars]);
 
+// Draws the complete frame for the model into the back buffer, unswapped.
+void DrawFrameContent(const GraspState *s);
+
 // Draws the complete frame for the model and swaps it to the window.
 void DrawFrame(const GraspState *s);
 

@@ -84,11 +84,15 @@ void DrawContacts(const GraspState *s) {
 void DrawStaticsForces(const GraspState *s) {
   ForceSymbol sym[kMaxForceSymbols];
   const int n = StaticsSymbols(s, sym);
+  DrawForceSymbols(sym, n, kGreen);
+}
+
+void DrawForceSymbols(const ForceSymbol *sym, int n, const float *colour) {
   for (int i = 0; i < n; i++) {
     const ForceSymbol &f = sym[i];
-    if (f.kind == kSymbolPush) DrawPushArrow(f.p, f.d, f.value, kGreen);
-    if (f.kind == kSymbolPull) DrawPullArrow(f.p, f.d, f.value, kGreen);
-    if (f.kind == kSymbolMoment) DrawMoment(f.p, f.d, f.value, kGreen);
+    if (f.kind == kSymbolPush) DrawPushArrow(f.p, f.d, f.value, colour);
+    if (f.kind == kSymbolPull) DrawPullArrow(f.p, f.d, f.value, colour);
+    if (f.kind == kSymbolMoment) DrawMoment(f.p, f.d, f.value, colour);
   }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/model_state.h"
+#include "view/view_geometry.h"
 
 namespace gs {
 
@@ -27,6 +28,9 @@ void DrawContacts(const GraspState *s);
 // The load under the work and, after a solve with two contacts, the normal
 // force, friction force and friction moment at each contact.
 void DrawStaticsForces(const GraspState *s);
+
+// The first n symbols of sym in one colour, in order.
+void DrawForceSymbols(const ForceSymbol *sym, int n, const float *colour);
 
 // Arrow of force F that starts at p and points along the unit vector d.
 void DrawPushArrow(const double *p, const double *d, double F, const float *colour);

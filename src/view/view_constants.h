@@ -44,6 +44,7 @@ constexpr float kYellow[4] = {1.0f, 1.0f, 0.0f, 1.0f};     // palm marker, conta
 constexpr float kBlack[4] = {0.0f, 0.0f, 0.0f, 1.0f};      // outlines, joint arrows, globe
 constexpr float kGreen[4] = {0.0f, 1.0f, 0.0f, 1.0f};      // statics forces and moments
 constexpr float kRedClear[4] = {1.0f, 0.0f, 0.0f, 0.0f};   // work sphere
+constexpr float kMagenta[4] = {1.0f, 0.0f, 1.0f, 1.0f};    // exact check's forces (F2)
 constexpr float kAxisColour[4] = {0.0f, 0.0f, 0.0f, 0.0f}; // scene axes
 
 // ---- hand drawing (model length units) ----

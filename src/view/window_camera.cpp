@@ -11,10 +11,15 @@
 #endif
 
 #include <algorithm>
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "view/display.h"
+#include "view/study_draw.h"
 #include "view/view_constants.h"
 
 namespace gs {
@@ -115,6 +120,9 @@ void OpenViewerWindow(GraspState *s, KeyHandler onKey, int *argc, char **argv) {
   glutDisplayFunc(usrdisplay);
   glutReshapeFunc(usrreshape);
   glutKeyboardFunc(keyboard);
+  glutSpecialFunc(special);
+  glutMouseFunc(mouse);
+  glutMotionFunc(motion);
   glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
   RunEventLoop();
@@ -151,6 +159,83 @@ void keyboard(unsigned char key, int x, int y) {
   (void)x;
   (void)y;
   if (g_onKey != nullptr && g_onKey(g_model, key) != 0) std::exit(EXIT_SUCCESS);
+}
+
+namespace {
+
+// The button of the drag in progress (a DragButton, -1 for none) and the
+// pointer position it was last seen at (window pixels).
+int g_dragButton = -1;
+int g_dragX = 0;
+int g_dragY = 0;
+
+constexpr int kWheelUp = 3;         // GLUT button number of a wheel turn away from the user
+constexpr int kWheelDown = 4;       // and toward the user
+constexpr double kWheelSteps = 5.0; // view shift steps per wheel notch
+constexpr int kPathChars = 4096;    // longest working-directory path printed
+
+// Saves the frame on screen in the working directory and says where, on a
+// line of its own (the key help before it ends without a line break).
+void SaveScreenshot() {
+  static bool firstLine = true;
+  if (firstLine) std::printf("\n");
+  firstLine = false;
+  char name[64];
+  char dir[kPathChars];
+  if (ScreenshotName(std::time(nullptr), name, sizeof name) != 0 ||
+      getcwd(dir, sizeof dir) == nullptr) {
+    std::printf("graspstat: frame not saved: no file name\n");
+  } else {
+    // the frame on screen once more, read before it is swapped
+    DrawFrameContent(g_model);
+    const char *why = nullptr;
+    const int saved =
+        SaveFramePng(name, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT), &why);
+    SwapFrame();
+    if (saved == 0) {
+      std::printf("graspstat: frame saved as %s/%s\n", dir, name);
+    } else {
+      std::printf("graspstat: frame not saved as %s/%s: %s\n", dir, name, why);
+    }
+  }
+  std::fflush(stdout);
+}
+
+} // namespace
+
+void special(int key, int x, int y) {
+  (void)x;
+  (void)y;
+  StudyView *v = CurrentStudyView();
+  if (key == GLUT_KEY_F1) v->panel = !v->panel;
+  if (key == GLUT_KEY_F2) v->exactForces = !v->exactForces;
+  if (key == GLUT_KEY_F12) SaveScreenshot();
+  if (key == GLUT_KEY_F1 || key == GLUT_KEY_F2) glutPostRedisplay();
+}
+
+void mouse(int button, int state, int x, int y) {
+  if (state != GLUT_DOWN) {
+    g_dragButton = -1;
+    return;
+  }
+  if (button == kWheelUp || button == kWheelDown) {
+    MoveAlongView(g_model, button == kWheelUp ? kWheelSteps : -kWheelSteps);
+    glutPostRedisplay();
+    return;
+  }
+  g_dragButton = (button == GLUT_LEFT_BUTTON)    ? kDragTurn
+                 : (button == GLUT_RIGHT_BUTTON) ? kDragMove
+                                                 : -1;
+  g_dragX = x;
+  g_dragY = y;
+}
+
+void motion(int x, int y) {
+  if (g_dragButton < 0 || (x == g_dragX && y == g_dragY)) return;
+  DragView(g_model, g_dragButton, x - g_dragX, y - g_dragY);
+  g_dragX = x;
+  g_dragY = y;
+  glutPostRedisplay();
 }
 
 void SetCameraAndLights() {

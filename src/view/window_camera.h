@@ -12,7 +12,7 @@ namespace gs {
 using KeyHandler = int (*)(GraspState *s, unsigned char key);
 
 // Opens the 600 x 600 window for the model s, registers the display,
-// reshape and keyboard callbacks (keys go to onKey) and runs the event loop;
+// reshape, keyboard, special-key and mouse callbacks (keys go to onKey) and runs the event loop;
 // never returns. The process ends with status 0 when the window system closes
 // or destroys the window.
 [[noreturn]] void OpenViewerWindow(GraspState *s, KeyHandler onKey, int *argc, char **argv);
@@ -35,6 +35,17 @@ void usrreshape(int w, int h);
 // GLUT keyboard callback: hands the key to the window's key handler and ends
 // the process with status 0 when the handler asks for it.
 void keyboard(unsigned char key, int x, int y);
+
+// GLUT special-key callback: F1 switches the numbers panel, F2 the exact
+// check's forces, F12 saves the frame as PNG in the working directory.
+void special(int key, int x, int y);
+
+// GLUT mouse callback: a left or right press starts a drag (turn, move), the
+// wheel moves the view along the viewing direction.
+void mouse(int button, int state, int x, int y);
+
+// GLUT motion callback: applies the drag in progress to the view.
+void motion(int x, int y);
 
 // Clears the frame and sets perspective, camera and light on the modelview
 // stack.
