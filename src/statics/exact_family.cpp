@@ -335,12 +335,22 @@ int FamilyMember(const ExactFamily *fam, double Sigma, double A, double *f, Vec3
   const double R1 = std::sqrt(std::max(0.0, A * A * f[1] * f[1] - p * p));
   const double R2 = std::sqrt(std::max(0.0, A * A * f[2] * f[2] - p * p));
   const double k = fam->a / fam->sn, c = 1.0 - fam->lam, gw = fam->gw;
-  // the friction moment r = MCZ_1 within all four limits
-  const double lo = std::max({k * (gw - fam->lam * R1), k * (c * gw - fam->lam * R2),
-                              -A * rm * f[1], fam->h - A * rm * f[2]});
-  const double hi = std::min({k * (gw + fam->lam * R1), k * (c * gw + fam->lam * R2), A * rm * f[1],
-                              fam->h + A * rm * f[2]});
-  const double r = 0.5 * (lo + hi);
+  // the friction moment r = MCZ_1 within all four limits. Where the limits
+  // leave a single r (the least force at the least friction), the disc ends
+  // come from square roots near zero and carry rounding magnified many times
+  // in r, while |T_k| hardly moves with r there; the moment limits are
+  // linear in r. So r is kept within the moment limits exactly and within
+  // the discs as far as rounding lets it.
+  const double dlo = std::max(k * (gw - fam->lam * R1), k * (c * gw - fam->lam * R2));
+  const double dhi = std::min(k * (gw + fam->lam * R1), k * (c * gw + fam->lam * R2));
+  const double mlo = std::max(-A * rm * f[1], fam->h - A * rm * f[2]);
+  const double mhi = std::min(A * rm * f[1], fam->h + A * rm * f[2]);
+  const double lo = std::max(dlo, mlo), hi = std::min(dhi, mhi);
+  double r = 0.5 * (mlo + mhi); // the moment limits meet at one r, up to rounding
+  if (lo <= hi)
+    r = 0.5 * (lo + hi);
+  else if (mlo <= mhi)
+    r = std::min(std::max(0.5 * (dlo + dhi), mlo), mhi);
   const double beta1 = (gw - r / k) / fam->lam;
   const double beta2 = (r / k - c * gw) / fam->lam;
   for (int i = 0; i < 3; i++) {

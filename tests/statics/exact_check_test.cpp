@@ -311,5 +311,39 @@ TEST(ExactCheck, GlpkBracketAndSolverConsistency) {
       keptUnbalanced, missed, overclaimed);
 }
 
+// "Undecided" only for bad input or an answer within 1e-9 of a limit: over
+// a fine map of work centres about a grasp whose least-force solution lies
+// where a friction disc shrinks to a point (x = 11, z = -50 failed its
+// re-check), and over random reachable grasps.
+TEST(ExactCheck, UndecidedOnlyNearALimit) {
+  const char *nearLimit = "the answer turns on less than 1e-9 of a limit";
+  GraspState start;
+  InitModelState(&start);
+  StartUp(&start);
+  GraspState s;
+  int undecided = 0, solved = 0;
+  auto check = [&](double al, double bet, const double *c, double a) {
+    if (SolveGrasp(&s, &start, al, bet, c, a) != 2 || s.exact.verdict == kExactNone) return;
+    solved++;
+    if (s.exact.verdict != kExactUndecided) return;
+    undecided++;
+    EXPECT_STREQ(s.exact.reason, nearLimit)
+        << al << " " << bet << " " << c[0] << " " << c[1] << " " << c[2] << " " << a;
+  };
+  for (int i = 0; i <= 400; i++) {
+    for (int j = 0; j <= 80; j++) {
+      const double c[3] = {8.0 + 0.01 * i, 80.0, -52.0 + 0.05 * j};
+      check(0.0, 0.0, c, 50.0);
+    }
+  }
+  std::mt19937_64 rng(16);
+  for (int i = 0; i < kBracketConfigs / 2; i++) {
+    double al, bet, c[3], a;
+    RandomPose(&rng, i, &al, &bet, c, &a);
+    check(al, bet, c, a);
+  }
+  std::printf("%d grasps solved, %d undecided within 1e-9 of a limit\n", solved, undecided);
+}
+
 } // namespace
 } // namespace gs
