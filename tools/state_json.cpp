@@ -38,22 +38,8 @@ Json CaseName(int c) {
 }
 
 Json SubCaseName(int c) {
-  switch (c) {
-  case kSubSP11_1:
-    return "SP11-1";
-  case kSubSP11_2:
-    return "SP11-2";
-  case kSubSP113:
-    return "SP113";
-  case kSubSP31:
-    return "SP31";
-  case kSubSP32:
-    return "SP32";
-  case kSubSP33:
-    return "SP33";
-  default:
-    return nullptr;
-  }
+  const char *name = StaticsSubCaseText(c);
+  return (name != nullptr) ? Json(name) : Json(nullptr);
 }
 
 // The exact holding check: null without a statics result for the current
@@ -70,16 +56,9 @@ Json ExactJson(const ExactCheck &e) {
   j["MCZ"] = holds ? PerFinger(e.MCZ) : Json(nullptr);
   j["jointTorque"] = holds ? PerFinger(e.jointTorque) : Json(nullptr);
   if (e.verdict == kExactCannotHold) {
-    const struct {
-      int bit;
-      const char *name;
-    } kinds[] = {{kLimitFriction, "friction"},
-                 {kLimitMoment, "moment"},
-                 {kLimitForceCap, "force cap"},
-                 {kLimitPushOnly, "push only"}};
     Json blocking = Json::array();
-    for (const auto &k : kinds)
-      if ((e.blocking & k.bit) != 0) blocking.push_back(k.name);
+    for (const int bit : kExactLimitOrder)
+      if ((e.blocking & bit) != 0) blocking.push_back(ExactLimitText(bit));
     j["blocking"] = blocking;
   } else {
     j["blocking"] = nullptr;
@@ -102,6 +81,40 @@ const char *ExactVerdictText(int verdict) {
     return "palm inside work";
   default:
     return "";
+  }
+}
+
+const char *StaticsSubCaseText(int c) {
+  switch (c) {
+  case kSubSP11_1:
+    return "SP11-1";
+  case kSubSP11_2:
+    return "SP11-2";
+  case kSubSP113:
+    return "SP113";
+  case kSubSP31:
+    return "SP31";
+  case kSubSP32:
+    return "SP32";
+  case kSubSP33:
+    return "SP33";
+  default:
+    return nullptr;
+  }
+}
+
+const char *ExactLimitText(int bit) {
+  switch (bit) {
+  case kLimitFriction:
+    return "friction";
+  case kLimitMoment:
+    return "moment";
+  case kLimitForceCap:
+    return "force cap";
+  case kLimitPushOnly:
+    return "push only";
+  default:
+    return nullptr;
   }
 }
 

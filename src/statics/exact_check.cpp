@@ -213,7 +213,10 @@ int StaticsLimitsKept(const GraspState *s) {
   return 1;
 }
 
-int ExactGraspCheck(const GraspState *s, ExactCheck *out) {
+namespace {
+
+// The exact check, with the palm test when palmTest is 1.
+int CheckContacts(const GraspState *s, int palmTest, ExactCheck *out) {
   *out = ExactCheck{};
   if (!InputFinite(s)) return Undecided(out, "non-finite contact, work or hand data");
   const double a = s->aSph;
@@ -229,7 +232,7 @@ int ExactGraspCheck(const GraspState *s, ExactCheck *out) {
     if (NormVec3(off) > kExactSurfaceTol * std::max(1.0, a))
       return Undecided(out, "contact off the work surface");
   }
-  if (PalmPenetration(s) > kExactPalmDepth) {
+  if (palmTest != 0 && PalmPenetration(s) > kExactPalmDepth) {
     out->verdict = kExactPalmInside;
     return out->verdict;
   }
@@ -269,6 +272,16 @@ int ExactGraspCheck(const GraspState *s, ExactCheck *out) {
   }
   JointTorques(s, &ans.least, out->jointTorque);
   return out->verdict;
+}
+
+} // namespace
+
+int ExactGraspCheck(const GraspState *s, ExactCheck *out) {
+  return CheckContacts(s, 1, out);
+}
+
+int ExactContactsCheck(const GraspState *s, ExactCheck *out) {
+  return CheckContacts(s, 0, out);
 }
 
 } // namespace gs

@@ -49,6 +49,12 @@ constexpr double kRelaxedCapFactor = 1e6;   // force cap when that limit is rela
 // ExactVerdict, never kExactNone).
 int ExactGraspCheck(const GraspState *s, ExactCheck *out);
 
+// The same check of contacts given without a hand pose (from another
+// simulator, say): no palm test, everything else as ExactGraspCheck; the
+// hand fields must still be finite, and the joint torques refer to them.
+// Returns out->verdict (never kExactPalmInside).
+int ExactContactsCheck(const GraspState *s, ExactCheck *out);
+
 // Returns how deep the work sphere reaches into the palm box (length; <= 0
 // when they do not overlap).
 double PalmPenetration(const GraspState *s);
