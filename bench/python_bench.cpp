@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/hand_turn_map.h"
 #include "tools/batch_run.h"
 #include "tools/map_sweep.h"
 
@@ -51,16 +52,6 @@ py::module_ &Module() {
   return m;
 }
 
-MapRequest HandTurnMap() {
-  MapRequest req{};
-  req.x = MapAxis{kMapAlHand, -180.0, 180.0, kSide};
-  req.y = MapAxis{kMapBetHand, -180.0, 180.0, kSide};
-  req.work[1] = 80.0;
-  req.radius = 50.0;
-  req.degrees = 1;
-  return req;
-}
-
 // Reference: the calculation of one solve as the batch tool runs it.
 void BM_SolveInProcess(benchmark::State &state) {
   const std::vector<Pose> poses = Poses();
@@ -92,7 +83,7 @@ BENCHMARK(BM_SolvePython);
 // Reference: the map's in-process cost, 128 x 128 hand-turn points with the
 // table written to /dev/null; items = points.
 void BM_MapInProcess(benchmark::State &state) {
-  const MapRequest req = HandTurnMap();
+  const MapRequest req = HandTurnMap(kSide);
   const int threads = static_cast<int>(state.range(0));
   std::vector<unsigned char> outcome(static_cast<std::size_t>(kSide * kSide));
   std::vector<float> margin(outcome.size());
