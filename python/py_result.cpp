@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <unordered_map>
 
 #include <pybind11/numpy.h>
 
@@ -29,30 +30,46 @@ double ArrayValue(double v) {
   return std::isfinite(v) ? v : NAN;
 }
 
+// A new float64 array of the given shape, straight from numpy's own
+// constructor (the one pybind11's array_t calls, without its shape vectors:
+// a Result makes some twenty of them); *data receives its buffer.
+py::object NewArray(int nd, const Py_intptr_t *dims, double **data) {
+  const auto &api = py::detail::npy_api::get();
+  PyObject *a = api.PyArray_NewFromDescr_(
+      api.PyArray_Type_, api.PyArray_DescrFromType_(py::detail::npy_api::NPY_DOUBLE_), nd, dims,
+      nullptr, nullptr, 0, nullptr);
+  if (a == nullptr) throw py::error_already_set();
+  *data = reinterpret_cast<double *>(py::detail::array_proxy(a)->data);
+  return py::reinterpret_steal<py::object>(a);
+}
+
 // A vector of 3 as a (3,) array.
 py::object Vector(const double *v) {
-  py::array_t<double> a(3);
-  double *d = a.mutable_data();
+  const Py_intptr_t dims[1] = {3};
+  double *d = nullptr;
+  py::object a = NewArray(1, dims, &d);
   for (int i = 0; i < 3; i++) d[i] = ArrayValue(v[i]);
-  return std::move(a);
+  return a;
 }
 
 // [finger 1, finger 2] of a per-finger vector array, as a (2, 3) array.
 py::object PerFinger(const Vec3 *v) {
-  py::array_t<double> a({2, 3});
-  double *d = a.mutable_data();
+  const Py_intptr_t dims[2] = {2, 3};
+  double *d = nullptr;
+  py::object a = NewArray(2, dims, &d);
   for (int k = 0; k < 2; k++)
     for (int i = 0; i < 3; i++) d[3 * k + i] = ArrayValue(v[k + 1][i]);
-  return std::move(a);
+  return a;
 }
 
 // [finger 1, finger 2] of a per-finger number array, as a (2,) array.
 py::object PerFinger(const double *v) {
-  py::array_t<double> a(2);
-  double *d = a.mutable_data();
+  const Py_intptr_t dims[1] = {2};
+  double *d = nullptr;
+  py::object a = NewArray(1, dims, &d);
   d[0] = ArrayValue(v[1]);
   d[1] = ArrayValue(v[2]);
-  return std::move(a);
+  return a;
 }
 
 // Text as the JSON writes it: bytes that are not UTF-8 replaced.
@@ -66,6 +83,18 @@ py::object Text(const char *t) {
   return t != nullptr ? py::object(py::str(t)) : py::object(py::none());
 }
 
+// The interned Python string of an attribute name, made on first use (the
+// GIL serialises the callers).
+PyObject *Key(const char *name) {
+  static std::unordered_map<const char *, PyObject *> keys;
+  auto it = keys.find(name);
+  if (it != keys.end()) return it->second;
+  PyObject *key = PyUnicode_InternFromString(name);
+  if (key == nullptr) throw py::error_already_set();
+  keys.emplace(name, key);
+  return key;
+}
+
 // Adds the attributes of a Result one by one.
 class Fields {
 public:
@@ -73,8 +102,9 @@ public:
     if (!obj_) throw py::error_already_set();
     dict_ = obj_.attr("__dict__");
   }
+  // name is a string literal: its interned key is made once and kept.
   void Set(const char *name, py::object value) {
-    if (PyDict_SetItemString(dict_.ptr(), name, value.ptr()) != 0) throw py::error_already_set();
+    if (PyDict_SetItem(dict_.ptr(), Key(name), value.ptr()) != 0) throw py::error_already_set();
   }
   py::object Done() { return std::move(obj_); }
 
