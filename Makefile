@@ -5,7 +5,7 @@ BUILD_SAN ?= build-san
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 DEPS_STAMP := $(BUILD)/.deps-ok
 
-.PHONY: all deps build build-san run test test-unit test-san bench format format-check clean
+.PHONY: all deps build build-san python run test test-unit test-san bench format format-check clean
 
 all: build
 
@@ -23,6 +23,10 @@ $(BUILD_SAN)/CMakeCache.txt: | $(DEPS_STAMP)
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The Python module alone, into $(BUILD)/python/ (PYTHONPATH=$(BUILD)/python).
+python: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target graspstat_python
 
 build-san: deps $(BUILD_SAN)/CMakeCache.txt
 	cmake --build $(BUILD_SAN) -j $(JOBS)

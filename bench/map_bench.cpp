@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/trace.h"
+#include "bench/hand_turn_map.h"
 #include "grasp/start_up.h"
 #include "tools/batch_run.h"
 #include "tools/map_sweep.h"
@@ -23,21 +24,11 @@ constexpr long kStride = 7919; // prime: walks every grid point before repeating
 
 void Discard(const char *, std::size_t, void *) {}
 
-MapRequest HandTurnMap() {
-  MapRequest req{};
-  req.x = MapAxis{kMapAlHand, -180.0, 180.0, kSide};
-  req.y = MapAxis{kMapBetHand, -180.0, 180.0, kSide};
-  req.work[1] = 80.0;
-  req.radius = 50.0;
-  req.degrees = 1;
-  return req;
-}
-
 // One point per iteration on one thread, visiting the whole grid in a
 // scattered order so that every region weighs as in the map.
 void BM_MapPointOneThread(benchmark::State &state) {
   SetConsoleSink(&Discard, nullptr);
-  const MapRequest req = HandTurnMap();
+  const MapRequest req = HandTurnMap(kSide);
   GraspState start;
   InitModelState(&start);
   StartUp(&start);
@@ -58,7 +49,7 @@ BENCHMARK(BM_MapPointOneThread);
 // The whole 512 x 512 map on two threads with its table written to
 // /dev/null; time per iteration = wall time of the map.
 void BM_Map512TwoThreads(benchmark::State &state) {
-  const MapRequest req = HandTurnMap();
+  const MapRequest req = HandTurnMap(kSide);
   std::vector<unsigned char> outcome(static_cast<std::size_t>(kSide * kSide));
   std::vector<float> margin(outcome.size());
   std::FILE *sink = std::fopen("/dev/null", "wb");

@@ -37,32 +37,50 @@ void AppendMapCsvHeader(const MapRequest *req, std::string *text) {
   *text += kColumns;
 }
 
-void AppendMapCsvRow(const MapRequest *req, long index, const GraspState *s, std::string *text) {
-  const int ran = (s->staticsCase != kCaseNone) ? 1 : 0;
-  const int holds = (s->exact.verdict == kExactHolds) ? 1 : 0;
+void MapRowOf(const MapRequest *req, long index, const GraspState *s, MapRow *row) {
+  const bool ran = s->staticsCase != kCaseNone;
+  const bool holds = s->exact.verdict == kExactHolds;
   const double none = NAN;
-  Number(MapAxisValue(&req->x, index % req->x.count), text);
+  row->x = MapAxisValue(&req->x, index % req->x.count);
+  row->y = MapAxisValue(&req->y, index / req->x.count);
+  row->cntContact = s->cntContact;
+  row->staticsCase = s->staticsCase;
+  row->stability = ran ? s->StaticsStability : -1;
+  row->exact = s->exact.verdict;
+  row->margin = holds ? s->exact.margin : none;
+  for (int k = 0; k < 2; k++) {
+    row->FCZ[k] = ran ? s->FCZ[k + 1] : none;
+    row->TCF[k] = ran ? s->TCF[k + 1] : none;
+    row->MCZ[k] = ran ? s->MCZ[k + 1] : none;
+  }
+  row->leastForce = holds ? s->exact.FCZ[1] + s->exact.FCZ[2] : none;
+}
+
+void AppendMapCsvRow(const MapRequest *req, long index, const GraspState *s, std::string *text) {
+  MapRow row;
+  MapRowOf(req, index, s, &row);
+  Number(row.x, text);
   text->push_back(',');
-  Number(MapAxisValue(&req->y, index / req->x.count), text);
+  Number(row.y, text);
   text->push_back(',');
-  Count(s->cntContact, text);
+  Count(row.cntContact, text);
   text->push_back(',');
-  const char *name = StaticsCaseText(s->staticsCase);
+  const char *name = StaticsCaseText(row.staticsCase);
   if (name != nullptr) *text += name;
   text->push_back(',');
-  if (ran != 0) Count(s->StaticsStability, text);
+  if (row.stability >= 0) Count(row.stability, text);
   text->push_back(',');
-  *text += ExactVerdictText(s->exact.verdict);
+  *text += ExactVerdictText(row.exact);
   text->push_back(',');
-  Number(holds != 0 ? s->exact.margin : none, text);
-  for (const double *v : {s->FCZ, s->TCF, s->MCZ}) {
-    for (int k = 1; k <= 2; k++) {
+  Number(row.margin, text);
+  for (const double *v : {row.FCZ, row.TCF, row.MCZ}) {
+    for (int k = 0; k < 2; k++) {
       text->push_back(',');
-      Number(ran != 0 ? v[k] : none, text);
+      Number(v[k], text);
     }
   }
   text->push_back(',');
-  Number(holds != 0 ? s->exact.FCZ[1] + s->exact.FCZ[2] : none, text);
+  Number(row.leastForce, text);
   text->push_back('\n');
 }
 

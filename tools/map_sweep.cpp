@@ -44,6 +44,8 @@ struct Sweep {
   std::FILE *csv;
   unsigned char *outcome;
   float *margin;
+  MapRowFn rowFn = nullptr; // receives each point's row when set
+  void *rowCtx = nullptr;
   std::atomic<long> nextChunk{0};
   std::atomic<long> done{0};
   std::mutex lock;
@@ -93,6 +95,11 @@ void SweepThread(Sweep *w) {
       if (w->margin != nullptr)
         w->margin[p] = (s.exact.verdict == kExactHolds) ? static_cast<float>(s.exact.margin)
                                                         : std::numeric_limits<float>::quiet_NaN();
+      if (w->rowFn != nullptr) {
+        MapRow row;
+        MapRowOf(w->req, p, &s, &row);
+        w->rowFn(p, &row, w->rowCtx);
+      }
     }
     WriteInTurn(w, c, rows);
     w->done.fetch_add(last - first);
@@ -100,6 +107,39 @@ void SweepThread(Sweep *w) {
   std::lock_guard<std::mutex> guard(w->lock);
   w->running--;
   w->turn.notify_all();
+}
+
+// Runs the sweep *w of req (its outputs set by the caller) on `threads`
+// threads, calling progress as RunMapSweep says. Returns 1, or 0 when
+// writing the table failed (errno then says why, as the writing thread saw it).
+int RunSweep(Sweep *w, const MapRequest *req, int threads, MapProgressFn progress, void *ctx) {
+  GraspState start;
+  InitModelState(&start);
+  StartUp(&start);
+  w->req = req;
+  w->start = &start;
+  w->total = MapPointCount(req);
+  w->chunks = (w->total + kMapChunk - 1) / kMapChunk;
+  if (threads < 1) threads = 1;
+  if (threads > w->chunks) threads = static_cast<int>(w->chunks);
+  w->running = threads;
+  std::vector<std::thread> pool;
+  pool.reserve(static_cast<std::size_t>(threads));
+  for (int t = 0; t < threads; t++) pool.emplace_back(SweepThread, w);
+  {
+    std::unique_lock<std::mutex> guard(w->lock);
+    while (!w->turn.wait_for(guard, kProgressPeriod, [w] { return w->running == 0; })) {
+      if (progress == nullptr) continue;
+      guard.unlock();
+      progress(w->done.load(), w->total, ctx);
+      guard.lock();
+    }
+  }
+  for (std::thread &t : pool) t.join();
+  if (progress != nullptr) progress(w->done.load(), w->total, ctx);
+  if (w->failed == 0) return 1;
+  errno = w->writeErrno; // errno is each thread's own: hand the writer's on
+  return 0;
 }
 
 } // namespace
@@ -203,37 +243,21 @@ int MapOutcomeOf(const GraspState *s) {
 
 int RunMapSweep(const MapRequest *req, int threads, std::FILE *csv, unsigned char *outcome,
                 float *margin, MapProgressFn progress, void *ctx) {
-  GraspState start;
-  InitModelState(&start);
-  StartUp(&start);
   Sweep w;
-  w.req = req;
-  w.start = &start;
-  w.total = MapPointCount(req);
-  w.chunks = (w.total + kMapChunk - 1) / kMapChunk;
   w.csv = csv;
   w.outcome = outcome;
   w.margin = margin;
-  if (threads < 1) threads = 1;
-  if (threads > w.chunks) threads = static_cast<int>(w.chunks);
-  w.running = threads;
-  std::vector<std::thread> pool;
-  pool.reserve(static_cast<std::size_t>(threads));
-  for (int t = 0; t < threads; t++) pool.emplace_back(SweepThread, &w);
-  {
-    std::unique_lock<std::mutex> guard(w.lock);
-    while (!w.turn.wait_for(guard, kProgressPeriod, [&w] { return w.running == 0; })) {
-      if (progress == nullptr) continue;
-      guard.unlock();
-      progress(w.done.load(), w.total, ctx);
-      guard.lock();
-    }
-  }
-  for (std::thread &t : pool) t.join();
-  if (progress != nullptr) progress(w.done.load(), w.total, ctx);
-  if (w.failed == 0) return 1;
-  errno = w.writeErrno; // errno is each thread's own: hand the writer's on
-  return 0;
+  return RunSweep(&w, req, threads, progress, ctx);
+}
+
+int RunMapSweepRows(const MapRequest *req, int threads, MapRowFn rowFn, void *ctx) {
+  Sweep w;
+  w.csv = nullptr;
+  w.outcome = nullptr;
+  w.margin = nullptr;
+  w.rowFn = rowFn;
+  w.rowCtx = ctx;
+  return RunSweep(&w, req, threads, nullptr, nullptr);
 }
 
 } // namespace gs

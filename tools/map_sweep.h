@@ -100,4 +100,13 @@ using MapProgressFn = void (*)(long done, long total, void *ctx);
 int RunMapSweep(const MapRequest *req, int threads, std::FILE *csv, unsigned char *outcome,
                 float *margin, MapProgressFn progress, void *ctx);
 
+// Receives the values of point index's table row; called from the worker
+// threads, each point once, in no particular order.
+struct MapRow;
+using MapRowFn = void (*)(long index, const MapRow *row, void *ctx);
+
+// Computes every point of the map on `threads` threads as RunMapSweep does
+// and hands each point's row to rowFn instead of writing the table. Returns 1.
+int RunMapSweepRows(const MapRequest *req, int threads, MapRowFn rowFn, void *ctx);
+
 } // namespace gs

@@ -138,25 +138,6 @@ void PerFinger(JsonText *j, const double *v) {
   j->End(']');
 }
 
-const char *SubCaseName(int c) {
-  switch (c) {
-  case kSubSP11_1:
-    return "SP11-1";
-  case kSubSP11_2:
-    return "SP11-2";
-  case kSubSP113:
-    return "SP113";
-  case kSubSP31:
-    return "SP31";
-  case kSubSP32:
-    return "SP32";
-  case kSubSP33:
-    return "SP33";
-  default:
-    return nullptr;
-  }
-}
-
 // The exact holding check: null without a statics result for the current
 // contacts; forces and torques only for "holds", blocking limits only for
 // "cannot hold".
@@ -207,6 +188,25 @@ const char *ExactVerdictText(int verdict) {
     return "palm inside work";
   default:
     return "";
+  }
+}
+
+const char *StaticsSubCaseText(int c) {
+  switch (c) {
+  case kSubSP11_1:
+    return "SP11-1";
+  case kSubSP11_2:
+    return "SP11-2";
+  case kSubSP113:
+    return "SP113";
+  case kSubSP31:
+    return "SP31";
+  case kSubSP32:
+    return "SP32";
+  case kSubSP33:
+    return "SP33";
+  default:
+    return nullptr;
   }
 }
 
@@ -294,7 +294,7 @@ void AppendBatchRunJson(const BatchRun *run, int withContacts, int layout, std::
   j.Key("staticsCase");
   j.Text(StaticsCaseText(s->staticsCase));
   j.Key("staticsSubCase");
-  j.Text(SubCaseName(s->staticsSubCase));
+  j.Text(StaticsSubCaseText(s->staticsSubCase));
   j.Key("normCandidate");
   (s->normCandidate > 0) ? j.Int(s->normCandidate) : j.Null();
   double force = 0.0;

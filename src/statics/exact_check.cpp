@@ -369,11 +369,10 @@ int StaticsLimitsKept(const GraspState *s) {
   return 1;
 }
 
-int ExactGraspCheck(const GraspState *s, ExactCheck *out) {
-  return ExactGraspCheckModel(s, &kDefaultExactModel, out);
-}
+namespace {
 
-int ExactGraspCheckModel(const GraspState *s, const ExactModel *md, ExactCheck *out) {
+// The exact check under the model *md, with the palm test when palmTest is 1.
+int CheckContacts(const GraspState *s, const ExactModel *md, int palmTest, ExactCheck *out) {
   *out = ExactCheck{};
   out->capacity = NAN;
   out->muNeeded = NAN;
@@ -394,7 +393,7 @@ int ExactGraspCheckModel(const GraspState *s, const ExactModel *md, ExactCheck *
     if (NormVec3(off) > kExactSurfaceTol * std::max(1.0, a))
       return Undecided(out, "contact off the work surface");
   }
-  if (PalmPenetration(s) > kExactPalmDepth) {
+  if (palmTest != 0 && PalmPenetration(s) > kExactPalmDepth) {
     out->verdict = kExactPalmInside;
     return out->verdict;
   }
@@ -465,6 +464,20 @@ int ExactGraspCheckModel(const GraspState *s, const ExactModel *md, ExactCheck *
                                        : cap / std::max(ans.least.f[1], ans.least.f[2]);
   JointTorques(s, &ans.least, out->jointTorque);
   return out->verdict;
+}
+
+} // namespace
+
+int ExactGraspCheck(const GraspState *s, ExactCheck *out) {
+  return CheckContacts(s, &kDefaultExactModel, 1, out);
+}
+
+int ExactGraspCheckModel(const GraspState *s, const ExactModel *md, ExactCheck *out) {
+  return CheckContacts(s, md, 1, out);
+}
+
+int ExactContactsCheck(const GraspState *s, const ExactModel *md, ExactCheck *out) {
+  return CheckContacts(s, md, 0, out);
 }
 
 const char *ExactLimitName(int i, int *bit) {

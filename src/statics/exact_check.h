@@ -57,6 +57,11 @@ int ExactGraspCheck(const GraspState *s, ExactCheck *out);
 // nothing computed. With kDefaultExactModel every answer equals the one of
 // ExactGraspCheck. Returns out->verdict.
 int ExactGraspCheckModel(const GraspState *s, const ExactModel *m, ExactCheck *out);
+// The same check of contacts given without a hand pose (from another
+// simulator, say) under the model *md: no palm test, everything else as
+// ExactGraspCheckModel; the hand fields must still be finite, and the joint
+// torques refer to them. Returns out->verdict (never kExactPalmInside).
+int ExactContactsCheck(const GraspState *s, const ExactModel *md, ExactCheck *out);
 
 // Returns how deep the work sphere reaches into the palm box (length; <= 0
 // when they do not overlap).

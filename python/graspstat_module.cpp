@@ -1,0 +1,417 @@
+// The graspstat Python module: the grasp calculations of the batch tool
+// called in process, with numpy arrays in and out.
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <thread>
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include "base/console_capture.h"
+#include "grasp/pose_step.h"
+#include "grasp/start_up.h"
+#include "model/constants.h"
+#include "python/py_model.h"
+#include "python/py_result.h"
+#include "python/py_sweep.h"
+#include "statics/exact_check.h"
+#include "tools/batch_run.h"
+#include "tools/key_sequence.h"
+#include "tools/map_sweep.h"
+#include "tools/number_list.h"
+
+namespace py = pybind11;
+
+namespace {
+
+using gs::PyModel;
+
+constexpr int kMaxSweepThreads = 256; // most threads a sweep may ask for
+
+[[noreturn]] void BadValue(const std::string &what) {
+  throw py::value_error(what);
+}
+
+[[noreturn]] void BadType(const std::string &what) {
+  throw py::type_error(what);
+}
+
+// The batch tool's words for a number it refuses ("'nan' is not a finite
+// number"), read from the value's shortest text.
+[[noreturn]] void NotFinite(const char *name, double v) {
+  char buf[32];
+  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
+  double back = 0.0;
+  std::string error;
+  gs::ParseNumberList(std::string(buf, r.ptr), 1, &back, &error);
+  BadValue(std::string(name) + ": " + error);
+}
+
+// A finite float from a Python number.
+double ReadNumber(py::handle obj, const char *name) {
+  const double v = PyFloat_AsDouble(obj.ptr());
+  if (v == -1.0 && PyErr_Occurred() != nullptr) {
+    PyErr_Clear();
+    BadType(std::string(name) + ": expected a number, got " +
+            std::string(py::str(py::type::handle_of(obj).attr("__name__"))));
+  }
+  if (!std::isfinite(v)) NotFinite(name, v);
+  return v;
+}
+
+// count finite numbers from a sequence (tuple, list, numpy array ...).
+void ReadNumbers(py::handle obj, int count, const char *name, double *out) {
+  if (PyUnicode_Check(obj.ptr()) || PyBytes_Check(obj.ptr()) || !PySequence_Check(obj.ptr()))
+    BadType(std::string(name) + ": expected a sequence of " + std::to_string(count) + " numbers");
+  py::sequence seq = py::reinterpret_borrow<py::sequence>(obj);
+  const std::size_t n = seq.size();
+  if (n != static_cast<std::size_t>(count))
+    BadValue(std::string(name) + ": expected " + std::to_string(count) + " numbers, got " +
+             std::to_string(n));
+  for (int i = 0; i < count; i++) out[i] = ReadNumber(seq[static_cast<std::size_t>(i)], name);
+}
+
+// Two per-finger vectors (shape (2, 3)) into entries 1 and 2 of v.
+void ReadPerFinger(py::handle obj, const char *name, gs::Vec3 *v) {
+  if (PyUnicode_Check(obj.ptr()) || !PySequence_Check(obj.ptr()))
+    BadType(std::string(name) + ": expected 2 x 3 numbers, one vector per finger");
+  py::sequence seq = py::reinterpret_borrow<py::sequence>(obj);
+  if (seq.size() != 2)
+    BadValue(std::string(name) + ": expected 2 x 3 numbers, one vector per finger, got " +
+             std::to_string(seq.size()) + " vectors");
+  for (int k = 1; k <= 2; k++) ReadNumbers(seq[static_cast<std::size_t>(k - 1)], 3, name, v[k]);
+}
+
+double ReadRadius(py::handle obj, const char *name) {
+  const double r = ReadNumber(obj, name);
+  if (r < 0.0) BadValue(std::string(name) + ": the work radius must not be negative");
+  return r;
+}
+
+// The model a call runs under (the default for None), brought to the calculation.
+void UseModel(py::handle model) {
+  PyModel m = gs::DefaultPyModel();
+  if (!model.is_none()) {
+    if (!py::isinstance<PyModel>(model)) BadType("model: expected a graspstat.Model or None");
+    m = model.cast<PyModel>();
+  }
+  std::string error;
+  if (gs::ApplyModel(&m, &error) == 0) BadValue(error);
+}
+
+// Hand angle in radians of a value given in the call's units.
+double HandAngle(double v, bool deg) {
+  return deg ? gs::HandDegreesToRad(v) : v;
+}
+
+// The batch tool's map messages with its option names as the keywords here.
+std::string KeywordWords(std::string text) {
+  for (std::size_t at = text.find("--"); at != std::string::npos; at = text.find("--", at))
+    text.erase(at, 2);
+  return text;
+}
+
+// One swept quantity (PARAM, FROM, TO, COUNT), read as the map reads its
+// PARAM:FROM:TO:COUNT text, so that its refusals are the map's.
+gs::MapAxis ReadAxis(py::handle obj, const char *name) {
+  if (!py::isinstance<py::tuple>(obj) && !py::isinstance<py::list>(obj))
+    BadType(std::string(name) + ": expected (PARAM, FROM, TO, COUNT)");
+  py::sequence seq = py::reinterpret_borrow<py::sequence>(obj);
+  if (seq.size() != 4)
+    BadValue(std::string(name) + ": expected (PARAM, FROM, TO, COUNT), got " +
+             std::to_string(seq.size()) + " items");
+  if (!py::isinstance<py::str>(seq[0]))
+    BadType(std::string(name) + ": PARAM must be a str (alHand, betHand, x, y, z or aSph)");
+  if (!PyIndex_Check(seq[3].ptr()) || PyBool_Check(seq[3].ptr()))
+    BadType(std::string(name) + ": COUNT must be an int");
+  std::string text = seq[0].cast<std::string>();
+  for (int i = 1; i <= 2; i++) {
+    const double v = PyFloat_AsDouble(seq[static_cast<std::size_t>(i)].ptr());
+    if (v == -1.0 && PyErr_Occurred() != nullptr) {
+      PyErr_Clear();
+      BadType(std::string(name) + ": FROM and TO must be numbers");
+    }
+    char buf[32];
+    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
+    text += ':';
+    text.append(buf, r.ptr);
+  }
+  text += ':' + std::string(py::str(seq[3]));
+  gs::MapAxis axis{};
+  std::string error;
+  if (gs::ParseMapAxis(text, &axis, &error) == 0) BadValue(std::string(name) + ": " + error);
+  return axis;
+}
+
+py::object Solve(py::handle hand, py::handle work, py::handle radius, bool deg, py::handle model) {
+  double angles[2];
+  gs::Vec3 centre;
+  ReadNumbers(hand, 2, "hand", angles);
+  ReadNumbers(work, 3, "work", centre);
+  const double r = ReadRadius(radius, "radius");
+  UseModel(model);
+  gs::BatchRun run{};
+  gs::RunSolve(&run, HandAngle(angles[0], deg), HandAngle(angles[1], deg), centre, r);
+  return gs::RunResult(&run, 1);
+}
+
+py::object Keys(const std::string &sequence) {
+  std::string codes;
+  std::string error;
+  if (gs::ParseKeySequence(sequence, &codes, &error) == 0) BadValue("sequence: " + error);
+  gs::BatchRun run{};
+  gs::RunKeys(&run, codes);
+  return gs::RunResult(&run, 0);
+}
+
+py::object Check(py::handle RC, py::handle NF, py::handle rwG, py::handle radius, py::handle model,
+                 py::handle hand) {
+  gs::Vec3 rc[3] = {}, nf[3] = {}, centre;
+  ReadPerFinger(RC, "RC", rc);
+  ReadPerFinger(NF, "NF", nf);
+  ReadNumbers(rwG, 3, "rwG", centre);
+  const double r = ReadRadius(radius, "radius");
+  double angles[2] = {0.0, 0.0};
+  const bool posed = !hand.is_none();
+  if (posed) ReadNumbers(hand, 2, "hand", angles);
+  UseModel(model);
+  gs::ConsoleCapture quiet; // the steps' console text is no part of the answer
+  gs::GraspState s;
+  gs::InitModelState(&s);
+  gs::StartUp(&s);
+  if (posed) gs::SetPoseAndWork(&s, angles[0], angles[1], centre, r);
+  gs::CopyVec3(centre, s.rwG);
+  s.aSph = r;
+  for (int k = 1; k <= 2; k++) {
+    gs::CopyVec3(rc[k], s.RC[k]);
+    gs::CopyVec3(nf[k], s.NF[k]);
+  }
+  gs::ExactCheck e{};
+  if (posed)
+    gs::ExactGraspCheck(&s, &e);
+  else
+    gs::ExactContactsCheck(&s, &gs::kDefaultExactModel, &e);
+  return gs::ExactResult(e, posed ? 1 : 0);
+}
+
+py::dict Sweep(py::handle x, py::handle y, py::handle hand, py::handle work, py::handle radius,
+               bool deg, py::handle model, py::handle threads) {
+  gs::MapRequest req{};
+  req.x = ReadAxis(x, "x");
+  req.y = ReadAxis(y, "y");
+  req.hand[0] = req.hand[1] = 0.0;
+  gs::CopyVec3(gs::kStartWorkCentre, req.work);
+  req.radius = gs::kStartRadius;
+  if (!hand.is_none()) ReadNumbers(hand, 2, "hand", req.hand);
+  if (!work.is_none()) ReadNumbers(work, 3, "work", req.work);
+  if (!radius.is_none()) req.radius = ReadNumber(radius, "radius");
+  req.degrees = deg ? 1 : 0;
+  std::string error;
+  if (gs::CheckMapRequest(&req, &error) == 0) BadValue(KeywordWords(error));
+  int n = static_cast<int>(std::thread::hardware_concurrency());
+  if (!threads.is_none()) {
+    if (!PyIndex_Check(threads.ptr()) || PyBool_Check(threads.ptr()))
+      BadType("threads: expected an int or None");
+    const long t = threads.cast<long>();
+    if (t < 1 || t > kMaxSweepThreads)
+      BadValue("threads: expected 1 to " + std::to_string(kMaxSweepThreads) + ", got " +
+               std::to_string(t));
+    n = static_cast<int>(t);
+  }
+  UseModel(model);
+  return gs::SweepColumns(&req, n < 1 ? 1 : n);
+}
+
+PyModel MakeModel(double mu, double rm, double cap, py::handle fex, py::handle mex,
+                  const std::string &contact) {
+  PyModel m{};
+  m.mu = mu;
+  m.rm = rm;
+  m.cap = cap;
+  // non-finite numbers are refused by CheckPyModel with the model's words
+  for (int pass = 0; pass < 2; pass++) {
+    py::handle v = pass == 0 ? fex : mex;
+    const char *name = pass == 0 ? "fex" : "mex";
+    double *out = pass == 0 ? m.fex : m.mex;
+    if (PyUnicode_Check(v.ptr()) || !PySequence_Check(v.ptr()))
+      BadType(std::string(name) + ": expected a sequence of 3 numbers");
+    py::sequence seq = py::reinterpret_borrow<py::sequence>(v);
+    if (seq.size() != 3)
+      BadValue(std::string(name) + ": expected 3 numbers, got " + std::to_string(seq.size()));
+    for (std::size_t i = 0; i < 3; i++) out[i] = seq[i].cast<double>();
+  }
+  if (gs::ParseContactLaw(contact, &m.contact) == 0)
+    BadValue("contact: the contact law must be soft, point or elliptic, got '" + contact + "'");
+  std::string error;
+  if (gs::CheckPyModel(&m, &error) == 0) BadValue(error);
+  return m;
+}
+
+py::array_t<double> Vector3(const double *v) {
+  py::array_t<double> a(3);
+  for (int i = 0; i < 3; i++) a.mutable_data()[i] = v[i];
+  return a;
+}
+
+std::string ModelRepr(const PyModel &m) {
+  auto num = [](double v) { return std::string(py::repr(py::float_(v))); };
+  auto vec = [&](const double *v) {
+    return "(" + num(v[0]) + ", " + num(v[1]) + ", " + num(v[2]) + ")";
+  };
+  return "Model(mu=" + num(m.mu) + ", rm=" + num(m.rm) + ", cap=" + num(m.cap) +
+         ", fex=" + vec(m.fex) + ", mex=" + vec(m.mex) + ", contact='" +
+         gs::ContactLawText(m.contact) + "')";
+}
+
+} // namespace
+
+PYBIND11_MODULE(graspstat, m) {
+  m.doc() = R"doc(
+The statics of a two-finger robot hand grasping a sphere, computed in
+process: the same calculations as the graspstat-batch tool, with numpy
+arrays instead of JSON text.
+
+The hand is a palm with two fingers, each a revolute joint and a straight
+link of length 100 ending in a fingertip sphere; the work is a sphere with
+centre ``rwG`` and radius ``aSph``. A whole grasp finds where each finger
+touches the work, solves the grasp statics with the case solvers (normal
+force, friction force and friction moment at each contact holding the work
+against a unit force along +Z, friction 0.5) and runs the exact holding
+check of the same two contacts beside them.
+
+Functions:
+  solve(hand, work, radius)   one whole grasp, like ``graspstat-batch solve``
+  keys(sequence)              keys fed to the key interpreter, like ``keys``
+  check(RC, NF, rwG, radius)  the exact holding check of two given contacts
+  sweep(x, y)                 a study map as numpy columns, like ``map``
+  Model(...)                  the model record of the exact analysis
+
+Results are ``Result`` objects whose attributes carry the batch tool's JSON
+names and values. Bad arguments raise ValueError or TypeError with the
+batch tool's words.
+
+Example::
+
+    import graspstat
+    r = graspstat.solve((0, 9), (0, 80, 0), 50, deg=True)
+    print(r.staticsCase, r.StaticsStability, r.exact.verdict, r.FCZ)
+)doc";
+
+  gs::DefineResult(m);
+
+  py::class_<PyModel>(m, "Model", R"doc(
+Model(mu=0.5, rm=10.0, cap=10.0, fex=(0, 0, 1), mex=(0, 0, 0), contact="soft")
+
+The model record of the exact holding check: friction coefficient ``mu``
+(>= 0), friction-moment radius ``rm`` (length, >= 0; ``|MCZ| <= mu rm FCZ``),
+normal-force cap per contact ``cap`` (> 0), the force ``fex`` and the moment
+``mex`` (about the work centre) the grasp must apply to the work (not both
+zero) and the contact law: "soft" (normal force, friction force and friction
+moment), "point" (no friction moment) or "elliptic" (friction force and
+moment bounded together). Every number must be finite; a bad value raises
+ValueError.
+
+The calculations of this version run the default model only; any other
+raises ValueError when it is used.)doc")
+      .def(py::init(&MakeModel), py::arg("mu") = gs::mu, py::arg("rm") = gs::rm,
+           py::arg("cap") = gs::kForceCap,
+           py::arg("fex") = py::make_tuple(gs::FEX[0], gs::FEX[1], gs::FEX[2]),
+           py::arg("mex") = py::make_tuple(0.0, 0.0, 0.0), py::arg("contact") = "soft")
+      .def_property_readonly(
+          "mu", [](const PyModel &p) { return p.mu; }, "friction coefficient")
+      .def_property_readonly(
+          "rm", [](const PyModel &p) { return p.rm; }, "friction-moment radius (length)")
+      .def_property_readonly(
+          "cap", [](const PyModel &p) { return p.cap; }, "normal-force cap per contact")
+      .def_property_readonly(
+          "fex", [](const PyModel &p) { return Vector3(p.fex); },
+          "required force on the work, shape (3,)")
+      .def_property_readonly(
+          "mex", [](const PyModel &p) { return Vector3(p.mex); },
+          "required moment on the work about its centre, shape (3,)")
+      .def_property_readonly(
+          "contact", [](const PyModel &p) { return std::string(gs::ContactLawText(p.contact)); },
+          "contact law: soft, point or elliptic")
+      .def("__repr__", &ModelRepr)
+      .def("__eq__",
+           [](const PyModel &a, py::handle b) {
+             if (!py::isinstance<PyModel>(b)) return false;
+             const PyModel o = b.cast<PyModel>();
+             return a.mu == o.mu && a.rm == o.rm && a.cap == o.cap && a.contact == o.contact &&
+                    a.fex[0] == o.fex[0] && a.fex[1] == o.fex[1] && a.fex[2] == o.fex[2] &&
+                    a.mex[0] == o.mex[0] && a.mex[1] == o.mex[1] && a.mex[2] == o.mex[2];
+           })
+      .def(
+          "is_default", [](const PyModel &p) { return gs::IsDefaultPyModel(&p) != 0; },
+          "True when every field equals the default model's.");
+
+  m.def("solve", &Solve, py::arg("hand"), py::arg("work"), py::arg("radius"), py::kw_only(),
+        py::arg("deg") = false, py::arg("model") = py::none(), R"doc(
+solve(hand, work, radius, *, deg=False, model=None) -> Result
+
+One whole grasp: sets the hand pose ``hand = (alHand, betHand)`` (radians,
+or degrees with ``deg=True``) and the work (centre ``work = (x, y, z)``,
+radius ``radius`` >= 0), finds the contact of finger 1, then of finger 2,
+solves the statics and runs the exact holding check, as the keys s, s, S, s
+do. Returns the Result with the fields of ``graspstat-batch solve`` (the
+contact result codes ``contactResult`` included), equal to what it prints
+for the same pose: e.g. ``r.FCZ`` (normal forces), ``r.RC`` (contact
+points, shape (2, 3)), ``r.staticsCase``, ``r.exact.verdict``,
+``r.exact.margin``. ``model`` (a Model or None) is the model of the exact
+analysis.)doc");
+
+  m.def("keys", &Keys, py::arg("sequence"), R"doc(
+keys(sequence) -> Result
+
+Starts up and feeds the characters of ``sequence`` to the key interpreter,
+stopping at ESC in view mode, as ``graspstat-batch keys`` does (``\e`` is
+ESC, ``\\`` a backslash, ``\xHH`` any byte; write them as Python raw
+strings, e.g. ``r"ssSs\e"``). Returns the Result with the fields of its JSON
+object; ``keys("ssSs")`` is the statics of the start-up pose.)doc");
+
+  m.def("check", &Check, py::arg("RC"), py::arg("NF"), py::arg("rwG"), py::arg("radius"),
+        py::kw_only(), py::arg("model") = py::none(), py::arg("hand") = py::none(), R"doc(
+check(RC, NF, rwG, radius, *, model=None, hand=None) -> Result
+
+The exact holding check of two given contacts, e.g. from another simulator:
+contact points ``RC`` and finger normals into the work ``NF`` (unit
+vectors), each shape (2, 3) with finger 1 first, on the work sphere of
+centre ``rwG`` and radius ``radius``. Decides whether normal forces, friction
+forces free in their tangent planes and friction moments within the limits
+of ``model`` hold the work. Returns the Result of the JSON's ``exact``
+object: ``verdict`` ("holds", "cannot hold", "undecided" or "palm inside
+work"), ``margin``, the least-force solution ``FCZ``, ``T``, ``MCZ`` and
+``jointTorque`` where it holds, ``blocking`` limits where it cannot,
+``reason`` where undecided. The palm test (and the joint torques) need the
+hand pose ``hand = (alHand, betHand)`` in radians; without it they are left
+out.)doc");
+
+  m.def("sweep", &Sweep, py::arg("x") = py::make_tuple("alHand", -180, 180, 512),
+        py::arg("y") = py::make_tuple("betHand", -180, 180, 512), py::kw_only(),
+        py::arg("hand") = py::none(), py::arg("work") = py::none(), py::arg("radius") = py::none(),
+        py::arg("deg") = false, py::arg("model") = py::none(), py::arg("threads") = py::none(),
+        R"doc(
+sweep(x=("alHand", -180, 180, 512), y=("betHand", -180, 180, 512), *,
+      hand=None, work=None, radius=None, deg=False, model=None, threads=None) -> dict
+
+A study map: one whole grasp at every point of a grid of two quantities,
+as ``graspstat-batch map`` computes it. ``x`` and ``y`` are
+``(PARAM, FROM, TO, COUNT)``: PARAM one of alHand, betHand (hand angles),
+x, y, z (work centre) or aSph (work radius), COUNT >= 2 values from FROM to
+TO inclusive. The other quantities are ``hand`` (default (0, 0)), ``work``
+(default (0, 80, 0)) and ``radius`` (default 50); ``deg=True`` gives the
+hand angles, fixed and swept, in degrees. ``threads`` (default: all cores)
+share the points; the GIL is released while they compute.
+
+Returns a dict of numpy arrays of shape (y COUNT, x COUNT), one per column
+of the map's CSV under its header name, with the same numbers: the two
+swept values, cntContact and StaticsStability (int32), staticsCase and
+exact (str, "" where empty), margin, FCZ1, FCZ2, TCF1, TCF2, MCZ1, MCZ2 and
+leastForce (float64, NaN where the CSV field is empty). Row j, column i is
+the point of the j-th y value and the i-th x value.
+
+With the default arguments it is the hand turned over a full turn about
+both axes, but in radians: pass ``deg=True`` for degrees.)doc");
+}

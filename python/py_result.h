@@ -1,0 +1,26 @@
+// Results of the calculations as Python objects: the batch tool's JSON
+// object with the same names and values, as attributes of a Result.
+// Vectors and per-finger arrays are float64 numpy arrays (a null element
+// of the JSON is NaN there), a null value is None, nested objects (residual,
+// exact) are Results too.
+#pragma once
+
+#include <pybind11/pybind11.h>
+
+#include "model/model_state.h"
+#include "tools/batch_run.h"
+
+namespace gs {
+
+// Registers the Result class in module m; returns 1.
+int DefineResult(pybind11::module_ &m);
+
+// The Result of a run: the fields of the batch tool's JSON object in its
+// order, with each finger's contact result code when withContacts is 1.
+pybind11::object RunResult(const BatchRun *run, int withContacts);
+
+// The Result of an exact holding check (the JSON's "exact" object); with
+// torques 0 the joint torques are None (no hand pose they refer to).
+pybind11::object ExactResult(const ExactCheck &e, int torques);
+
+} // namespace gs

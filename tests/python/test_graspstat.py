@@ -1,0 +1,201 @@
+"""The graspstat Python module against the batch tool it shares its library
+with: random poses against `solve --stdin`, maps against `map`'s CSV, the
+exact check of given contacts against the pipeline's own, the GIL released
+during a sweep, and the refusals in the batch tool's words."""
+import csv
+import json
+import math
+import os
+import subprocess
+import threading
+
+import numpy as np
+import pytest
+
+import graspstat
+
+BATCH = os.environ["GRASPSTAT_BATCH"]
+rng = np.random.default_rng(20)
+
+
+def batch(*args, stdin=None):
+    return subprocess.run([BATCH, *args], input=stdin, capture_output=True, text=True)
+
+
+def same(py, js, where):
+    """A Result attribute equals its JSON value: null is None (NaN inside arrays)."""
+    if isinstance(js, dict):
+        assert list(vars(py)) == list(js), where
+        for key, value in js.items():
+            same(getattr(py, key), value, f"{where}.{key}")
+    elif isinstance(py, np.ndarray):
+        want = np.array(js, dtype=float)  # None -> nan
+        assert py.dtype == np.float64 and py.shape == want.shape, where
+        assert np.array_equal(py, want, equal_nan=True), (where, py, want)
+    else:
+        assert py == js and type(py) is type(js), (where, py, js)
+
+
+def random_poses(n):
+    """Hand angles over a full turn, works around the start-up place, some points (radius 0)."""
+    poses = []
+    for _ in range(n):
+        al, bet = rng.uniform(-math.pi, math.pi, 2)
+        x, y, z = rng.uniform(-40, 40), rng.uniform(30, 130), rng.uniform(-40, 40)
+        r = 0.0 if rng.random() < 0.05 else rng.uniform(5, 80)
+        poses.append((al, bet, x, y, z, r))
+    return poses
+
+
+@pytest.mark.parametrize("deg", [False, True])
+def test_solve_equals_batch_on_random_poses(deg):
+    poses = random_poses(400) + [(0, 0, 0, 80, 0, 50), (0, 1.5707963278, 0, 80, 0, 50)]
+    if deg:
+        poses = [(math.degrees(p[0]), math.degrees(p[1]), *p[2:]) for p in poses]
+    lines = "".join(" ".join(repr(v) for v in p) + "\n" for p in poses)
+    out = batch("solve", "--stdin", *(["--deg"] if deg else []), stdin=lines)
+    assert out.returncode == 0, out.stderr
+    cases = set()
+    for pose, line in zip(poses, out.stdout.splitlines(), strict=True):
+        r = graspstat.solve(pose[:2], pose[2:5], pose[5], deg=deg)
+        same(r, json.loads(line), f"solve{pose}")
+        cases.add((r.staticsCase, r.exact and r.exact.verdict))
+    assert len(cases) >= 6  # no contact, several cases and verdicts met
+
+
+def test_keys_equal_batch():
+    for seq in ["ssSs", r"HqqAssSsIpq\e", r"Wrrr\x41ss", ""]:
+        out = batch("keys", seq)
+        assert out.returncode == 0, out.stderr
+        same(graspstat.keys(seq), json.loads(out.stdout), repr(seq))
+
+
+def test_check_of_given_contacts_equals_the_pipelines():
+    seen = set()
+    for al, bet, x, y, z, r in random_poses(300):
+        res = graspstat.solve((al, bet), (x, y, z), r)
+        if res.cntContact < 2:
+            continue
+        posed = graspstat.check(res.RC, res.NF, res.rwG, r, hand=(al, bet))
+        same(posed, json.loads(json.dumps(vars_deep(res.exact))), "check with hand")
+        free = graspstat.check(res.RC.tolist(), res.NF.tolist(), list(res.rwG), r)
+        seen.add(res.exact.verdict)
+        if res.exact.verdict != "palm inside work":
+            assert free.verdict == res.exact.verdict and free.jointTorque is None
+            for key in ("margin", "FCZ", "T", "MCZ", "blocking", "reason"):
+                assert np.array_equal(getattr(free, key), getattr(res.exact, key)), key
+        else:
+            assert free.verdict != "palm inside work"
+    assert {"holds", "cannot hold", "palm inside work"} <= seen
+
+
+def vars_deep(result):
+    """A Result as the plain JSON value it stands for."""
+    def plain(v):
+        if isinstance(v, np.ndarray):
+            return [plain(x) for x in v.tolist()] if v.ndim else plain(v.item())
+        if isinstance(v, list):
+            return [plain(x) for x in v]
+        if isinstance(v, float) and math.isnan(v):
+            return None
+        if hasattr(v, "__dict__") and not isinstance(v, type):
+            return {k: plain(x) for k, x in vars(v).items()}
+        return v
+    return plain(result)
+
+
+@pytest.mark.parametrize("x, y, extra", [
+    (("alHand", -180, 180, 23), ("betHand", -180, 180, 17), {"deg": True}),
+    (("aSph", 0, 90, 13), ("z", -60, 60, 11), {"hand": (0.3, -0.2), "work": (5, 70, 0)}),
+])
+def test_sweep_equals_map_csv(tmp_path, x, y, extra):
+    args = ["map", "--x", ":".join(map(str, x)), "--y", ":".join(map(str, y)),
+            "--threads", "2", "--out", str(tmp_path / "m")]
+    if extra.get("deg"):
+        args.append("--deg")
+    if "hand" in extra:
+        args += ["--hand", ",".join(map(repr, extra["hand"])),
+                 "--work", ",".join(map(repr, extra["work"]))]
+    out = batch(*args)
+    assert out.returncode == 0, out.stderr
+    with open(tmp_path / "m.csv", newline="") as f:
+        rows = list(csv.reader(f))
+    cols = graspstat.sweep(x, y, threads=2, **extra)
+    assert list(cols) == rows[0]
+    for name, column in zip(rows[0], zip(*rows[1:])):
+        got = cols[name]
+        assert got.shape == (y[3], x[3])
+        flat = got.ravel()
+        if got.dtype.kind == "U":
+            assert flat.tolist() == list(column), name
+        else:
+            want = np.array([float(v) if v else math.nan for v in column])
+            assert np.array_equal(flat, want, equal_nan=True), name
+
+
+def test_sweep_lets_other_python_threads_run():
+    ticks = 0
+    stop = threading.Event()
+
+    def count():
+        nonlocal ticks
+        while not stop.is_set():
+            ticks += 1
+
+    t = threading.Thread(target=count)
+    t.start()
+    try:
+        before = ticks
+        cols = graspstat.sweep(("alHand", -3, 3, 120), ("betHand", -3, 3, 120), threads=1)
+        during = ticks - before
+    finally:
+        stop.set()
+        t.join()
+    assert cols["cntContact"].shape == (120, 120)
+    assert during > 10000  # the counter ran while the points were computed
+
+
+NAN = float("nan")
+
+
+@pytest.mark.parametrize("call, args", [
+    (lambda: graspstat.solve((NAN, 0), (0, 80, 0), 50), ["solve", "--hand", "nan,0", "--work", "0,80,0", "--radius", "50"]),
+    (lambda: graspstat.solve((0, 0), (0, 80, 0), -1), ["solve", "--hand", "0,0", "--work", "0,80,0", "--radius", "-1"]),
+    (lambda: graspstat.keys("s\\q"), ["keys", "s\\q"]),
+    (lambda: graspstat.sweep(("foo", 0, 1, 3)), ["map", "--x", "foo:0:1:3", "--y", "betHand:0:1:2", "--out", "/nonexistent/m"]),
+    (lambda: graspstat.sweep(("alHand", 0, 0, 3)), ["map", "--x", "alHand:0:0:3", "--y", "betHand:0:1:2", "--out", "/nonexistent/m"]),
+    (lambda: graspstat.sweep(("alHand", 0, 1, 1)), ["map", "--x", "alHand:0:1:1", "--y", "betHand:0:1:2", "--out", "/nonexistent/m"]),
+    (lambda: graspstat.sweep(("alHand", 0, 1, 3), ("alHand", 0, 1, 2)), ["map", "--x", "alHand:0:1:3", "--y", "alHand:0:1:2", "--out", "/nonexistent/m"]),
+    (lambda: graspstat.sweep(radius=-1), ["map", "--x", "alHand:0:1:3", "--y", "betHand:0:1:2", "--radius", "-1", "--out", "/nonexistent/m"]),
+])
+def test_refusals_in_the_batch_tools_words(call, args):
+    out = batch(*args)
+    assert out.returncode == 2 and out.stdout == ""
+    words = out.stderr.strip().split(": ", 1)[1].replace("--", "")
+    with pytest.raises(ValueError) as err:
+        call()
+    # the option's name becomes the keyword's; the rest is the same text
+    assert str(err.value).split(": ")[1:] == words.split(": ")[1:] or str(err.value) == words
+
+
+@pytest.mark.parametrize("call, error, text", [
+    (lambda: graspstat.solve("ab", (0, 80, 0), 50), TypeError, "hand"),
+    (lambda: graspstat.solve((0, 0, 0), (0, 80, 0), 50), ValueError, "hand: expected 2 numbers, got 3"),
+    (lambda: graspstat.solve((0, 0), (0, 80, 0), "50"), TypeError, "radius"),
+    (lambda: graspstat.check([[0, 0, 0]], [[0, 0, 1]] * 2, (0, 0, 0), 1), ValueError, "RC"),
+    (lambda: graspstat.sweep(threads=0), ValueError, "threads"),
+    (lambda: graspstat.sweep(("alHand", 0, 1, 2.5)), TypeError, "COUNT"),
+    (lambda: graspstat.Model(mu=-0.1), ValueError, "mu"),
+    (lambda: graspstat.Model(cap=0), ValueError, "cap"),
+    (lambda: graspstat.Model(rm=math.inf), ValueError, "rm"),
+    (lambda: graspstat.Model(fex=(0, 0, 0)), ValueError, "not both be zero"),
+    (lambda: graspstat.Model(contact="hard"), ValueError, "soft, point or elliptic"),
+    (lambda: graspstat.solve((0, 0), (0, 80, 0), 50, model=graspstat.Model(mu=0.4)), ValueError,
+     "model parameters other than the defaults need the parametrised exact analysis"),
+    (lambda: graspstat.solve((0, 0), (0, 80, 0), 50, model="soft"), TypeError, "model"),
+])
+def test_bad_arguments(call, error, text):
+    with pytest.raises(error, match=text):
+        call()
+    assert graspstat.Model(fex=(0, 0, 0), mex=(0, 0, 1)).mex[2] == 1.0
+    assert graspstat.solve((0, 0), (0, 80, 0), 50, model=graspstat.Model()).StaticsStability == 1
