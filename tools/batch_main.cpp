@@ -1,14 +1,17 @@
 // graspstat-batch: the tool's calculations run headless from the command
 // line, with the resulting model printed as one JSON object.
 //
-//   graspstat-batch keys SEQUENCE | -
-//   graspstat-batch solve --hand AL,BET --work X,Y,Z --radius R [--deg]
-//   graspstat-batch solve --stdin [--deg]
+//   graspstat-batch keys SEQUENCE | - [MODEL]
+//   graspstat-batch solve --hand AL,BET --work X,Y,Z --radius R [--deg] [MODEL]
+//   graspstat-batch solve --stdin [--deg] [MODEL]
 //   graspstat-batch map --x PARAM:FROM:TO:COUNT --y PARAM:FROM:TO:COUNT
 //                       [--hand AL,BET] [--work X,Y,Z] [--radius R] [--deg]
 //                       [--threads N] [--format png|svg|pdf] --out PREFIX
 //   graspstat-batch --trace NAME[,NAME...] COMMAND ...   (narration on stderr)
 //   graspstat-batch [COMMAND] --help | -h,  graspstat-batch --version
+//
+// MODEL is the exact check's model: [--mu M] [--rm R] [--cap C]
+// [--fex X,Y,Z] [--mex X,Y,Z] [--contact soft|point|elliptic].
 //
 // Every bad input ends with one line on standard error and exit status 2,
 // with nothing on standard output; a streaming solve answers each malformed
@@ -36,6 +39,7 @@
 #include "tools/key_sequence.h"
 #include "tools/map_output.h"
 #include "tools/map_picture.h"
+#include "tools/model_options.h"
 #include "tools/number_list.h"
 #include "tools/solve_stream.h"
 #include "tools/state_json.h"
@@ -49,7 +53,6 @@ constexpr int kExitBadInput = 2;
 constexpr const char *kProgram = "graspstat-batch";
 constexpr const char *kCommands = "keys, solve or map";
 constexpr int kMaxThreads = 256; // most threads a map may ask for
-constexpr int kNumberChars = 32; // room for one shortest double
 
 // Everything the command line says, each value read once, as its option is
 // parsed.
@@ -66,6 +69,7 @@ struct Options {
   bool mapDegrees = false;          // map: hand angles in degrees
   int threads = 1;                  // map: threads
   std::string out;                  // map: output prefix
+  gs::ExactModel model = gs::kDefaultExactModel; // keys, solve: the exact check's model
 };
 
 using Reader = std::function<int(const std::string &, std::string *)>;
@@ -100,17 +104,6 @@ Reader Radius(double *out) {
     *error = "the work radius must not be negative";
     return 0;
   };
-}
-
-// The numbers as an option's text: shortest decimals, commas between.
-std::string ListText(const double *v, int count) {
-  std::string text;
-  for (int i = 0; i < count; i++) {
-    char buf[kNumberChars];
-    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v[i]);
-    text += (i > 0 ? "," : "") + std::string(buf, r.ptr);
-  }
-  return text;
 }
 
 int IsCommand(const std::string &word) {
@@ -221,6 +214,7 @@ int main(int argc, char **argv) {
             return (text == "-") ? 1 : gs::ParseKeySequence(text, &o.keys, error);
           })
       ->required();
+  gs::AddModelOptions(keys, &o.model);
 
   CLI::App *solve = app.add_subcommand(
       "solve", "Contacts of both fingers and the grasp statics for one hand pose and work");
@@ -236,6 +230,7 @@ int main(int argc, char **argv) {
       ->excludes(handOpt)
       ->excludes(workOpt)
       ->excludes(radiusOpt);
+  gs::AddModelOptions(solve, &o.model);
 
   // the map's fixed values default to the model as the window starts
   gs::GraspState start;
@@ -260,11 +255,14 @@ int main(int argc, char **argv) {
             return gs::ParseMapAxis(text, &req.y, error);
           })
       ->required();
-  AddRead(map, "--hand", "AL,BET", "fixed hand angles (rad; default " + ListText(req.hand, 2) + ")",
+  AddRead(map, "--hand", "AL,BET",
+          "fixed hand angles (rad; default " + gs::NumberListText(req.hand, 2) + ")",
           Numbers(2, req.hand));
-  AddRead(map, "--work", "X,Y,Z", "fixed work centre (default " + ListText(req.work, 3) + ")",
+  AddRead(map, "--work", "X,Y,Z",
+          "fixed work centre (default " + gs::NumberListText(req.work, 3) + ")",
           Numbers(3, req.work));
-  AddRead(map, "--radius", "R", "fixed work radius (default " + ListText(&req.radius, 1) + ")",
+  AddRead(map, "--radius", "R",
+          "fixed work radius (default " + gs::NumberListText(&req.radius, 1) + ")",
           Radius(&req.radius));
   map->add_flag("--deg", o.mapDegrees, "hand angles, fixed and swept, in degrees");
   AddRead(map, "--threads", "N", "threads (default: all cores)",
@@ -297,6 +295,8 @@ int main(int argc, char **argv) {
 
   gs::BatchRun run{};
   std::string error;
+  if ((keys->parsed() || solve->parsed()) && gs::CheckModelOptions(&o.model, &error) == 0)
+    return BadInput(error);
   if (keys->parsed()) {
     if (o.sequence == "-") {
       // the whole of standard input; the line end closing its last line is no key
@@ -305,8 +305,8 @@ int main(int argc, char **argv) {
       if (gs::ParseKeySequence(text, &o.keys, &error) == 0)
         return BadInput("standard input: " + error);
     }
-    gs::NarrateOnStderr(o.trace, [&](gs::BatchRun *r) { gs::RunKeys(r, o.keys); });
-    gs::RunKeys(&run, o.keys);
+    gs::NarrateOnStderr(o.trace, [&](gs::BatchRun *r) { gs::RunKeys(r, o.keys, &o.model); });
+    gs::RunKeys(&run, o.keys, &o.model);
     return PrintRun(&run, 0);
   }
 
@@ -325,7 +325,7 @@ int main(int argc, char **argv) {
   }
 
   if (o.fromStdin) {
-    const gs::StreamRequest stream{o.degrees ? 1 : 0, o.trace, kProgram};
+    const gs::StreamRequest stream{o.degrees ? 1 : 0, o.trace, kProgram, o.model};
     long malformed = 0;
     const int failed = gs::SolveStream(std::cin, std::cout, std::cerr, stream, &malformed);
     if (failed != 0) {
@@ -343,8 +343,8 @@ int main(int argc, char **argv) {
     al = gs::HandDegreesToRad(al);
     bet = gs::HandDegreesToRad(bet);
   }
-  gs::NarrateOnStderr(o.trace,
-                      [&](gs::BatchRun *n) { gs::RunSolve(n, al, bet, o.work, o.radius); });
-  gs::RunSolve(&run, al, bet, o.work, o.radius);
+  gs::NarrateOnStderr(
+      o.trace, [&](gs::BatchRun *n) { gs::RunSolve(n, al, bet, o.work, o.radius, &o.model); });
+  gs::RunSolve(&run, al, bet, o.work, o.radius, &o.model);
   return PrintRun(&run, 1);
 }

@@ -16,9 +16,10 @@ namespace {
 // (a hundred full turns, far past any pose of interest).
 constexpr double kMaxReplayedPresses = 4000.0;
 
-void StartRun(BatchRun *run) {
+void StartRun(BatchRun *run, const ExactModel *model) {
   InitModelState(&run->state);
   StartUp(&run->state);
+  run->state.exactModel = *model;
   run->messages.clear();
   run->exited = 0;
 }
@@ -40,8 +41,8 @@ double HandDegreesToRad(double degrees) {
   return angle;
 }
 
-int RunKeys(BatchRun *run, const std::string &keys) {
-  StartRun(run);
+int RunKeys(BatchRun *run, const std::string &keys, const ExactModel *model) {
+  StartRun(run, model);
   ConsoleCapture console;
   for (const char c : keys) {
     if (ApplyKey(run, static_cast<unsigned char>(c)) == kKeyExit) {
@@ -53,8 +54,9 @@ int RunKeys(BatchRun *run, const std::string &keys) {
   return run->exited;
 }
 
-int RunSolve(BatchRun *run, double al, double bet, const double *rwG, double aSph) {
-  StartRun(run);
+int RunSolve(BatchRun *run, double al, double bet, const double *rwG, double aSph,
+             const ExactModel *model) {
+  StartRun(run, model);
   ConsoleCapture console;
   const int contacts = SolvePose(&run->state, al, bet, rwG, aSph);
   run->messages = console.Lines();

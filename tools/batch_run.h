@@ -23,14 +23,17 @@ struct BatchRun {
   int exited;                        // 1 when ESC in view mode ended the run
 };
 
-// Starts up, then feeds keys to the key interpreter one by one, stopping at
-// ESC in view mode. Returns 1 when ESC ended the run, else 0.
-int RunKeys(BatchRun *run, const std::string &keys);
+// Starts up with *model as the exact check's model, then feeds keys to the
+// key interpreter one by one, stopping at ESC in view mode. Returns 1 when
+// ESC ended the run, else 0.
+int RunKeys(BatchRun *run, const std::string &keys, const ExactModel *model = &kDefaultExactModel);
 
-// Starts up, then runs the grasp steps of one pose (SolvePose): the hand pose
-// (al, bet, rad), the work centre rwG and radius aSph, both contacts and the
-// statics. Returns the number of contacts found.
-int RunSolve(BatchRun *run, double al, double bet, const double *rwG, double aSph);
+// Starts up with *model as the exact check's model, then runs the grasp
+// steps of one pose (SolvePose): the hand pose (al, bet, rad), the work
+// centre rwG and radius aSph, both contacts and the statics. Returns the
+// number of contacts found.
+int RunSolve(BatchRun *run, double al, double bet, const double *rwG, double aSph,
+             const ExactModel *model = &kDefaultExactModel);
 
 // The grasp of RunSolve computed in place, for sweeps: copies the started
 // model *start into *s and runs SolvePose on it. Console text goes to the

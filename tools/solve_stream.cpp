@@ -69,8 +69,9 @@ int SolveStream(std::istream &in, std::ostream &out, std::ostream &err, const St
       (*malformed)++;
       text = ErrorLine(number, error);
     } else {
-      NarrateOnStderr(req.trace, [&](BatchRun *r) { RunSolve(r, v[0], v[1], &v[2], v[5]); });
-      RunSolve(&run, v[0], v[1], &v[2], v[5]);
+      NarrateOnStderr(req.trace,
+                      [&](BatchRun *r) { RunSolve(r, v[0], v[1], &v[2], v[5], &req.model); });
+      RunSolve(&run, v[0], v[1], &v[2], v[5], &req.model);
       AppendBatchRunJson(&run, 1, kJsonOneLine, &text);
     }
     // the next read may wait for a co-process: let it see this answer first

@@ -5,6 +5,8 @@
 #include <iosfwd>
 #include <string>
 
+#include "model/exact_model.h"
+
 namespace gs {
 
 // How a stream reads its poses and reports.
@@ -12,6 +14,7 @@ struct StreamRequest {
   int degrees;         // 1: hand angles are in degrees
   std::string trace;   // routines narrated on standard error for each pose ("": none)
   const char *program; // name heading each line on err
+  ExactModel model = kDefaultExactModel; // the exact check's model for every pose
 };
 
 // Reads lines "AL BET X Y Z R" (hand angles, work centre, radius; blanks or

@@ -138,10 +138,30 @@ void PerFinger(JsonText *j, const double *v) {
   j->End(']');
 }
 
+// The model the exact check used: friction, moment radius, cap, required
+// force and moment, contact law.
+void ModelJson(JsonText *j, const ExactModel &m) {
+  j->Begin('{');
+  j->Key("mu");
+  j->Number(m.mu);
+  j->Key("rm");
+  j->Number(m.rm);
+  j->Key("cap");
+  j->Number(m.cap);
+  j->Key("FEX");
+  Vector(j, m.FEX);
+  j->Key("MEX");
+  Vector(j, m.MEX);
+  j->Key("contact");
+  j->Text(ContactLawName(m.law));
+  j->End('}');
+}
+
 // The exact holding check: null without a statics result for the current
 // contacts; forces and torques only for "holds", blocking limits only for
-// "cannot hold".
-void ExactJson(JsonText *j, const ExactCheck &e) {
+// "cannot hold"; the strength measures null where undecided (and muNeeded
+// where no friction coefficient suffices), then the model it used.
+void ExactJson(JsonText *j, const ExactCheck &e, const ExactModel &m) {
   if (e.verdict < kExactHolds || e.verdict > kExactPalmInside) return j->Null();
   const bool holds = e.verdict == kExactHolds;
   j->Begin('{');
@@ -171,6 +191,14 @@ void ExactJson(JsonText *j, const ExactCheck &e) {
   }
   j->Key("reason");
   j->Text(e.reason);
+  j->Key("capacity");
+  j->Number(e.capacity);
+  j->Key("muNeeded");
+  j->Number(e.muNeeded);
+  j->Key("forceClosure");
+  (e.forceClosure == 0 || e.forceClosure == 1) ? j->Bool(e.forceClosure == 1) : j->Null();
+  j->Key("model");
+  ModelJson(j, m);
   j->End('}');
 }
 
@@ -312,7 +340,7 @@ void AppendBatchRunJson(const BatchRun *run, int withContacts, int layout, std::
   }
   const bool solved = s->sgnStaticsEnd == 1 && s->staticsCase != kCaseNone;
   j.Key("exact");
-  solved ? ExactJson(&j, s->exact) : j.Null();
+  solved ? ExactJson(&j, s->exact, s->exactModel) : j.Null();
   j.Key("limitsKept");
   solved ? j.Bool(StaticsLimitsKept(s) != 0) : j.Null();
   j.Key("messages");

@@ -1,7 +1,8 @@
 // The batch tool's JSON view of a run: the model under its own names, the
 // record of the last statics calculation, the balance residual of the
-// reported forces, the exact holding check and whether the reported forces
-// keep the limits, the console lines and whether ESC ended the run.
+// reported forces, the exact holding check with its strength measures and
+// the model it used, whether the reported forces keep the limits, the
+// console lines and whether ESC ended the run.
 #pragma once
 
 #include <string>

@@ -21,7 +21,7 @@ namespace {
 
 constexpr float kBannerTop = 400.0f;  // overlay height of the first banner line
 constexpr float kBannerStep = 20.0f;  // overlay distance between banner lines
-constexpr int kExactBannerChars = 48; // room for "Exact check: holds (margin 100%)\n"
+constexpr int kExactBannerChars = 64; // room for "Exact check: holds (margin 100%, load x99.99)\n"
 // a margin within this of a whole percent shows as that percent (dimensionless)
 constexpr double kPercentRoundSlack = 1e-9;
 
@@ -39,11 +39,17 @@ const char *ExactBannerText(const ExactCheck *e) {
   switch (e->verdict) {
   case kExactHolds: {
     const int percent = static_cast<int>(std::floor(e->margin * 100.0 + kPercentRoundSlack));
-    std::snprintf(text, sizeof text, "Exact check: holds (margin %d%%)\n", percent);
+    if (std::isfinite(e->capacity))
+      std::snprintf(text, sizeof text, "Exact check: holds (margin %d%%, load x%.2f)\n", percent,
+                    e->capacity);
+    else
+      std::snprintf(text, sizeof text, "Exact check: holds (margin %d%%)\n", percent);
     return text;
   }
   case kExactCannotHold:
-    return "Exact check: cannot hold\n";
+    if (!std::isfinite(e->capacity)) return "Exact check: cannot hold\n";
+    std::snprintf(text, sizeof text, "Exact check: cannot hold (load x%.2f)\n", e->capacity);
+    return text;
   case kExactPalmInside:
     return "Exact check: palm inside work\n";
   default:

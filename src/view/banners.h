@@ -22,9 +22,12 @@ extern const char kHelpLines[kHelpRows][kHelpRowChars];
 int ModeBanner(const GraspState *s, BannerLine *out);
 
 // Returns the exact-check line of the statics banner, '\n'-terminated:
-// "Exact check: holds (margin NN%)" (NN the margin in whole percent, rounded
-// down), "... cannot hold", "... undecided" or "... palm inside work". The
-// text of a holding answer lives in one static buffer until the next call.
+// "Exact check: holds (margin NN%, load xC)" (NN the margin in whole
+// percent, rounded down; C the capacity, the largest multiple of the load
+// that can be held, to two decimals), "... cannot hold (load xC)",
+// "... undecided" or "... palm inside work"; without a capacity the
+// "load" part is left out. The text of a holding or cannot-hold answer
+// lives in one static buffer until the next call.
 const char *ExactBannerText(const ExactCheck *e);
 
 // Returns the number of characters of text before its terminating '\n' (or

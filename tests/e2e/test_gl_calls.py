@@ -203,7 +203,7 @@ def body(x, binary, work):
     h.expect(len(statics) >= 2, "statics frames missing")
     vertical, general = statics[0], statics[-1]
     check_overlay(vertical, ["Execution Mode : S", "Stable Statics Obtained",
-                             "Exact check: holds (margin 72%)"], "statics frame")
+                             "Exact check: holds (margin 72%, load x8.41)"], "statics frame")
     for what, f in (("vertical statics", vertical), ("general statics", general)):
         sections = blend_sections(f)
         h.expect([s[0] for s in sections] == ["GL_FRONT_AND_BACK, GL_AMBIENT, {0, 0, 0.5, 0}"] * 4,

@@ -61,7 +61,7 @@ def body(x, binary, work):
 
         app.key("s")
         f = app.wait_banner(["Execution Mode : S", "Stable Statics Obtained",
-                             "Exact check: holds (margin 72%)"],
+                             "Exact check: holds (margin 72%, load x8.41)"],
                             absent=["Grasp Statics Unstable", "Hit s to Execution"])
         f.save_png(os.path.join(work, "statics.png"))
         # load under the work, normal forces out along the normals at both contacts

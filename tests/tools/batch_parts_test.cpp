@@ -92,12 +92,16 @@ TEST(BatchParts, JsonTextIsNlohmannsDump) {
     const double centre[3] = {coord(rng), 60.0 + coord(rng), coord(rng)};
     RunSolve(&run, angle(rng), angle(rng), centre, std::fabs(coord(rng)));
     if (trial % 2 == 1) {
-      double *words[] = {&run.state.RC[1][0], &run.state.FC[2][1],     &run.state.FCZ[1],
-                         &run.state.alHand,   &run.state.exact.margin, &run.state.qqf[2][1]};
+      double *words[] = {&run.state.RC[1][0],       &run.state.FC[2][1],
+                         &run.state.FCZ[1],         &run.state.alHand,
+                         &run.state.exact.margin,   &run.state.qqf[2][1],
+                         &run.state.exact.capacity, &run.state.exact.muNeeded,
+                         &run.state.exactModel.rm,  &run.state.exactModel.MEX[1]};
       for (double *w : words) {
         const std::uint64_t bits = rng();
         std::memcpy(w, &bits, sizeof bits);
       }
+      run.state.exact.forceClosure = static_cast<int>(rng() % 3) - 1;
       std::string bytes(rng() % 12, ' ');
       for (char &c : bytes) c = static_cast<char>(rng() % 256);
       run.messages.push_back(bytes);

@@ -375,6 +375,92 @@ TEST(BatchBadInput, MissingOptions) {
   ExpectBadInput({"solve", "--hand", "0,0", "--radius", "50", "--work"}, "--work");
 }
 
+// ---- the exact check's model ----
+
+// The six model options of keys and solve: read once, refused in the
+// tool's words with nothing computed, and the pair of a zero force and a
+// zero moment refused only together.
+TEST(BatchModel, OptionsAreReadAndRefused) {
+  const std::vector<std::string> pose = SolveArgs("0,0", "0,80,0", "50");
+  const auto with = [&pose](std::vector<std::string> extra) {
+    extra.insert(extra.begin(), pose.begin(), pose.end());
+    return extra;
+  };
+  ExpectBadInput(with({"--mu", "-0.1"}), "--mu: friction coefficient mu must be finite and >= 0");
+  ExpectBadInput(with({"--mu", "nan"}), "--mu: 'nan' is not a finite number");
+  ExpectBadInput(with({"--rm", "-1"}), "--rm: friction-moment radius");
+  ExpectBadInput(with({"--cap", "0"}), "--cap: force cap must be finite and > 0");
+  ExpectBadInput(with({"--fex", "0,0,1e999"}), "--fex: '1e999' is not a finite number");
+  ExpectBadInput(with({"--mex", "1,2"}), "--mex: expected 3 comma-separated numbers");
+  ExpectBadInput(with({"--fex", "0,0,0"}), "--fex, --mex: required force and moment are both zero");
+  ExpectBadInput(with({"--contact", "hard"}), "--contact: 'hard' is no contact law");
+  ExpectBadInput(with({"--mu"}), "--mu needs a value M");
+  ExpectBadInput(with({"--mu", "0.3", "--mu", "0.4"}), "--mu is given more than once");
+  ExpectBadInput({"keys", "ssSs", "--contact", "Soft"}, "--contact: 'Soft' is no contact law");
+  const ProgramOutput stream =
+      RunProgram(BatchPath(), {"solve", "--stdin", "--cap", "-5"}, "0 0 0 80 0 50\n");
+  EXPECT_EQ(stream.status, 2);
+  EXPECT_EQ(stream.out, "");
+  // a pure moment is a load; the default model spelt out is the default
+  const Json moment = RunOk(with({"--fex", "0,0,0", "--mex", "0,0,1"}));
+  EXPECT_EQ(moment["exact"]["model"]["FEX"], Json::array({0.0, 0.0, 0.0}));
+  EXPECT_EQ(RunOk(with({"--mu", "0.5", "--rm", "10", "--cap", "10", "--fex", "0,0,1", "--mex",
+                        "0,0,0", "--contact", "soft"})),
+            RunOk(pose));
+}
+
+// The model reaches the check through solve, the stream and keys: the
+// exact object carries the measures and the model used, and the case
+// solvers' answer stays as it is.
+TEST(BatchModel, TheModelReachesTheExactCheck) {
+  const Json plain = RunOk(SolveArgs("0,0", "0,80,0", "50"));
+  const Json &e = plain["exact"];
+  // today's keys in today's order, the measures and the model after them
+  const std::string text = RunProgram(BatchPath(), {"keys", "ssSs"}).out;
+  std::size_t at = text.find("\n  \"exact\": {");
+  for (const char *k : {"verdict", "margin", "FCZ", "T", "MCZ", "jointTorque", "blocking", "reason",
+                        "capacity", "muNeeded", "forceClosure", "model"}) {
+    const std::size_t pos = text.find(std::string("\"") + k + "\":", at);
+    ASSERT_NE(pos, std::string::npos) << k;
+    at = pos;
+  }
+  EXPECT_EQ(e.size(), 12u);
+  EXPECT_GT(e["capacity"].get<double>(), 1.0);
+  EXPECT_NEAR(e["muNeeded"].get<double>(), (1.0 - e["margin"].get<double>()) * 0.5, 1e-9);
+  EXPECT_EQ(e["forceClosure"], true);
+  EXPECT_EQ(e["model"], Json::parse(R"({"mu":0.5,"rm":10.0,"cap":10.0,"FEX":[0.0,0.0,1.0],)"
+                                    R"("MEX":[0.0,0.0,0.0],"contact":"soft"})"));
+
+  // twice the load: half the capacity, the case solvers untouched
+  Json twice =
+      RunOk({"solve", "--hand", "0,0", "--work", "0,80,0", "--radius", "50", "--fex", "0,0,2"});
+  EXPECT_NEAR(twice["exact"]["capacity"].get<double>(), e["capacity"].get<double>() / 2.0,
+              1e-9 * e["capacity"].get<double>());
+  EXPECT_EQ(twice["FCZ"], plain["FCZ"]);
+
+  // hard fingers on the inclined grasp: no friction moment, so it cannot
+  // hold, no friction coefficient would do and no force closure
+  const std::string inclined = "0 0.15707963278 0 80 0 50\n";
+  const ProgramOutput stream =
+      RunProgram(BatchPath(), {"solve", "--stdin", "--contact", "point"}, inclined + inclined);
+  ASSERT_EQ(stream.status, 0) << stream.err;
+  const Json point = Json::parse(stream.out.substr(0, stream.out.find('\n')));
+  EXPECT_EQ(Json::parse(stream.out.substr(stream.out.find('\n') + 1)), point);
+  EXPECT_EQ(point["exact"]["verdict"], "cannot hold");
+  EXPECT_TRUE(point["exact"]["muNeeded"].is_null());
+  EXPECT_EQ(point["exact"]["forceClosure"], false);
+  EXPECT_EQ(point["exact"]["model"]["contact"], "point");
+  EXPECT_EQ(point, RunOk({"solve", "--hand", "0,0.15707963278", "--work", "0,80,0", "--radius",
+                          "50", "--contact", "point"}));
+
+  // keys: the same model through the interpreter's statics
+  Json solved = RunOk({"solve", "--hand", "0,0", "--work", "0,80,0", "--radius", "50", "--mu",
+                       "0.2", "--rm", "3", "--contact", "elliptic"});
+  solved.erase("contactResult");
+  EXPECT_EQ(RunOk({"keys", "ssSs", "--mu", "0.2", "--rm", "3", "--contact", "elliptic"}), solved);
+  EXPECT_EQ(solved["exact"]["model"]["mu"], 0.2);
+}
+
 // ---- narration ----
 
 // --trace narrates on standard error, its pauses never wait, and standard

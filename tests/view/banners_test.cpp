@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -83,19 +84,23 @@ TEST_F(BannerTest, ModeSShowsTheExactCheckUnderTheVerdict) {
   s.cntContact = 1; // no grasp solved: no exact line
   EXPECT_EQ(2u, Banner(s).size());
   s.cntContact = 2;
+  const double none = std::nan("");
   const struct {
     int verdict;
     double margin;
+    double capacity; // NaN: undecided or not computed
     const char *text;
-  } cases[] = {{kExactHolds, 0.7299, "Exact check: holds (margin 72%)"},
-               {kExactHolds, 0.29, "Exact check: holds (margin 29%)"},
-               {kExactHolds, 1.0, "Exact check: holds (margin 100%)"},
-               {kExactCannotHold, 0.0, "Exact check: cannot hold"},
-               {kExactUndecided, 0.0, "Exact check: undecided"},
-               {kExactPalmInside, 0.0, "Exact check: palm inside work"}};
+  } cases[] = {{kExactHolds, 0.7299, 8.414, "Exact check: holds (margin 72%, load x8.41)"},
+               {kExactHolds, 0.29, none, "Exact check: holds (margin 29%)"},
+               {kExactHolds, 1.0, 123.456, "Exact check: holds (margin 100%, load x123.46)"},
+               {kExactCannotHold, 0.0, 0.6249, "Exact check: cannot hold (load x0.62)"},
+               {kExactCannotHold, 0.0, none, "Exact check: cannot hold"},
+               {kExactUndecided, 0.0, none, "Exact check: undecided"},
+               {kExactPalmInside, 0.0, none, "Exact check: palm inside work"}};
   for (const auto &c : cases) {
     s.exact.verdict = c.verdict;
     s.exact.margin = c.margin;
+    s.exact.capacity = c.capacity;
     const std::vector<Line> lines = Banner(s);
     ASSERT_EQ(3u, lines.size());
     EXPECT_EQ((Line{360, c.text}), lines[2]);
