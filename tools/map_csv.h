@@ -10,7 +10,8 @@ namespace gs {
 
 // Appends the header line: the two swept quantities, then cntContact,
 // staticsCase, StaticsStability, exact, margin, FCZ1, FCZ2, TCF1, TCF2,
-// MCZ1, MCZ2, leastForce.
+// MCZ1, MCZ2, leastForce, capacity, muNeeded, forceClosure (the column
+// table in map_csv.cpp is the one list of them).
 void AppendMapCsvHeader(const MapRequest *req, std::string *text);
 
 // Appends the row of point index from the model its solve left: fields are
