@@ -53,7 +53,6 @@ constexpr int kExitBadInput = 2;
 constexpr const char *kProgram = "graspstat-batch";
 constexpr const char *kCommands = "keys, solve or map";
 constexpr int kMaxThreads = 256; // most threads a map may ask for
-constexpr int kNumberChars = 32; // room for one shortest double
 
 // Everything the command line says, each value read once, as its option is
 // parsed.
@@ -104,17 +103,6 @@ Reader Radius(double *out) {
     *error = "the work radius must not be negative";
     return 0;
   };
-}
-
-// The numbers as an option's text: shortest decimals, commas between.
-std::string ListText(const double *v, int count) {
-  std::string text;
-  for (int i = 0; i < count; i++) {
-    char buf[kNumberChars];
-    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v[i]);
-    text += (i > 0 ? "," : "") + std::string(buf, r.ptr);
-  }
-  return text;
 }
 
 int IsCommand(const std::string &word) {
@@ -266,11 +254,14 @@ int main(int argc, char **argv) {
             return gs::ParseMapAxis(text, &req.y, error);
           })
       ->required();
-  AddRead(map, "--hand", "AL,BET", "fixed hand angles (rad; default " + ListText(req.hand, 2) + ")",
+  AddRead(map, "--hand", "AL,BET",
+          "fixed hand angles (rad; default " + gs::NumberListText(req.hand, 2) + ")",
           Numbers(2, req.hand));
-  AddRead(map, "--work", "X,Y,Z", "fixed work centre (default " + ListText(req.work, 3) + ")",
+  AddRead(map, "--work", "X,Y,Z",
+          "fixed work centre (default " + gs::NumberListText(req.work, 3) + ")",
           Numbers(3, req.work));
-  AddRead(map, "--radius", "R", "fixed work radius (default " + ListText(&req.radius, 1) + ")",
+  AddRead(map, "--radius", "R",
+          "fixed work radius (default " + gs::NumberListText(&req.radius, 1) + ")",
           Radius(&req.radius));
   map->add_flag("--deg", o.mapDegrees, "hand angles, fixed and swept, in degrees");
   AddRead(map, "--threads", "N", "threads (default: all cores)",

@@ -9,6 +9,8 @@ namespace gs {
 
 namespace {
 
+constexpr int kNumberChars = 32; // room for one shortest double
+
 // Reads one finite number filling all of [first, last); returns 1 or 0.
 int ReadNumber(const char *first, const char *last, double *value) {
   if (first != last && *first == '+') first++;
@@ -84,6 +86,16 @@ int ParseNumberFields(const std::string &text, int count, double *out, std::stri
     return 0;
   }
   return 1;
+}
+
+std::string NumberListText(const double *v, int count) {
+  std::string text;
+  for (int i = 0; i < count; i++) {
+    char buf[kNumberChars];
+    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v[i]);
+    text += (i > 0 ? "," : "") + std::string(buf, r.ptr);
+  }
+  return text;
 }
 
 } // namespace gs

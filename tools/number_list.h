@@ -17,4 +17,8 @@ int ParseNumberList(const std::string &text, int count, double *out, std::string
 // success, 0 otherwise (then *error says why).
 int ParseNumberFields(const std::string &text, int count, double *out, std::string *error);
 
+// Returns v[0..count-1] as an option's text: shortest decimals that read
+// back to the same numbers, commas between.
+std::string NumberListText(const double *v, int count);
+
 } // namespace gs
