@@ -8,10 +8,11 @@
 //                       [--hand AL,BET] [--work X,Y,Z] [--radius R] [--deg]
 //                       [--threads N] [--format png|svg|pdf]
 //                       [--show margin|capacity|muNeeded] [MODEL] --out PREFIX
-//   (MODEL: [--mu M] [--rm R] [--cap C] [--fex X,Y,Z] [--mex X,Y,Z]
-//    [--contact soft|point|elliptic], the exact check's model)
 //   graspstat-batch --trace NAME[,NAME...] COMMAND ...   (narration on stderr)
 //   graspstat-batch [COMMAND] --help | -h,  graspstat-batch --version
+//
+// MODEL is the exact check's model: [--mu M] [--rm R] [--cap C]
+// [--fex X,Y,Z] [--mex X,Y,Z] [--contact soft|point|elliptic].
 //
 // Every bad input ends with one line on standard error and exit status 2,
 // with nothing on standard output; a streaming solve answers each malformed
