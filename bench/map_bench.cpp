@@ -51,11 +51,11 @@ BENCHMARK(BM_MapPointOneThread);
 void BM_Map512TwoThreads(benchmark::State &state) {
   const MapRequest req = HandTurnMap(kSide);
   std::vector<unsigned char> outcome(static_cast<std::size_t>(kSide * kSide));
-  std::vector<float> margin(outcome.size());
+  std::vector<float> shown(outcome.size());
   std::FILE *sink = std::fopen("/dev/null", "wb");
   for (auto _ : state)
     benchmark::DoNotOptimize(
-        RunMapSweep(&req, 2, sink, outcome.data(), margin.data(), nullptr, nullptr));
+        RunMapSweep(&req, 2, sink, outcome.data(), shown.data(), nullptr, nullptr));
   if (sink != nullptr) std::fclose(sink);
   state.SetItemsProcessed(state.iterations() * kSide * kSide);
 }

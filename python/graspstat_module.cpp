@@ -90,15 +90,17 @@ double ReadRadius(py::handle obj, const char *name) {
   return r;
 }
 
-// The model a call runs under (the default for None), brought to the calculation.
-void UseModel(py::handle model) {
+// The model a call runs under (the default for None), as the exact check's record.
+gs::ExactModel UseModel(py::handle model) {
   PyModel m = gs::DefaultPyModel();
   if (!model.is_none()) {
     if (!py::isinstance<PyModel>(model)) BadType("model: expected a graspstat.Model or None");
     m = model.cast<PyModel>();
   }
   std::string error;
-  if (gs::ApplyModel(&m, &error) == 0) BadValue(error);
+  gs::ExactModel e = gs::kDefaultExactModel;
+  if (gs::ApplyModel(&m, &e, &error) == 0) BadValue(error);
+  return e;
 }
 
 // Hand angle in radians of a value given in the call's units.
@@ -151,9 +153,9 @@ py::object Solve(py::handle hand, py::handle work, py::handle radius, bool deg, 
   ReadNumbers(hand, 2, "hand", angles);
   ReadNumbers(work, 3, "work", centre);
   const double r = ReadRadius(radius, "radius");
-  UseModel(model);
+  const gs::ExactModel md = UseModel(model);
   gs::BatchRun run{};
-  gs::RunSolve(&run, HandAngle(angles[0], deg), HandAngle(angles[1], deg), centre, r);
+  gs::RunSolve(&run, HandAngle(angles[0], deg), HandAngle(angles[1], deg), centre, r, &md);
   return gs::RunResult(&run, 1);
 }
 
@@ -176,7 +178,7 @@ py::object Check(py::handle RC, py::handle NF, py::handle rwG, py::handle radius
   double angles[2] = {0.0, 0.0};
   const bool posed = !hand.is_none();
   if (posed) ReadNumbers(hand, 2, "hand", angles);
-  UseModel(model);
+  const gs::ExactModel md = UseModel(model);
   gs::ConsoleCapture quiet; // the steps' console text is no part of the answer
   gs::GraspState s;
   gs::InitModelState(&s);
@@ -189,11 +191,12 @@ py::object Check(py::handle RC, py::handle NF, py::handle rwG, py::handle radius
     gs::CopyVec3(nf[k], s.NF[k]);
   }
   gs::ExactCheck e{};
+  s.exactModel = md;
   if (posed)
-    gs::ExactGraspCheck(&s, &e);
+    gs::ExactGraspCheckModel(&s, &md, &e);
   else
-    gs::ExactContactsCheck(&s, &gs::kDefaultExactModel, &e);
-  return gs::ExactResult(e, posed ? 1 : 0);
+    gs::ExactContactsCheck(&s, &md, &e);
+  return gs::ExactResult(e, md, posed ? 1 : 0);
 }
 
 py::dict Sweep(py::handle x, py::handle y, py::handle hand, py::handle work, py::handle radius,
@@ -208,6 +211,7 @@ py::dict Sweep(py::handle x, py::handle y, py::handle hand, py::handle work, py:
   if (!work.is_none()) ReadNumbers(work, 3, "work", req.work);
   if (!radius.is_none()) req.radius = ReadNumber(radius, "radius");
   req.degrees = deg ? 1 : 0;
+  req.model = UseModel(model);
   std::string error;
   if (gs::CheckMapRequest(&req, &error) == 0) BadValue(KeywordWords(error));
   int n = static_cast<int>(std::thread::hardware_concurrency());
@@ -220,7 +224,6 @@ py::dict Sweep(py::handle x, py::handle y, py::handle hand, py::handle work, py:
                std::to_string(t));
     n = static_cast<int>(t);
   }
-  UseModel(model);
   return gs::SweepColumns(&req, n < 1 ? 1 : n);
 }
 

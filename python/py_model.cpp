@@ -87,12 +87,25 @@ int IsDefaultPyModel(const PyModel *m) {
              : 0;
 }
 
-int ApplyModel(const PyModel *m, std::string *error) {
+int ApplyModel(const PyModel *m, ExactModel *out, std::string *error) {
   if (CheckPyModel(m, error) == 0) return 0;
-  if (IsDefaultPyModel(m) == 0) {
-    *error = "model parameters other than the defaults need the parametrised exact analysis";
+  ExactModel e = kDefaultExactModel;
+  e.mu = m->mu;
+  e.rm = m->rm;
+  e.cap = m->cap;
+  for (int i = 0; i < 3; i++) {
+    e.FEX[i] = m->fex[i];
+    e.MEX[i] = m->mex[i];
+  }
+  e.law = m->contact == kLawPoint      ? kContactPoint
+          : m->contact == kLawElliptic ? kContactElliptic
+                                       : kContactSoft;
+  const char *bad = ExactModelError(&e);
+  if (bad != nullptr) {
+    *error = bad;
     return 0;
   }
+  *out = e;
   return 1;
 }
 

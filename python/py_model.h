@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "model/exact_model.h"
+
 namespace gs {
 
 // Contact laws a model may name.
@@ -43,11 +45,9 @@ int CheckPyModel(const PyModel *m, std::string *error);
 // Returns 1 when every field of *m equals the default model's.
 int IsDefaultPyModel(const PyModel *m);
 
-// The one place where a model reaches the calculation: makes the grasp
-// calculations that follow on this thread run under *m. The exact analysis
-// of today has its parameters fixed, so only the default model can run.
-// Returns 1 when the calculation runs under *m, 0 otherwise (then *error
-// says why).
-int ApplyModel(const PyModel *m, std::string *error);
+// The one place where a model reaches the calculation: checks *m and writes
+// the exact check's model record of it into *out. Returns 1, or 0 when *m is
+// refused (then *error says why).
+int ApplyModel(const PyModel *m, ExactModel *out, std::string *error);
 
 } // namespace gs

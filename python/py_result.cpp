@@ -145,7 +145,7 @@ element the JSON writes as null is NaN there. The nested objects
   return 1;
 }
 
-py::object ExactResult(const ExactCheck &e, int torques) {
+py::object ExactResult(const ExactCheck &e, const ExactModel &m, int torques) {
   const bool holds = e.verdict == kExactHolds;
   Fields f;
   f.Set("verdict", py::str(ExactVerdictText(e.verdict)));
@@ -166,6 +166,22 @@ py::object ExactResult(const ExactCheck &e, int torques) {
     f.Set("blocking", py::none());
   }
   f.Set("reason", Text(e.reason));
+  // the strength measures: None where undecided, muNeeded also where no
+  // friction coefficient suffices; then the model the check used
+  f.Set("capacity", std::isfinite(e.capacity) ? Number(e.capacity) : py::none());
+  f.Set("muNeeded", std::isfinite(e.muNeeded) ? Number(e.muNeeded) : py::none());
+  if (e.forceClosure == 0 || e.forceClosure == 1)
+    f.Set("forceClosure", py::bool_(e.forceClosure == 1));
+  else
+    f.Set("forceClosure", py::none());
+  Fields model;
+  model.Set("mu", Number(m.mu));
+  model.Set("rm", Number(m.rm));
+  model.Set("cap", Number(m.cap));
+  model.Set("FEX", Vector(m.FEX));
+  model.Set("MEX", Vector(m.MEX));
+  model.Set("contact", py::str(ContactLawName(m.law)));
+  f.Set("model", model.Done());
   return f.Done();
 }
 
@@ -221,7 +237,7 @@ py::object RunResult(const BatchRun *run, int withContacts) {
   const bool solved = s->sgnStaticsEnd == 1 && s->staticsCase != kCaseNone;
   const bool exact =
       solved && s->exact.verdict >= kExactHolds && s->exact.verdict <= kExactPalmInside;
-  f.Set("exact", exact ? ExactResult(s->exact, 1) : py::none());
+  f.Set("exact", exact ? ExactResult(s->exact, s->exactModel, 1) : py::none());
   f.Set("limitsKept", solved ? py::object(py::bool_(StaticsLimitsKept(s) != 0)) : py::none());
   py::list messages;
   for (const std::string &line : run->messages) messages.append(Utf8(line.data(), line.size()));

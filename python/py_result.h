@@ -21,6 +21,6 @@ pybind11::object RunResult(const BatchRun *run, int withContacts);
 
 // The Result of an exact holding check (the JSON's "exact" object); with
 // torques 0 the joint torques are None (no hand pose they refer to).
-pybind11::object ExactResult(const ExactCheck &e, int torques);
+pybind11::object ExactResult(const ExactCheck &e, const ExactModel &m, int torques);
 
 } // namespace gs

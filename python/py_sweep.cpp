@@ -21,6 +21,7 @@ struct Columns {
   double *stability; // NaN where no statics ran, as the table leaves it empty
   std::uint8_t *staticsCase, *exact;
   double *margin, *FCZ1, *FCZ2, *TCF1, *TCF2, *MCZ1, *MCZ2, *leastForce;
+  double *capacity, *muNeeded, *forceClosure;
 };
 
 void StoreRow(long p, const MapRow *row, void *ctx) {
@@ -39,6 +40,9 @@ void StoreRow(long p, const MapRow *row, void *ctx) {
   c->MCZ1[p] = row->MCZ[0];
   c->MCZ2[p] = row->MCZ[1];
   c->leastForce[p] = row->leastForce;
+  c->capacity[p] = row->capacity;
+  c->muNeeded[p] = row->muNeeded;
+  c->forceClosure[p] = row->forceClosure;
 }
 
 template <typename T> T *Column(py::dict *out, const char *name, long ny, long nx) {
@@ -78,6 +82,9 @@ py::dict SweepColumns(const MapRequest *req, int threads) {
   c.MCZ1 = Column<double>(&out, "MCZ1", ny, nx);
   c.MCZ2 = Column<double>(&out, "MCZ2", ny, nx);
   c.leastForce = Column<double>(&out, "leastForce", ny, nx);
+  c.capacity = Column<double>(&out, "capacity", ny, nx);
+  c.muNeeded = Column<double>(&out, "muNeeded", ny, nx);
+  c.forceClosure = Column<double>(&out, "forceClosure", ny, nx);
   {
     py::gil_scoped_release free;
     RunMapSweepRows(req, threads, &StoreRow, &c);

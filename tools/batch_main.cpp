@@ -6,7 +6,8 @@
 //   graspstat-batch solve --stdin [--deg] [MODEL]
 //   graspstat-batch map --x PARAM:FROM:TO:COUNT --y PARAM:FROM:TO:COUNT
 //                       [--hand AL,BET] [--work X,Y,Z] [--radius R] [--deg]
-//                       [--threads N] [--format png|svg|pdf] --out PREFIX
+//                       [--threads N] [--format png|svg|pdf]
+//                       [--show margin|capacity|muNeeded] [MODEL] --out PREFIX
 //   graspstat-batch --trace NAME[,NAME...] COMMAND ...   (narration on stderr)
 //   graspstat-batch [COMMAND] --help | -h,  graspstat-batch --version
 //
@@ -241,11 +242,13 @@ int main(int argc, char **argv) {
   req.hand[1] = start.betHand;
   for (int i = 0; i < 3; i++) req.work[i] = start.rwG[i];
   req.radius = start.aSph;
+  req.model = start.exactModel;
   o.threads = static_cast<int>(std::thread::hardware_concurrency());
   CLI::App *map = app.add_subcommand(
       "map",
       "Whole grasps over a grid of two quantities, to PREFIX.csv and PREFIX.png (.svg, .pdf)");
-  AddRead(map, "--x", "PARAM:FROM:TO:COUNT", "quantity along x: alHand, betHand, x, y, z or aSph",
+  AddRead(map, "--x", "PARAM:FROM:TO:COUNT",
+          "quantity along x: alHand, betHand, x, y, z, aSph, mu, rm or cap",
           [&req](const std::string &text, std::string *error) {
             return gs::ParseMapAxis(text, &req.x, error);
           })
@@ -279,6 +282,17 @@ int main(int argc, char **argv) {
   std::string mapFormat = "png";
   map->add_option("--format", mapFormat, "picture format: png, svg or pdf (default png)")
       ->check(CLI::IsMember({"png", "svg", "pdf"}));
+  AddRead(map, "--show", "margin|capacity|muNeeded",
+          "what the picture's second panel shades (default margin)",
+          [&req](const std::string &text, std::string *error) {
+            req.show = gs::MapShowFromName(text);
+            if (req.show >= 0) return 1;
+            *error = "'" + gs::EchoText(text) +
+                     "' is no shaded quantity (use margin, capacity or "
+                     "muNeeded)";
+            return 0;
+          });
+  gs::AddModelOptions(map, &req.model);
 
   try {
     app.parse(argc, argv);
@@ -313,6 +327,7 @@ int main(int argc, char **argv) {
   if (map->parsed()) {
     req.degrees = o.mapDegrees ? 1 : 0;
     if (o.out.empty()) return BadInput("--out: the output prefix must not be empty");
+    if (gs::CheckModelOptions(&req.model, &error) == 0) return BadInput(error);
     if (gs::CheckMapRequest(&req, &error) == 0) return BadInput(error);
     const int shown = isatty(STDERR_FILENO) != 0 ? 1 : 0;
     const int format = mapFormat == "svg"   ? gs::kMapSvg

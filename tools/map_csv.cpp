@@ -9,10 +9,6 @@ namespace gs {
 
 namespace {
 
-constexpr const char *kColumns =
-    "cntContact,staticsCase,StaticsStability,exact,margin,FCZ1,FCZ2,TCF1,TCF2,MCZ1,MCZ2,"
-    "leastForce\n";
-
 // Appends v in its shortest round-trip form; nothing when it is not finite.
 void Number(double v, std::string *text) {
   if (!std::isfinite(v)) return;
@@ -27,60 +23,117 @@ void Count(int v, std::string *text) {
   text->append(buf, r.ptr);
 }
 
+// What a point's solve left, as the columns read it.
+struct Point {
+  const GraspState *s;
+  int ran;   // statics ran: the contacts carry a result
+  int holds; // the exact check holds
+};
+
+// Fields of the exact check's strength measures: only where statics ran and
+// the check looked at forces (not with the palm inside the work).
+int Measured(const Point &p) {
+  const int v = p.s->exact.verdict;
+  return p.ran != 0 && (v == kExactHolds || v == kExactCannotHold || v == kExactUndecided);
+}
+
+using Field = void (*)(const Point &p, std::string *text);
+
+// One column after the two swept quantities: its header name and how its
+// field is written from a point.
+struct Column {
+  const char *name;
+  Field field;
+};
+
+// Every column in order. A new column is one more line here.
+constexpr Column kColumns[] = {
+    {"cntContact", [](const Point &p, std::string *t) { Count(p.s->cntContact, t); }},
+    {"staticsCase",
+     [](const Point &p, std::string *t) {
+       const char *name = StaticsCaseText(p.s->staticsCase);
+       if (name != nullptr) *t += name;
+     }},
+    {"StaticsStability",
+     [](const Point &p, std::string *t) {
+       if (p.ran != 0) Count(p.s->StaticsStability, t);
+     }},
+    {"exact", [](const Point &p, std::string *t) { *t += ExactVerdictText(p.s->exact.verdict); }},
+    {"margin",
+     [](const Point &p, std::string *t) {
+       if (p.holds != 0) Number(p.s->exact.margin, t);
+     }},
+    {"FCZ1", [](const Point &p, std::string *t) { Number(p.ran != 0 ? p.s->FCZ[1] : NAN, t); }},
+    {"FCZ2", [](const Point &p, std::string *t) { Number(p.ran != 0 ? p.s->FCZ[2] : NAN, t); }},
+    {"TCF1", [](const Point &p, std::string *t) { Number(p.ran != 0 ? p.s->TCF[1] : NAN, t); }},
+    {"TCF2", [](const Point &p, std::string *t) { Number(p.ran != 0 ? p.s->TCF[2] : NAN, t); }},
+    {"MCZ1", [](const Point &p, std::string *t) { Number(p.ran != 0 ? p.s->MCZ[1] : NAN, t); }},
+    {"MCZ2", [](const Point &p, std::string *t) { Number(p.ran != 0 ? p.s->MCZ[2] : NAN, t); }},
+    {"leastForce",
+     [](const Point &p, std::string *t) {
+       if (p.holds != 0) Number(p.s->exact.FCZ[1] + p.s->exact.FCZ[2], t);
+     }},
+    {"capacity",
+     [](const Point &p, std::string *t) {
+       if (Measured(p) != 0) Number(p.s->exact.capacity, t);
+     }},
+    // empty where no friction coefficient suffices (+inf) or undecided (NaN)
+    {"muNeeded",
+     [](const Point &p, std::string *t) {
+       if (Measured(p) != 0) Number(p.s->exact.muNeeded, t);
+     }},
+    {"forceClosure",
+     [](const Point &p, std::string *t) {
+       const int fc = p.s->exact.forceClosure;
+       if (Measured(p) != 0 && (fc == 0 || fc == 1)) Count(fc, t);
+     }},
+};
+
 } // namespace
+
+void MapRowOf(const MapRequest *req, long index, const GraspState *s, MapRow *row) {
+  const Point p{s, s->staticsCase != kCaseNone ? 1 : 0, s->exact.verdict == kExactHolds ? 1 : 0};
+  const double none = NAN;
+  const int measured = Measured(p);
+  row->x = MapAxisValue(&req->x, index % req->x.count);
+  row->y = MapAxisValue(&req->y, index / req->x.count);
+  row->cntContact = s->cntContact;
+  row->staticsCase = s->staticsCase;
+  row->stability = p.ran != 0 ? s->StaticsStability : -1;
+  row->exact = s->exact.verdict;
+  row->margin = p.holds != 0 ? s->exact.margin : none;
+  for (int k = 0; k < 2; k++) {
+    row->FCZ[k] = p.ran != 0 ? s->FCZ[k + 1] : none;
+    row->TCF[k] = p.ran != 0 ? s->TCF[k + 1] : none;
+    row->MCZ[k] = p.ran != 0 ? s->MCZ[k + 1] : none;
+  }
+  row->leastForce = p.holds != 0 ? s->exact.FCZ[1] + s->exact.FCZ[2] : none;
+  const int fc = s->exact.forceClosure;
+  row->capacity = measured != 0 && std::isfinite(s->exact.capacity) ? s->exact.capacity : none;
+  row->muNeeded = measured != 0 && std::isfinite(s->exact.muNeeded) ? s->exact.muNeeded : none;
+  row->forceClosure = measured != 0 && (fc == 0 || fc == 1) ? fc : none;
+}
 
 void AppendMapCsvHeader(const MapRequest *req, std::string *text) {
   *text += MapParamName(req->x.param);
   *text += ',';
   *text += MapParamName(req->y.param);
-  *text += ',';
-  *text += kColumns;
-}
-
-void MapRowOf(const MapRequest *req, long index, const GraspState *s, MapRow *row) {
-  const bool ran = s->staticsCase != kCaseNone;
-  const bool holds = s->exact.verdict == kExactHolds;
-  const double none = NAN;
-  row->x = MapAxisValue(&req->x, index % req->x.count);
-  row->y = MapAxisValue(&req->y, index / req->x.count);
-  row->cntContact = s->cntContact;
-  row->staticsCase = s->staticsCase;
-  row->stability = ran ? s->StaticsStability : -1;
-  row->exact = s->exact.verdict;
-  row->margin = holds ? s->exact.margin : none;
-  for (int k = 0; k < 2; k++) {
-    row->FCZ[k] = ran ? s->FCZ[k + 1] : none;
-    row->TCF[k] = ran ? s->TCF[k + 1] : none;
-    row->MCZ[k] = ran ? s->MCZ[k + 1] : none;
+  for (const Column &c : kColumns) {
+    *text += ',';
+    *text += c.name;
   }
-  row->leastForce = holds ? s->exact.FCZ[1] + s->exact.FCZ[2] : none;
+  *text += '\n';
 }
 
 void AppendMapCsvRow(const MapRequest *req, long index, const GraspState *s, std::string *text) {
-  MapRow row;
-  MapRowOf(req, index, s, &row);
-  Number(row.x, text);
+  const Point p{s, s->staticsCase != kCaseNone ? 1 : 0, s->exact.verdict == kExactHolds ? 1 : 0};
+  Number(MapAxisValue(&req->x, index % req->x.count), text);
   text->push_back(',');
-  Number(row.y, text);
-  text->push_back(',');
-  Count(row.cntContact, text);
-  text->push_back(',');
-  const char *name = StaticsCaseText(row.staticsCase);
-  if (name != nullptr) *text += name;
-  text->push_back(',');
-  if (row.stability >= 0) Count(row.stability, text);
-  text->push_back(',');
-  *text += ExactVerdictText(row.exact);
-  text->push_back(',');
-  Number(row.margin, text);
-  for (const double *v : {row.FCZ, row.TCF, row.MCZ}) {
-    for (int k = 0; k < 2; k++) {
-      text->push_back(',');
-      Number(v[k], text);
-    }
+  Number(MapAxisValue(&req->y, index / req->x.count), text);
+  for (const Column &c : kColumns) {
+    text->push_back(',');
+    c.field(p, text);
   }
-  text->push_back(',');
-  Number(row.leastForce, text);
   text->push_back('\n');
 }
 

@@ -11,16 +11,19 @@ namespace gs {
 // The values of one map row, in the header's order: NaN where the CSV
 // leaves a number empty (no statics, not applicable, not finite).
 struct MapRow {
-  double x, y;       // the swept values, command units
-  int cntContact;    // contacts found
-  int staticsCase;   // StaticsCase (kCaseNone: the field is empty)
-  int stability;     // StaticsStability; -1 where no statics ran
-  int exact;         // ExactVerdict (kExactNone: the field is empty)
-  double margin;     // exact margin where the exact check holds
-  double FCZ[2];     // normal forces of fingers 1, 2 where the statics ran
-  double TCF[2];     // friction forces where the statics ran
-  double MCZ[2];     // friction moments where the statics ran
-  double leastForce; // total normal force of the exact least-force solution
+  double x, y;         // the swept values, command units
+  int cntContact;      // contacts found
+  int staticsCase;     // StaticsCase (kCaseNone: the field is empty)
+  int stability;       // StaticsStability; -1 where no statics ran
+  int exact;           // ExactVerdict (kExactNone: the field is empty)
+  double margin;       // exact margin where the exact check holds
+  double FCZ[2];       // normal forces of fingers 1, 2 where the statics ran
+  double TCF[2];       // friction forces where the statics ran
+  double MCZ[2];       // friction moments where the statics ran
+  double leastForce;   // total normal force of the exact least-force solution
+  double capacity;     // largest load factor held, where the exact check looked at forces
+  double muNeeded;     // least friction coefficient that holds (NaN where none or undecided)
+  double forceClosure; // 1 or 0 where decided
 };
 
 // Fills *row with the values of point index from the model its solve left.
@@ -28,7 +31,8 @@ void MapRowOf(const MapRequest *req, long index, const GraspState *s, MapRow *ro
 
 // Appends the header line: the two swept quantities, then cntContact,
 // staticsCase, StaticsStability, exact, margin, FCZ1, FCZ2, TCF1, TCF2,
-// MCZ1, MCZ2, leastForce.
+// MCZ1, MCZ2, leastForce, capacity, muNeeded, forceClosure (the column
+// table in map_csv.cpp is the one list of them).
 void AppendMapCsvHeader(const MapRequest *req, std::string *text);
 
 // Appends the row of point index from the model its solve left: fields are

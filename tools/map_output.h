@@ -1,7 +1,7 @@
-// Writing a map to PREFIX.csv and its picture PREFIX.png (or .svg, .pdf): both files are written
-// under temporary names beside their final ones and renamed when complete, so a failed run leaves
-// no partial output and no changed file; SIGINT, SIGTERM and SIGHUP remove the temporary files
-// before they end the run.
+// Writing a map to PREFIX.csv, its picture PREFIX.png (or .svg, .pdf) and PREFIX.json, the record
+// of the command that made them: the files are written under temporary names beside their final
+// ones and renamed when complete, so a failed run leaves no partial output and no changed file;
+// SIGINT, SIGTERM and SIGHUP remove the temporary files before they end the run.
 #pragma once
 
 #include <string>
@@ -12,13 +12,15 @@ namespace gs {
 
 // Result of RunMapOutput.
 enum MapOutputResult : int {
-  kMapWritten = 0,   // both files are in place
+  kMapWritten = 0,   // all three files are in place
   kMapFailed = 1,    // writing failed after the computation started
   kMapBadOutput = 2, // an output file cannot be written: nothing computed
 };
 
-// Computes the map of req on threads threads and writes PREFIX.csv and the
-// picture in format (a MapPictureFormat), PREFIX.png, .svg or .pdf. With
+// Computes the map of req on threads threads and writes PREFIX.csv, the
+// picture in format (a MapPictureFormat), PREFIX.png, .svg or .pdf, and
+// PREFIX.json: the axes, the quantities held fixed, the exact check's model,
+// the shaded quantity and the format. With
 // progress 1 a progress line (percentage, points per
 // second, time left) is kept up to date on standard error. Returns a
 // MapOutputResult; on failure *error says why.

@@ -5,6 +5,7 @@
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -19,17 +20,20 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr unsigned kWhite = 0xFFFFFF;
 constexpr unsigned kInk = 0x202020;        // frame, ticks and text
-constexpr unsigned kNotHolding = 0x9A9A9A; // margin panel: the exact check does not hold
+constexpr unsigned kNotHolding = 0x9A9A9A; // shaded panel: does not hold / no friction suffices
 constexpr double kFontSize = 13.0;         // tick labels and legend (pixels)
 constexpr double kTitleSize = 15.0;
 constexpr double kCaptionSize = 14.0; // the line naming the fixed quantities
 constexpr double kTickLength = 5.0;
 constexpr int kMaxTicks = 10;                      // never more ticks than this on an axis
 constexpr double kRoundSteps[3] = {1.0, 2.0, 5.0}; // tick steps within a power of ten
-constexpr int kStepTries = 12;        // round steps tried, finest first: four powers of ten
-constexpr double kTickLabelGap = 8.0; // least space between tick labels (pixels)
-constexpr int kMaxFixedDigits = 10;   // longer tick labels are written with an exponent
-constexpr int kCaptionTop = 8;        // top of the line naming the fixed quantities
+constexpr int kStepTries = 12;          // round steps tried, finest first: four powers of ten
+constexpr double kTickLabelGap = 8.0;   // least space between tick labels (pixels)
+constexpr int kMaxFixedDigits = 10;     // longer tick labels are written with an exponent
+constexpr int kCaptionTop = 8;          // top of the line naming the fixed quantities
+constexpr int kModelTop = 30;           // top of the line naming the exact check's model
+constexpr double kShadeQuantile = 0.98; // share of the finite values under the colour bar's top
+constexpr int kBarTicks = 4;            // steps between the colour bar's labelled ticks
 constexpr int kLegendTop = kMapPlotTop + kMapPlotSize + 68; // first legend row (baseline area)
 constexpr int kLegendRow = 22;                              // legend row spacing
 constexpr int kLegendColumn = 240;                          // legend column spacing
@@ -87,29 +91,71 @@ void Text(cairo_t *cr, const char *text, double x, double y, double ax, double a
 }
 
 // What each swept quantity is, in words ("x" alone reads as the axis).
-constexpr const char *kMeaning[kMapParamCount] = {"hand angle about X", "hand angle about Y",
-                                                  "work centre",        "work centre",
-                                                  "work centre",        "work radius"};
+constexpr const char *kMeaning[kMapParamCount] = {
+    "hand angle about X", "hand angle about Y", "work centre",          "work centre",
+    "work centre",        "work radius",        "friction coefficient", "friction-moment radius",
+    "normal-force cap"};
+
+// The second panel by MapShow: title, what its colour bar means, and the
+// label of the grey of a point with no value of its own.
+constexpr const char *kShowTitle[kMapShowCount] = {"Exact margin where the work holds",
+                                                   "Capacity: largest load factor held",
+                                                   "Friction coefficient needed to hold the load"};
+constexpr const char *kShowMeaning[kMapShowCount] = {
+    "margin = 1 - least friction scale that still holds",
+    "capacity = largest multiple of the load held; holds where >= 1 (bar mark)",
+    "muNeeded = least mu that holds the load; holds where <= mu (bar mark)"};
+constexpr const char *kShowNone[kMapShowCount] = {"exact check does not hold", "",
+                                                  "no friction coefficient suffices"};
 
 // Label of an axis: what the quantity is, its name and its unit, e.g.
 // "hand angle about X, alHand (degrees)" or "work centre, x (model length units)".
 std::string AxisLabel(const MapRequest *req, const MapAxis *axis) {
-  const int angle = (axis->param == kMapAlHand || axis->param == kMapBetHand) ? 1 : 0;
-  return std::string(kMeaning[axis->param]) + ", " + MapParamName(axis->param) +
-         (angle == 0          ? " (model length units)"
+  const int p = axis->param;
+  const int angle = (p == kMapAlHand || p == kMapBetHand) ? 1 : 0;
+  return std::string(kMeaning[p]) + ", " + MapParamName(p) +
+         (p == kMapMu         ? ""
+          : p == kMapCap      ? " (force units)"
+          : angle == 0        ? " (model length units)"
           : req->degrees != 0 ? " (degrees)"
                               : " (radians)");
+}
+
+std::string ShortNumber(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.12g", v);
+  return text;
+}
+
+// The exact check's model as a sentence, e.g. "Exact check: soft contacts,
+// mu = 0.5, rm = 10, cap = 10, load FEX = (0, 0, 1), MEX = (0, 0, 0)"; a
+// swept quantity is named with its axis.
+std::string ModelCaption(const MapRequest *req) {
+  const ExactModel &m = req->model;
+  const double v[3] = {m.mu, m.rm, m.cap};
+  std::string text = std::string("Exact check: ") + ContactLawName(m.law) + " contacts";
+  for (int p = kMapMu; p <= kMapCap; p++) {
+    text += std::string(", ") + MapParamName(p);
+    text += (p == req->x.param)   ? " along x"
+            : (p == req->y.param) ? " along y"
+                                  : " = " + ShortNumber(v[p - kMapMu]);
+  }
+  for (const double *w : {m.FEX, m.MEX}) {
+    text += (w == m.FEX) ? ", load FEX = (" : ", MEX = (";
+    for (int i = 0; i < 3; i++) text += ShortNumber(w[i]) + (i < 2 ? ", " : ")");
+  }
+  return text;
 }
 
 // The quantities held fixed as a sentence, e.g. "Held fixed: work centre
 // x = 0, y = 80, z = 0; work radius aSph = 50 (model length units)".
 std::string FixedCaption(const MapRequest *req) {
-  const double v[kMapParamCount] = {req->hand[0], req->hand[1], req->work[0],
-                                    req->work[1], req->work[2], req->radius};
+  const double v[kMapMu] = {req->hand[0], req->hand[1], req->work[0],
+                            req->work[1], req->work[2], req->radius};
   std::string text = "Held fixed:";
-  const char *said = nullptr; // meaning of the previous quantity
-  int length = 0;             // a length is among them
-  for (int p = 0; p < kMapParamCount; p++) {
+  const char *said = nullptr;        // meaning of the previous quantity
+  int length = 0;                    // a length is among them
+  for (int p = 0; p < kMapMu; p++) { // the model's quantities have a line of their own
     if (p == req->x.param || p == req->y.param) continue;
     char value[32];
     std::snprintf(value, sizeof value, "%.12g", v[p]);
@@ -225,11 +271,20 @@ void DrawAxis(cairo_t *cr, const MapRequest *req, const MapAxis *axis, int left,
   }
 }
 
-// Colour of a point in the margin panel: the margin where the exact check
-// holds, mid grey where it cannot hold; no contact, an undecided check and
-// the palm inside the work keep the first panel's colours (one for both
-// undecided classes: this panel shows the exact check alone).
-unsigned MarginPanelRgb(int outcome, float margin) {
+// Colour of a point in the second panel. The margin: its ramp where the
+// exact check holds, mid grey where it cannot hold; no contact, an undecided
+// check and the palm inside the work keep the first panel's colours (one for
+// both undecided classes: this panel shows the exact check alone). The
+// capacity and the friction needed: the ramp up to top where there is a
+// value, grey where no friction coefficient suffices, the undecided colour
+// where the measure is undecided.
+unsigned ShadedPanelRgb(int show, int outcome, float value, double top) {
+  if (show != kShowMargin) {
+    if (outcome == kOutcomeNoContact || outcome == kOutcomePalmInside) return kOutcomeRgb[outcome];
+    if (std::isfinite(value)) return MapMarginRgb(value / top);
+    return std::isinf(value) ? kNotHolding : kOutcomeRgb[kOutcomeStableOpen];
+  }
+  const float margin = value;
   switch (outcome) {
   case kOutcomeNoContact:
   case kOutcomePalmInside:
@@ -244,8 +299,8 @@ unsigned MarginPanelRgb(int outcome, float margin) {
 
 // The map image of one panel, at most one pixel per point: each pixel shows
 // the point nearest its centre.
-cairo_surface_t *PanelImage(const MapRequest *req, const unsigned char *outcome,
-                            const float *margin, int panel) {
+cairo_surface_t *PanelImage(const MapRequest *req, const unsigned char *outcome, const float *shown,
+                            double top, int panel) {
   const long nx = req->x.count;
   const long ny = req->y.count;
   const int iw = static_cast<int>(nx < kMapPlotSize ? nx : kMapPlotSize);
@@ -261,7 +316,8 @@ cairo_surface_t *PanelImage(const MapRequest *req, const unsigned char *outcome,
     for (int u = 0; u < iw; u++) {
       const long i = static_cast<long>((u + 0.5) * static_cast<double>(nx) / iw);
       const long p = j * nx + i;
-      row[u] = (panel == 0) ? MapOutcomeRgb(outcome[p]) : MarginPanelRgb(outcome[p], margin[p]);
+      row[u] = (panel == 0) ? MapOutcomeRgb(outcome[p])
+                            : ShadedPanelRgb(req->show, outcome[p], shown[p], top);
     }
   }
   cairo_surface_mark_dirty(img);
@@ -269,10 +325,10 @@ cairo_surface_t *PanelImage(const MapRequest *req, const unsigned char *outcome,
 }
 
 // One panel: the map, its frame, axes and title.
-int DrawPanel(cairo_t *cr, const MapRequest *req, const unsigned char *outcome, const float *margin,
-              int panel, const char *title) {
+int DrawPanel(cairo_t *cr, const MapRequest *req, const unsigned char *outcome, const float *shown,
+              double top, int panel, const char *title) {
   const int left = kMapPlotLeft[panel];
-  cairo_surface_t *img = PanelImage(req, outcome, margin, panel);
+  cairo_surface_t *img = PanelImage(req, outcome, shown, top, panel);
   if (cairo_surface_status(img) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(img);
     return 0;
@@ -308,7 +364,13 @@ void Swatch(cairo_t *cr, unsigned rgb, const char *label, double x, double y) {
   Text(cr, label, x + kSwatch + 6.0, y + kSwatch / 2.0, 0.0, 0.5);
 }
 
-void DrawLegends(cairo_t *cr) {
+// Label of colour bar tick v; the top one says when values lie above it.
+std::string BarLabel(double v, int top, int clipped) {
+  return (top != 0 && clipped != 0 ? "\u2265" : "") + ShortNumber(v);
+}
+
+void DrawLegends(cairo_t *cr, const MapRequest *req, double top, int clipped) {
+  const int show = req->show;
   cairo_set_font_size(cr, kFontSize);
   cairo_set_line_width(cr, 1.0);
   // outcome panel: the classes in two columns
@@ -325,24 +387,43 @@ void DrawLegends(cairo_t *cr) {
   SetColour(cr, kInk);
   cairo_rectangle(cr, barLeft - 0.5, kMapPlotTop - 0.5, kBarWidth + 1.0, kMapPlotSize + 1.0);
   cairo_stroke(cr);
-  const char *const ticks[] = {"0", "0.25", "0.5", "0.75", "1"};
-  for (int k = 0; k <= 4; k++) {
-    const double y = kMapPlotTop + kMapPlotSize * (1.0 - k / 4.0);
+  for (int k = 0; k <= kBarTicks; k++) {
+    const double y = kMapPlotTop + kMapPlotSize * (1.0 - static_cast<double>(k) / kBarTicks);
     cairo_move_to(cr, barLeft + kBarWidth, y);
     cairo_line_to(cr, barLeft + kBarWidth + kTickLength, y);
     cairo_stroke(cr);
-    Text(cr, ticks[k], barLeft + kBarWidth + kTickLength + 3.0, y, 0.0, 0.5);
+    const std::string label = BarLabel(top * k / kBarTicks, k == kBarTicks, clipped);
+    Text(cr, label.c_str(), barLeft + kBarWidth + kTickLength + 3.0, y, 0.0, 0.5);
+  }
+  // where the work starts to hold: capacity 1, friction needed mu (when fixed)
+  const int muSwept = req->x.param == kMapMu || req->y.param == kMapMu;
+  const double holds = show == kShowCapacity                 ? 1.0
+                       : (show == kShowMuNeeded && !muSwept) ? req->model.mu
+                                                             : NAN;
+  if (std::isfinite(holds) && holds <= top) {
+    const double y = kMapPlotTop + kMapPlotSize * (1.0 - holds / top);
+    cairo_move_to(cr, barLeft - kTickLength, y);
+    cairo_line_to(cr, barLeft + kBarWidth, y);
+    cairo_stroke(cr);
   }
   const double second = kMapPlotLeft[1] + kLegendColumn;
   Swatch(cr, kOutcomeRgb[kOutcomeNoContact], kOutcomeLabel[kOutcomeNoContact], kMapPlotLeft[1],
          kLegendTop);
-  Swatch(cr, kNotHolding, "exact check does not hold", second, kLegendTop);
+  if (kShowNone[show][0] != '\0') Swatch(cr, kNotHolding, kShowNone[show], second, kLegendTop);
   Swatch(cr, kOutcomeRgb[kOutcomeStableOpen], "exact check undecided", kMapPlotLeft[1],
          kLegendTop + kLegendRow);
   Swatch(cr, kOutcomeRgb[kOutcomePalmInside], kOutcomeLabel[kOutcomePalmInside], second,
          kLegendTop + kLegendRow);
-  Text(cr, "margin = 1 - least friction scale that still holds", kMapPlotLeft[1],
-       kLegendTop + 2 * kLegendRow + kSwatch / 2.0, 0.0, 0.5);
+  Text(cr, kShowMeaning[show], kMapPlotLeft[1], kLegendTop + 2 * kLegendRow + kSwatch / 2.0, 0.0,
+       0.5);
+}
+
+// Least of 1, 2 or 5 times a power of ten at or above v (> 0).
+double RoundUp(double v) {
+  const double power = std::pow(10.0, std::floor(std::log10(v)));
+  for (const double step : kRoundSteps)
+    if (step * power >= v) return step * power;
+  return 10.0 * power;
 }
 
 // Where cairo's encoder writes, and why writing failed.
@@ -386,7 +467,28 @@ const char *MapPictureExtension(int format) {
   return format == kMapSvg ? "svg" : format == kMapPdf ? "pdf" : "png";
 }
 
-int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const float *margin,
+double MapShadeTop(const MapRequest *req, const float *shown, int *clipped) {
+  *clipped = 0;
+  if (req->show == kShowMargin) return 1.0;
+  std::vector<float> values;
+  const long total = MapPointCount(req);
+  for (long p = 0; p < total; p++)
+    if (std::isfinite(shown[p])) values.push_back(shown[p]);
+  double top = (req->show == kShowCapacity) ? 1.0 : 0.0;
+  if (req->show == kShowMuNeeded && req->x.param != kMapMu && req->y.param != kMapMu)
+    top = req->model.mu;
+  if (!values.empty()) {
+    const std::size_t k = static_cast<std::size_t>(kShadeQuantile * (values.size() - 1));
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(k), values.end());
+    top = std::fmax(top, values[k]);
+  }
+  top = (top > 0.0 && std::isfinite(top)) ? RoundUp(top) : 1.0;
+  for (const float v : values)
+    if (v > top) *clipped = 1;
+  return top;
+}
+
+int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const float *shown,
                     int format, std::FILE *out, const std::string &name, std::string *error) {
   Sink sink{out, 0};
   // the vector formats write as they draw; PNG encodes the finished image
@@ -401,12 +503,19 @@ int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const f
   SetColour(cr, kWhite);
   cairo_paint(cr);
   cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-  int ok = DrawPanel(cr, req, outcome, margin, 0, "Case solvers and exact check");
-  ok = ok && DrawPanel(cr, req, outcome, margin, 1, "Exact margin where the work holds");
+  int clipped = 0;
+  const double top = MapShadeTop(req, shown, &clipped);
+  // the case solvers keep their own fixed model whatever the exact check's
+  const char *outcomeTitle = MapModelDiffers(req) != 0
+                                 ? "Case solvers (on their own fixed model) and exact check"
+                                 : "Case solvers and exact check";
+  int ok = DrawPanel(cr, req, outcome, shown, top, 0, outcomeTitle);
+  ok = ok && DrawPanel(cr, req, outcome, shown, top, 1, kShowTitle[req->show]);
   if (ok) {
-    DrawLegends(cr);
+    DrawLegends(cr, req, top, clipped);
     cairo_set_font_size(cr, kCaptionSize);
     Text(cr, FixedCaption(req).c_str(), kMapPlotLeft[0], kCaptionTop, 0.0, 0.0);
+    Text(cr, ModelCaption(req).c_str(), kMapPlotLeft[0], kModelTop, 0.0, 0.0);
   }
   const cairo_status_t drawn = cairo_status(cr);
   cairo_destroy(cr);

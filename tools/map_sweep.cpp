@@ -7,7 +7,6 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
-#include <limits>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -24,7 +23,9 @@ namespace gs {
 
 namespace {
 
-constexpr const char *kParamNames[kMapParamCount] = {"alHand", "betHand", "x", "y", "z", "aSph"};
+constexpr const char *kParamNames[kMapParamCount] = {"alHand", "betHand", "x",  "y",  "z",
+                                                     "aSph",   "mu",      "rm", "cap"};
+constexpr const char *kShowNames[kMapShowCount] = {"margin", "capacity", "muNeeded"};
 constexpr auto kProgressPeriod = std::chrono::milliseconds(250);
 
 int Fail(std::string *error, const std::string &what) {
@@ -43,7 +44,7 @@ struct Sweep {
   long chunks;
   std::FILE *csv;
   unsigned char *outcome;
-  float *margin;
+  float *shown;
   MapRowFn rowFn = nullptr; // receives each point's row when set
   void *rowCtx = nullptr;
   std::atomic<long> nextChunk{0};
@@ -70,8 +71,25 @@ void WriteInTurn(Sweep *w, long c, const std::string &rows) {
   w->turn.notify_all();
 }
 
+// 1 when an axis of req sweeps a quantity of the exact check's model.
+int SweepsModel(const MapRequest *req) {
+  return (req->x.param >= kMapMu || req->y.param >= kMapMu) ? 1 : 0;
+}
+
+// Every quantity of point index in command units, indexed by MapParam.
+void PointValues(const MapRequest *req, long index, double *v) {
+  const double fixed[kMapParamCount] = {req->hand[0],  req->hand[1],  req->work[0],
+                                        req->work[1],  req->work[2],  req->radius,
+                                        req->model.mu, req->model.rm, req->model.cap};
+  for (int p = 0; p < kMapParamCount; p++) v[p] = fixed[p];
+  v[req->x.param] = MapAxisValue(&req->x, index % req->x.count);
+  v[req->y.param] = MapAxisValue(&req->y, index / req->x.count);
+}
+
 void SweepThread(Sweep *w) {
   SetConsoleSink(&DiscardConsole, nullptr);
+  GraspState start = *w->start; // its model changes by point when the map sweeps one
+  const int sweepsModel = SweepsModel(w->req);
   GraspState s;
   std::string rows;
   rows.reserve(static_cast<std::size_t>(kMapChunk) * 256);
@@ -89,12 +107,11 @@ void SweepThread(Sweep *w) {
       double al = 0.0, bet = 0.0, aSph = 0.0;
       Vec3 rwG;
       MapPointPose(w->req, p, &al, &bet, rwG, &aSph);
-      SolveGrasp(&s, w->start, al, bet, rwG, aSph);
+      if (sweepsModel != 0) MapPointModel(w->req, p, &start.exactModel);
+      SolveGrasp(&s, &start, al, bet, rwG, aSph);
       if (w->csv != nullptr) AppendMapCsvRow(w->req, p, &s, &rows);
       if (w->outcome != nullptr) w->outcome[p] = static_cast<unsigned char>(MapOutcomeOf(&s));
-      if (w->margin != nullptr)
-        w->margin[p] = (s.exact.verdict == kExactHolds) ? static_cast<float>(s.exact.margin)
-                                                        : std::numeric_limits<float>::quiet_NaN();
+      if (w->shown != nullptr) w->shown[p] = MapShownValue(w->req, &s);
       if (w->rowFn != nullptr) {
         MapRow row;
         MapRowOf(w->req, p, &s, &row);
@@ -116,6 +133,7 @@ int RunSweep(Sweep *w, const MapRequest *req, int threads, MapProgressFn progres
   GraspState start;
   InitModelState(&start);
   StartUp(&start);
+  start.exactModel = req->model;
   w->req = req;
   w->start = &start;
   w->total = MapPointCount(req);
@@ -148,6 +166,16 @@ const char *MapParamName(int param) {
   return (param >= 0 && param < kMapParamCount) ? kParamNames[param] : "?";
 }
 
+const char *MapShowName(int show) {
+  return (show >= 0 && show < kMapShowCount) ? kShowNames[show] : "?";
+}
+
+int MapShowFromName(const std::string &name) {
+  for (int k = 0; k < kMapShowCount; k++)
+    if (name == kShowNames[k]) return k;
+  return -1;
+}
+
 int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error) {
   const std::size_t a = text.find(':');
   const std::size_t b = (a == std::string::npos) ? a : text.find(':', a + 1);
@@ -159,8 +187,8 @@ int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error) {
   for (int p = 0; p < kMapParamCount; p++)
     if (name == kParamNames[p]) axis->param = p;
   if (axis->param < 0)
-    return Fail(error,
-                "unknown PARAM '" + EchoText(name) + "' (use alHand, betHand, x, y, z or aSph)");
+    return Fail(error, "unknown PARAM '" + EchoText(name) +
+                           "' (use alHand, betHand, x, y, z, aSph, mu, rm or cap)");
   double bounds[2];
   if (ParseNumberList(text.substr(a + 1, b - a - 1), 1, &bounds[0], error) == 0 ||
       ParseNumberList(text.substr(b + 1, c - b - 1), 1, &bounds[1], error) == 0)
@@ -197,6 +225,17 @@ int CheckMapRequest(const MapRequest *req, std::string *error) {
     if (axis->param == kMapASph && (axis->from < 0.0 || axis->to < 0.0))
       return Fail(error, "aSph: the work radius must not be negative");
   if (req->radius < 0.0) return Fail(error, "--radius: the work radius must not be negative");
+  // the model is linear in a swept value: usable at both ends, usable between
+  for (const long index : {0L, MapPointCount(req) - 1}) {
+    ExactModel m;
+    MapPointModel(req, index, &m);
+    const char *refused = ExactModelError(&m);
+    if (refused == nullptr) continue;
+    const std::string swept = (req->x.param >= kMapMu)   ? MapParamName(req->x.param)
+                              : (req->y.param >= kMapMu) ? MapParamName(req->y.param)
+                                                         : "the model";
+    return Fail(error, swept + ": " + refused);
+  }
   return 1;
 }
 
@@ -212,10 +251,8 @@ long MapPointCount(const MapRequest *req) {
 
 int MapPointPose(const MapRequest *req, long index, double *al, double *bet, double *rwG,
                  double *aSph) {
-  double v[kMapParamCount] = {req->hand[0], req->hand[1], req->work[0],
-                              req->work[1], req->work[2], req->radius};
-  v[req->x.param] = MapAxisValue(&req->x, index % req->x.count);
-  v[req->y.param] = MapAxisValue(&req->y, index / req->x.count);
+  double v[kMapParamCount];
+  PointValues(req, index, v);
   const int deg = req->degrees;
   *al = (deg != 0) ? HandDegreesToRad(v[kMapAlHand]) : v[kMapAlHand];
   *bet = (deg != 0) ? HandDegreesToRad(v[kMapBetHand]) : v[kMapBetHand];
@@ -224,6 +261,40 @@ int MapPointPose(const MapRequest *req, long index, double *al, double *bet, dou
   rwG[2] = v[kMapZ];
   *aSph = v[kMapASph];
   return 1;
+}
+
+int MapPointModel(const MapRequest *req, long index, ExactModel *model) {
+  double v[kMapParamCount];
+  PointValues(req, index, v);
+  *model = req->model;
+  model->mu = v[kMapMu];
+  model->rm = v[kMapRm];
+  model->cap = v[kMapCap];
+  return 1;
+}
+
+int MapModelDiffers(const MapRequest *req) {
+  const ExactModel &m = req->model;
+  const ExactModel &d = kDefaultExactModel;
+  int same =
+      SweepsModel(req) == 0 && m.mu == d.mu && m.rm == d.rm && m.cap == d.cap && m.law == d.law;
+  for (int i = 0; i < 3; i++) same = same && m.FEX[i] == d.FEX[i] && m.MEX[i] == d.MEX[i];
+  return same != 0 ? 0 : 1;
+}
+
+float MapShownValue(const MapRequest *req, const GraspState *s) {
+  const ExactCheck &e = s->exact;
+  const int measured =
+      s->staticsCase != kCaseNone &&
+      (e.verdict == kExactHolds || e.verdict == kExactCannotHold || e.verdict == kExactUndecided);
+  double v = NAN;
+  if (req->show == kShowMargin && e.verdict == kExactHolds && s->staticsCase != kCaseNone)
+    v = e.margin;
+  else if (req->show == kShowCapacity && measured != 0)
+    v = e.capacity;
+  else if (req->show == kShowMuNeeded && measured != 0)
+    v = e.muNeeded;
+  return static_cast<float>(v);
 }
 
 int MapOutcomeOf(const GraspState *s) {
@@ -242,11 +313,11 @@ int MapOutcomeOf(const GraspState *s) {
 }
 
 int RunMapSweep(const MapRequest *req, int threads, std::FILE *csv, unsigned char *outcome,
-                float *margin, MapProgressFn progress, void *ctx) {
+                float *shown, MapProgressFn progress, void *ctx) {
   Sweep w;
   w.csv = csv;
   w.outcome = outcome;
-  w.margin = margin;
+  w.shown = shown;
   return RunSweep(&w, req, threads, progress, ctx);
 }
 
@@ -254,7 +325,7 @@ int RunMapSweepRows(const MapRequest *req, int threads, MapRowFn rowFn, void *ct
   Sweep w;
   w.csv = nullptr;
   w.outcome = nullptr;
-  w.margin = nullptr;
+  w.shown = nullptr;
   w.rowFn = rowFn;
   w.rowCtx = ctx;
   return RunSweep(&w, req, threads, nullptr, nullptr);

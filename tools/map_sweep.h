@@ -1,12 +1,14 @@
 // Study maps: one whole grasp (contacts, statics, exact check) at every
-// point of a grid over two of the hand angles, the work centre coordinates
-// and the work radius, the other quantities held fixed. Points are numbered
+// point of a grid over two of the hand angles, the work centre coordinates,
+// the work radius and the exact check's friction coefficient, moment radius
+// and force cap, the other quantities held fixed. Points are numbered
 // row by row: index = j * x.count + i, i along x, j along y.
 #pragma once
 
 #include <cstdio>
 #include <string>
 
+#include "model/exact_model.h"
 #include "model/model_state.h"
 
 namespace gs {
@@ -19,6 +21,9 @@ enum MapParam : int {
   kMapY,          // work centre y
   kMapZ,          // work centre z
   kMapASph,       // work radius
+  kMapMu,         // exact check: friction coefficient
+  kMapRm,         // exact check: friction-moment radius
+  kMapCap,        // exact check: normal-force cap
   kMapParamCount
 };
 
@@ -36,13 +41,23 @@ struct MapAxis {
   long count;  // number of values, >= 2
 };
 
+// The quantity the second panel of the picture shades.
+enum MapShow : int {
+  kShowMargin = 0, // exact margin where the work holds
+  kShowCapacity,   // largest load factor that can be held
+  kShowMuNeeded,   // least friction coefficient that holds the load
+  kMapShowCount
+};
+
 // What a map computes.
 struct MapRequest {
   MapAxis x, y;
-  double hand[2]; // fixed hand angles alHand, betHand, command units
-  Vec3 work;      // fixed work centre
-  double radius;  // fixed work radius
-  int degrees;    // 1: hand angles, fixed and swept, are in degrees
+  double hand[2];   // fixed hand angles alHand, betHand, command units
+  Vec3 work;        // fixed work centre
+  double radius;    // fixed work radius
+  int degrees;      // 1: hand angles, fixed and swept, are in degrees
+  ExactModel model; // exact check's model; a swept mu, rm or cap replaces its own
+  int show;         // MapShow: what the picture's second panel shades
 };
 
 // How the case solvers' verdict and the exact check compare at one point.
@@ -61,6 +76,12 @@ enum MapOutcome : unsigned char {
 // Name of a swept quantity as the command line and the CSV header spell it.
 const char *MapParamName(int param);
 
+// Name of a MapShow as --show spells it ("margin", "capacity", "muNeeded").
+const char *MapShowName(int show);
+
+// Returns the MapShow named name, -1 for an unknown name.
+int MapShowFromName(const std::string &name);
+
 // Reads "PARAM:FROM:TO:COUNT" into *axis. Returns 1 on success, 0 otherwise
 // (then *error says why): unknown PARAM, a bound that is not a finite
 // number, FROM equal to TO, COUNT not a whole number from 2 to the largest
@@ -69,7 +90,8 @@ const char *MapParamName(int param);
 int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error);
 
 // Checks the request as a whole: two different quantities, at most
-// kMapMaxPoints points, no negative work radius fixed or swept. Returns 1
+// kMapMaxPoints points, no negative work radius fixed or swept, a model the
+// exact check accepts at both ends of a swept mu, rm or cap. Returns 1
 // when it can run, 0 otherwise (then *error says why).
 int CheckMapRequest(const MapRequest *req, std::string *error);
 
@@ -83,6 +105,19 @@ long MapPointCount(const MapRequest *req);
 int MapPointPose(const MapRequest *req, long index, double *al, double *bet, double *rwG,
                  double *aSph);
 
+// Exact check's model of point index: the fixed model with a swept mu, rm
+// or cap put in; returns 1.
+int MapPointModel(const MapRequest *req, long index, ExactModel *model);
+
+// 1 when the exact check of some point may run under a model other than the
+// case solvers' fixed one (kDefaultExactModel), else 0.
+int MapModelDiffers(const MapRequest *req);
+
+// The value the second panel shades at a point whose solve left *s, by
+// req->show: the margin where the work holds, the capacity, the friction
+// needed (+inf where none suffices); NaN where there is none.
+float MapShownValue(const MapRequest *req, const GraspState *s);
+
 // Outcome of the grasp the model holds after a whole solve (a MapOutcome).
 int MapOutcomeOf(const GraspState *s);
 
@@ -92,13 +127,12 @@ using MapProgressFn = void (*)(long done, long total, void *ctx);
 // Computes every point of the map on `threads` threads. Each thread solves
 // its own chunks of kMapChunk consecutive points with its own model and
 // writes their CSV rows to csv (nullptr: none) in point order, so the output
-// does not depend on the thread count; outcome[index] and margin[index]
-// (exact margin where the exact check holds, else NaN) are filled when not
-// nullptr. progress (may be nullptr) is called from the calling thread a few
-// times a second and once at the end. Returns 1, or 0 when writing csv failed
-// (then errno says why).
+// does not depend on the thread count; outcome[index] and shown[index]
+// (MapShownValue) are filled when not nullptr. progress (may be nullptr) is called from the calling
+// thread a few times a second and once at the end. Returns 1, or 0 when writing csv failed (then
+// errno says why).
 int RunMapSweep(const MapRequest *req, int threads, std::FILE *csv, unsigned char *outcome,
-                float *margin, MapProgressFn progress, void *ctx);
+                float *shown, MapProgressFn progress, void *ctx);
 
 // Receives the values of point index's table row; called from the worker
 // threads, each point once, in no particular order.

@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "statics/exact_check.h"
 #include "tools/batch_run.h"
 #include "tools/map_picture.h"
 #include "tools/map_sweep.h"
@@ -29,7 +31,7 @@ using Row = std::vector<std::string>;
 
 const std::string kBatch = std::string(GRASPSTAT_BINARY_DIR) + "/graspstat-batch";
 const char *const kHeader = "cntContact,staticsCase,StaticsStability,exact,margin,FCZ1,FCZ2,"
-                            "TCF1,TCF2,MCZ1,MCZ2,leastForce";
+                            "TCF1,TCF2,MCZ1,MCZ2,leastForce,capacity,muNeeded,forceClosure";
 const char *const kVerdicts[] = {"", "holds", "cannot hold", "undecided", "palm inside work"};
 constexpr unsigned kNotHoldingGrey = 0x9A9A9A;
 
@@ -112,10 +114,10 @@ void RunMap(MapRun *m, const std::string &dir, const std::string &name, int thre
 // Pose line "AL BET X Y Z R" of a row: the fixed values with the two swept
 // ones replaced by the row's own text.
 std::string PoseLine(const MapRun &m, const Row &row) {
-  std::string v[kMapParamCount];
-  const double fixed[kMapParamCount] = {m.req.hand[0], m.req.hand[1], m.req.work[0],
-                                        m.req.work[1], m.req.work[2], m.req.radius};
-  for (int p = 0; p < kMapParamCount; p++) {
+  std::string v[kMapMu];
+  const double fixed[kMapMu] = {m.req.hand[0], m.req.hand[1], m.req.work[0],
+                                m.req.work[1], m.req.work[2], m.req.radius};
+  for (int p = 0; p < kMapMu; p++) {
     std::ostringstream text;
     text.precision(17);
     text << fixed[p];
@@ -143,6 +145,25 @@ unsigned PixelAt(cairo_surface_t *img, double x, double y) {
   return row[static_cast<int>(x)] & 0xFFFFFF;
 }
 
+// The strength measures of a row (capacity, muNeeded, forceClosure) against
+// an exact check: empty where no statics ran, the palm is inside the work or
+// the measure is undecided (and muNeeded where no friction suffices).
+void ExpectMeasures(const Row &row, const ExactCheck &e, bool ran, const std::string &at) {
+  const bool measured = ran && e.verdict != kExactPalmInside;
+  const double capacity = measured ? e.capacity : NAN;
+  const double muNeeded = measured ? e.muNeeded : NAN;
+  if (std::isfinite(capacity))
+    EXPECT_EQ(Number(row[14]), capacity) << at;
+  else
+    EXPECT_EQ(row[14], "") << at;
+  if (std::isfinite(muNeeded))
+    EXPECT_EQ(Number(row[15]), muNeeded) << at;
+  else
+    EXPECT_EQ(row[15], "") << at;
+  const bool decided = measured && (e.forceClosure == 0 || e.forceClosure == 1);
+  EXPECT_EQ(row[16], decided ? std::to_string(e.forceClosure) : "") << at;
+}
+
 // The two sweeps the tests run: hand angles in degrees over more than one
 // chunk of points, and work quantities in a turned hand.
 std::vector<MapRun> Sweeps() {
@@ -153,6 +174,7 @@ std::vector<MapRun> Sweeps() {
   std::string error;
   for (MapRun &m : runs) {
     m.req = MapRequest{};
+    m.req.model = kDefaultExactModel;
     m.req.hand[0] = m.req.hand[1] = 0.0;
     m.req.work[1] = 80.0;
     m.req.radius = 50.0;
@@ -181,7 +203,7 @@ TEST(BatchMap, RowsEqualSingleSolvesForAnyThreadCount) {
                                                      MapParamName(m.req.y.param) + "," + kHeader);
     std::string poses;
     for (std::size_t r = 1; r < m.rows.size(); r++) {
-      ASSERT_EQ(m.rows[r].size(), 14u) << r;
+      ASSERT_EQ(m.rows[r].size(), 17u) << r;
       poses += PoseLine(m, m.rows[r]) + "\n";
     }
     // x runs fastest, from FROM to exactly TO
@@ -227,6 +249,7 @@ TEST(BatchMap, RowsEqualSingleSolvesForAnyThreadCount) {
         EXPECT_EQ(row[6], "") << at;
         EXPECT_EQ(row[13], "") << at;
       }
+      ExpectMeasures(row, e, ran, at);
     }
   }
 }
@@ -297,6 +320,16 @@ TEST(BatchMap, BadInputWritesNothing) {
       {with({"--hand", "0", "--out", out}), "expected 2 comma-separated numbers"},
       {with({"--threads", "0", "--out", out}), "--threads"},
       {with({"--format", "gif", "--out", out}), "--format"},
+      {with({"--show", "force", "--out", out}), "--show: 'force' is no shaded quantity"},
+      {with({"--mu", "-1", "--out", out}), "--mu"},
+      {with({"--rm", "nan", "--out", out}), "--rm"},
+      {with({"--cap", "0", "--out", out}), "--cap"},
+      {with({"--fex", "0,0,0", "--out", out}), "--fex"},
+      {with({"--mex", "1,2", "--out", out}), "--mex"},
+      {with({"--contact", "hard", "--out", out}), "'hard' is no contact law"},
+      {{"map", "--x", "cap:0:5:4", "--y", "z:5:6:4", "--out", out}, "cap: "},
+      {{"map", "--x", "mu:1:-1:4", "--y", "z:5:6:4", "--out", out}, "mu: "},
+      {{"map", "--x", "rm:1:inf:4", "--y", "z:5:6:4", "--out", out}, "not a finite"},
       {with({}), "--out"},
       {with({"--out", dir + "/missing/bad"}), "cannot write " + dir + "/missing/bad.csv"},
       {with({"--out", dir + "/dir"}), "it is a directory"},
@@ -312,12 +345,158 @@ TEST(BatchMap, BadInputWritesNothing) {
   }
 }
 
+// The second panel of a map shading column (capacity or muNeeded) of its
+// rows: each point in the ramp up to the colour bar's top, the grey where no
+// friction suffices, the undecided colour, or the first panel's colour
+// where no statics ran or the palm is inside the work.
+void ExpectShadedPanel(const MapRun &m, std::size_t column) {
+  const long total = MapPointCount(&m.req);
+  std::vector<float> shown(static_cast<std::size_t>(total));
+  for (long p = 0; p < total; p++) {
+    const Row &row = m.rows[static_cast<std::size_t>(p) + 1];
+    const bool none = column == 15 && row[column].empty() && row[5] == "cannot hold";
+    shown[static_cast<std::size_t>(p)] =
+        row[column].empty() ? (none ? INFINITY : NAN) : static_cast<float>(Number(row[column]));
+  }
+  int clipped = 0;
+  const double top = MapShadeTop(&m.req, shown.data(), &clipped);
+  cairo_surface_t *img = cairo_image_surface_create_from_png(m.png.c_str());
+  ASSERT_EQ(cairo_surface_status(img), CAIRO_STATUS_SUCCESS);
+  cairo_surface_flush(img);
+  for (long p = 0; p < total; p++) {
+    const int outcome = RowOutcome(m.rows[static_cast<std::size_t>(p) + 1]);
+    const float v = shown[static_cast<std::size_t>(p)];
+    unsigned shade = std::isfinite(v) ? MapMarginRgb(v / top)
+                     : std::isinf(v)  ? kNotHoldingGrey
+                                      : MapOutcomeRgb(kOutcomeStableOpen);
+    if (outcome == kOutcomeNoContact || outcome == kOutcomePalmInside)
+      shade = MapOutcomeRgb(outcome);
+    double x = 0.0, y = 0.0;
+    MapCellCentre(&m.req, 1, p % m.req.x.count, p / m.req.x.count, &x, &y);
+    EXPECT_EQ(PixelAt(img, x, y), shade) << "point " << p;
+  }
+  cairo_surface_destroy(img);
+}
+
+// The model options, the measure columns against the library's check of
+// the same contacts under that model, the shaded capacity and the record
+// of the command beside the table.
+TEST(BatchMap, ModelOptionsColumnsShownQuantityAndRecord) {
+  const std::string dir = TempDir();
+  MapRun m;
+  m.args = {"--x",      "alHand:-60:60:13",
+            "--y",      "betHand:-30:30:7",
+            "--deg",    "--mu",
+            "0.7",      "--rm",
+            "6",        "--cap",
+            "12",       "--fex",
+            "0.3,0,1",  "--mex",
+            "0,2,0",    "--contact",
+            "elliptic", "--show",
+            "capacity"};
+  std::string error;
+  m.req = MapRequest{};
+  ASSERT_EQ(ParseMapAxis(m.args[1], &m.req.x, &error), 1);
+  ASSERT_EQ(ParseMapAxis(m.args[3], &m.req.y, &error), 1);
+  m.req.work[1] = 80.0;
+  m.req.radius = 50.0;
+  m.req.degrees = 1;
+  m.req.model = ExactModel{0.7, 6.0, 12.0, {0.3, 0.0, 1.0}, {0.0, 2.0, 0.0}, kContactElliptic};
+  m.req.show = kShowCapacity;
+  RunMap(&m, dir, "m", 2);
+  std::vector<std::string> files = DirEntries(dir);
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"m.csv", "m.json", "m.png"}));
+  EXPECT_EQ(Json::parse(ReadFile(dir + "/m.json")), Json::parse(R"({
+    "command": "map",
+    "x": {"param": "alHand", "from": -60, "to": 60, "count": 13},
+    "y": {"param": "betHand", "from": -30, "to": 30, "count": 7},
+    "degrees": true,
+    "fixed": {"x": 0, "y": 80, "z": 0, "aSph": 50},
+    "model": {"mu": 0.7, "rm": 6, "cap": 12, "FEX": [0.3, 0, 1], "MEX": [0, 2, 0],
+              "contact": "elliptic"},
+    "show": "capacity", "format": "png", "csv": "m.csv", "picture": "m.png"})"));
+
+  int measured = 0;
+  for (std::size_t r = 1; r < m.rows.size(); r++) {
+    const Row &row = m.rows[r];
+    ASSERT_EQ(row.size(), 17u);
+    double al = 0.0, bet = 0.0, aSph = 0.0;
+    Vec3 rwG;
+    MapPointPose(&m.req, static_cast<long>(r - 1), &al, &bet, rwG, &aSph);
+    BatchRun single{};
+    RunSolve(&single, al, bet, rwG, aSph); // contacts and statics do not depend on the model
+    const bool ran = single.state.staticsCase != kCaseNone;
+    ExactCheck e{};
+    if (ran) ExactGraspCheckModel(&single.state, &m.req.model, &e);
+    const std::string at = "row " + std::to_string(r);
+    EXPECT_EQ(row[5], ran ? kVerdicts[e.verdict] : "") << at;
+    ExpectMeasures(row, e, ran, at);
+    measured += !row[14].empty() ? 1 : 0;
+  }
+  EXPECT_GT(measured, 10);
+  ExpectShadedPanel(m, 14);
+}
+
+// Friction swept: the friction needed does not depend on the friction there
+// is, the capacity grows with it, and the work holds exactly where the
+// friction reaches what it needs and the capacity reaches 1.
+TEST(BatchMap, FrictionSweptAlongAnAxis) {
+  const std::string dir = TempDir();
+  MapRun m;
+  m.args = {"--x", "mu:0.05:1.2:24", "--y", "alHand:-40:40:9", "--deg", "--show", "muNeeded"};
+  std::string error;
+  m.req = MapRequest{};
+  ASSERT_EQ(ParseMapAxis(m.args[1], &m.req.x, &error), 1);
+  ASSERT_EQ(ParseMapAxis(m.args[3], &m.req.y, &error), 1);
+  m.req.model = kDefaultExactModel;
+  m.req.show = kShowMuNeeded;
+  RunMap(&m, dir, "mu", 1);
+  const long nx = m.req.x.count;
+  int changes = 0;
+  for (long j = 0; j < m.req.y.count; j++) {
+    double need = NAN, capacity = -1.0;
+    std::string verdict;
+    for (long i = 0; i < nx; i++) {
+      const Row &row = m.rows[static_cast<std::size_t>(j * nx + i + 1)];
+      const std::string at = "point " + std::to_string(i) + "," + std::to_string(j);
+      const double mu = Number(row[0]);
+      if (!row[15].empty()) {
+        const double v = Number(row[15]);
+        if (std::isnan(need)) need = v;
+        EXPECT_NEAR(v, need, 1e-9 * need) << at;
+        if (row[5] == "holds") {
+          EXPECT_LE(v, mu * (1 + 1e-9)) << at;
+        }
+        if (row[5] == "cannot hold") {
+          EXPECT_GE(v, mu * (1 - 1e-9)) << at;
+        }
+      }
+      if (!row[14].empty()) {
+        const double c = Number(row[14]);
+        EXPECT_GE(c, capacity * (1 - 1e-9)) << at;
+        capacity = c;
+        if (row[5] == "holds") {
+          EXPECT_GE(c, 1 - 1e-9) << at;
+        }
+        if (row[5] == "cannot hold") {
+          EXPECT_LE(c, 1 + 1e-9) << at;
+        }
+      }
+      changes += (i > 0 && row[5] != verdict) ? 1 : 0;
+      verdict = row[5];
+    }
+  }
+  EXPECT_GT(changes, 2); // the sweep crosses from "cannot hold" to "holds"
+  ExpectShadedPanel(m, 15);
+}
+
 TEST(BatchMap, AxisUpToTheLargestDoubleIsDrawn) {
   const std::string dir = TempDir();
   const ProgramOutput r = RunProgram(kBatch, {"map", "--x", "x:60:1.7976931348623157e308:2", "--y",
                                               "betHand:80:90:2", "--out", dir + "/edge"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(DirEntries(dir).size(), 2u);
+  EXPECT_EQ(DirEntries(dir).size(), 3u); // table, picture and record
 }
 
 TEST(BatchStream, LinesEqualSingleSolvesAndMalformedLinesAreNamed) {

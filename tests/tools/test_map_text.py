@@ -1,5 +1,7 @@
 """A map picture read as the reader of a paper reads it: the caption naming
-the quantities held fixed and both axis names with their units, read back
+the quantities held fixed and the exact check's model, the outcome panel's
+title saying whose model the case solvers keep, and both axis names with
+their units, read back
 with tesseract; and the same picture written as SVG and as PDF.
     test_map_text.py BATCH WORKDIR"""
 import os
@@ -8,7 +10,7 @@ import sys
 
 from PIL import Image
 
-PLOT_LEFT, PLOT_TOP, PLOT_SIZE = 90, 60, 512  # the first panel (kMapPlotLeft[0], ...)
+PLOT_LEFT, PLOT_TOP, PLOT_SIZE = 90, 80, 512  # the first panel (kMapPlotLeft[0], ...)
 
 
 def read_line(img, box, turn=0):
@@ -35,13 +37,19 @@ def main():
     os.makedirs(work, exist_ok=True)
     prefix = os.path.join(work, "m")
     grid = ["map", "--x", "alHand:-90:90:25", "--y", "aSph:30:70:6", "--deg", "--hand", "0,9",
-            "--work", "0,80,10", "--out", prefix]
+            "--work", "0,80,10", "--contact", "point", "--mu", "0.8", "--fex", "0.5,0,1",
+            "--out", prefix]
     subprocess.run([batch] + grid, check=True)
     img = Image.open(prefix + ".png").convert("L")
     bottom = PLOT_TOP + PLOT_SIZE
-    lines = [("the caption", read_line(img, (80, 0, 1330, 28)),
+    lines = [("the caption", read_line(img, (80, 0, 1330, 27)),
               "Held fixed: hand angle about Y betHand = 9\u00b0; work centre x = 0, y = 80, "
               "z = 10 (model length units)"),
+             ("the model", read_line(img, (80, 27, 1330, 49)),
+              "Exact check: point contacts, mu = 0.8, rm = 10, cap = 10, load FEX = (0.5, 0, 1), "
+              "MEX = (0, 0, 0)"),
+             ("the outcome title", read_line(img, (80, 50, PLOT_LEFT + PLOT_SIZE, PLOT_TOP - 4)),
+              "Case solvers (on their own fixed model) and exact check"),
              ("the x axis", read_line(img, (PLOT_LEFT, bottom + 28, PLOT_LEFT + PLOT_SIZE,
                                             bottom + 50)), "hand angle about X, alHand (degrees)"),
              ("the y axis", read_line(img, (0, PLOT_TOP, 62, bottom), -90),
