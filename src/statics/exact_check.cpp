@@ -107,8 +107,47 @@ double LeastNeed(const ExactFamily *fam, ExactLimits lim, int pull, double stopB
   return best;
 }
 
+constexpr double kCapacityRiseTol = 1e-12; // need at the cap above the least by this: rising
+                                           // there (relative)
+constexpr int kCapacityDoublings = 64;     // bound on the steps out beyond the cap
+
+// The largest load factor of a soft grasp under a force alone that cannot
+// hold, from the family of the unit load: under lambda g the need at Sigma is
+// the need of g at Sigma / lambda and the normal forces scale with lambda, so
+// the factor is cap over the larger normal force (Sigma + |Delta|) / 2 at the
+// least Sigma whose need is at most mu. The verdict's search found the least
+// need least over [lo, hi] (above mu) at at. Returns 0 when the need rises at
+// hi (quasi-convex: it rises on beyond), the factor when a Sigma beyond hi
+// needs clearly less than mu, NaN when neither is plain (the full search).
+double ScaledCapacity(const ExactFamily *fam, const ExactLimits *all, double mu, double lo,
+                      double hi, double least) {
+  if (!(lo <= hi)) return NAN;
+  double last = FrictionNeed(fam, all, hi);
+  if (last > least * (1.0 + kCapacityRiseTol)) return 0.0;
+  const double step = std::max({1.0, hi - lo, std::fabs(hi)});
+  const double clear = mu * (1.0 - 2.0 * kExactDecisionTol);
+  const double above = mu * (1.0 + 2.0 * kExactDecisionTol);
+  // the needs probed fall all the way: a Sigma needing mu or less lies
+  // beyond the probe before the last (quasi-convexity), where the need has
+  // a lower bound
+  double outside = hi, previous = hi, d = step;
+  for (int i = 0; i < kCapacityDoublings; i++, d *= 2.0) {
+    const double x = hi + d, v = FrictionNeed(fam, all, x);
+    if (v <= clear) {
+      const double Sigma = LeastSigmaWithin(fam, all, mu, outside, x);
+      return all->cap / (0.5 * (Sigma + std::fabs(fam->Delta)));
+    }
+    if (!(v < last)) return NAN; // past the least need: the full search
+    if (NeedBoundBeyond(fam, previous) > above) return 0.0;
+    if (v > mu) outside = x;
+    previous = x;
+    last = v;
+  }
+  return NAN;
+}
+
 void GeneralNormals(const double *n1, const double *n2, double a, const ExactModel *md,
-                    ExactAnswer *ans) {
+                    ExactAnswer *ans, double *capacity) {
   const double cap = md->cap, mu = md->mu, rm = md->rm;
   ExactFamily fam;
   BuildExactFamily(n1, n2, a, md->FEX, rm, &fam);
@@ -124,8 +163,10 @@ void GeneralNormals(const double *n1, const double *n2, double a, const ExactMod
   }
   // relaxed one at a time; a search ends at the first member that holds
   double lo = 0.0, hi = 0.0;
-  if (SigmaRange(&fam, &all, &lo, &hi) != 0 && fam.mb <= mu * rm * hi)
+  const int capped = SigmaRange(&fam, &all, &lo, &hi);
+  if (capped != 0 && fam.mb <= mu * rm * hi)
     ans->blocking |= kLimitFriction; // the moment limits alone: met at the largest Sigma
+  if (capped != 0) *capacity = ScaledCapacity(&fam, &all, mu, lo, hi, ans->u * mu);
   ExactLimits coarse = all;
   coarse.relTol = kRelaxedSigmaTol;
   ExactLimits lim = coarse;
@@ -407,7 +448,7 @@ int ExactGraspCheckModel(const GraspState *s, const ExactModel *md, ExactCheck *
   const bool equal = DistVecN(0, 2, n[1], n[2]) < kExactParallelTol;
   CapAnswer byCap = nullptr;
   ExactAnswer ans{};
-  double need = NAN;
+  double need = NAN, scaledCapacity = NAN;
   out->forceClosure = ForceClosure(n[1], n[2], a, md);
   if (a < kExactMinRadius) {
     // no lever arm: no friction moments, whatever the law
@@ -423,7 +464,7 @@ int ExactGraspCheckModel(const GraspState *s, const ExactModel *md, ExactCheck *
     byCap = opposite ? OppositeAnswer : EqualAnswer;
     byCap(n[1], n[2], md->FEX, cap, mu, &ans);
   } else if (classic)
-    GeneralNormals(n[1], n[2], a, md, &ans);
+    GeneralNormals(n[1], n[2], a, md, &ans, &scaledCapacity);
   else {
     LawFamily fam;
     BuildLawFamily(n[1], n[2], a, md, &fam);
@@ -444,6 +485,8 @@ int ExactGraspCheckModel(const GraspState *s, const ExactModel *md, ExactCheck *
       out->capacity = CapacityByCap(byCap, n[1], n[2], md);
     else if (a < kExactMinRadius)
       out->capacity = 0.0;
+    else if (!std::isnan(scaledCapacity))
+      out->capacity = scaledCapacity;
     else
       out->capacity = CapacityBeyondCap(n[1], n[2], a, md);
     return out->verdict;

@@ -290,6 +290,15 @@ double FrictionNeed(const ExactFamily *fam, const ExactLimits *lim, double Sigma
   return NeedPieces(fam, lim, Sigma, piece);
 }
 
+double NeedBoundBeyond(const ExactFamily *fam, double x) {
+  // p = rho1 Sigma - rho0 keeps its sign beyond rho0 / rho1, and there
+  // |p| / FCZ of the smaller normal force (Sigma - |Delta|) / 2 is a ratio of
+  // two linear functions of Sigma with no pole: monotone
+  const double fs = 0.5 * (x - std::fabs(fam->Delta));
+  if (!(fs > 0.0) || fam->rho1 * x < fam->rho0) return 0.0;
+  return std::min((fam->rho1 * x - fam->rho0) / fs, 2.0 * fam->rho1);
+}
+
 int SigmaRange(const ExactFamily *fam, const ExactLimits *lim, double *lo, double *hi) {
   const double D = fam->Delta, c2 = 2.0 * lim->cap;
   // FCZ_1 = (Sigma + D) / 2, FCZ_2 = (Sigma - D) / 2 within their sign region

@@ -67,6 +67,13 @@ double NeedPieces(const ExactFamily *fam, const ExactLimits *lim, double Sigma, 
 // (the force bounds are not tested here); +inf when no A does.
 double FrictionNeed(const ExactFamily *fam, const ExactLimits *lim, double Sigma);
 
+// Returns a lower bound on FrictionNeed with the friction limits and both
+// fingers pushing over every Sigma >= x: the need of the disc of the smaller
+// normal force, monotone in Sigma beyond where the squeeze friction changes
+// sign, bounded by its value at x and its limit dp / dm; 0 where x lies
+// below that point.
+double NeedBoundBeyond(const ExactFamily *fam, double x);
+
 // Writes the range of Sigma allowed by the force bounds of lim; returns 1
 // when it is not empty, else 0.
 int SigmaRange(const ExactFamily *fam, const ExactLimits *lim, double *lo, double *hi);
