@@ -14,6 +14,9 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kGolden = 0.6180339887498949; // (sqrt 5 - 1) / 2
 constexpr double kLawSigmaTol = 1e-13;         // relative width at which a Sigma search stops
 constexpr int kLawSearchSteps = 120;           // bound on the steps of each Sigma search
+constexpr double kLawEndProbe = 10.0;          // step beside a range end that tells its slope,
+                                               // in search tolerances
+constexpr double kLawRiseTol = 1e-13;          // relative rise of the need that is no rounding
 constexpr int kMaxPieces = 4;                  // limits of two contacts with squared needs
 
 // Solves the 4 x 4 system a x = b (partial pivoting) for two right-hand
@@ -292,8 +295,18 @@ double LawLeastNeed(const LawFamily *fam, const LawLimits *lim, double lo, doubl
   double r = 0.0;
   auto need = [&](double s) { return LawNeedAt(fam, lim, s, &r); };
   const double tol = kLawSigmaTol * std::max({fam->scale, std::fabs(lo), std::fabs(hi)});
+  const double vl = need(lo), vh = need(hi), delta = kLawEndProbe * tol;
+  if (vl > stopBelow && vh > stopBelow && hi - lo > 4.0 * delta) {
+    // a quasi-convex need rising away from an end has its least value there
+    // (a rise clear of the rounding)
+    if (need(lo + delta) > vl * (1.0 + kLawRiseTol) && vl <= vh) return vl;
+    if (need(hi - delta) > vh * (1.0 + kLawRiseTol)) {
+      *at = hi;
+      return vh;
+    }
+  }
   return Golden(
-      need, [](double s) { return s; }, lo, need(lo), hi, need(hi), tol, stopBelow, at);
+      need, [](double s) { return s; }, lo, vl, hi, vh, tol, stopBelow, at);
 }
 
 double LawLeastNeedBeyond(const LawFamily *fam, const LawLimits *lim, double lo, double *at) {
