@@ -107,8 +107,63 @@ double LeastNeed(const ExactFamily *fam, ExactLimits lim, int pull, double stopB
   return best;
 }
 
+constexpr double kCapacityRiseTol = 1e-12; // need at the cap above the least by this: rising
+                                           // there (relative)
+constexpr int kCapacityDoublings = 64;     // bound on the steps out beyond the cap
+
+// The least Sigma beyond the cap range [lo, hi] whose need is at most mu,
+// for the capacity of a grasp that cannot hold: under the load lambda (FEX,
+// MEX) the need at Sigma is the need of the unit load at Sigma / lambda and
+// the normal forces scale with lambda, so the factor is cap over the larger
+// normal force at that Sigma. least is the verdict's least need over [lo, hi]
+// (above mu); need(x) the need at x, bound(x) a lower bound on it over
+// Sigma >= x, root(lo, x) the least Sigma in [lo, x] whose need is at most
+// mu. Returns 1 and writes *Sigma; 0 when no Sigma needs mu or less (the need
+// rises at hi, quasi-convex, so on beyond; or it stays above mu); -1 when
+// neither is plain and the full search must tell.
+template <class Need, class Bound, class Root>
+int SigmaBeyondCap(Need need, Bound bound, Root root, double lo, double hi, double least, double mu,
+                   double *Sigma) {
+  if (!(lo <= hi)) return -1;
+  double last = need(hi);
+  if (last > least * (1.0 + kCapacityRiseTol)) return 0;
+  const double clear = mu * (1.0 - 2.0 * kExactDecisionTol);
+  const double above = mu * (1.0 + 2.0 * kExactDecisionTol);
+  // while the needs probed fall, a Sigma needing mu or less lies beyond the
+  // probe before the last (quasi-convexity), where bound holds
+  double outside = hi, previous = hi, d = std::max({1.0, hi - lo, std::fabs(hi)});
+  for (int i = 0; i < kCapacityDoublings; i++, d *= 2.0) {
+    const double x = hi + d, v = need(x);
+    if (v <= clear) {
+      *Sigma = root(outside, x);
+      return 1;
+    }
+    if (!(v < last)) return -1; // past the least need: the full search
+    if (bound(previous) > above) return 0;
+    if (v > mu) outside = x;
+    previous = x;
+    last = v;
+  }
+  return -1;
+}
+
+// The capacity of a soft grasp under a force alone that cannot hold, from
+// the verdict's family (see SigmaBeyondCap); NaN when the full search must
+// tell.
+double ScaledCapacity(const ExactFamily *fam, const ExactLimits *all, double mu, double lo,
+                      double hi, double least) {
+  double Sigma = 0.0;
+  const int found =
+      SigmaBeyondCap([&](double x) { return FrictionNeed(fam, all, x); },
+                     [&](double x) { return NeedBoundBeyond(fam, x); },
+                     [&](double l, double x) { return LeastSigmaWithin(fam, all, mu, l, x); }, lo,
+                     hi, least, mu, &Sigma);
+  if (found <= 0) return found == 0 ? 0.0 : NAN;
+  return all->cap / (0.5 * (Sigma + std::fabs(fam->Delta)));
+}
+
 void GeneralNormals(const double *n1, const double *n2, double a, const ExactModel *md,
-                    ExactAnswer *ans) {
+                    ExactAnswer *ans, double *capacity) {
   const double cap = md->cap, mu = md->mu, rm = md->rm;
   ExactFamily fam;
   BuildExactFamily(n1, n2, a, md->FEX, rm, &fam);
@@ -124,8 +179,10 @@ void GeneralNormals(const double *n1, const double *n2, double a, const ExactMod
   }
   // relaxed one at a time; a search ends at the first member that holds
   double lo = 0.0, hi = 0.0;
-  if (SigmaRange(&fam, &all, &lo, &hi) != 0 && fam.mb <= mu * rm * hi)
+  const int capped = SigmaRange(&fam, &all, &lo, &hi);
+  if (capped != 0 && fam.mb <= mu * rm * hi)
     ans->blocking |= kLimitFriction; // the moment limits alone: met at the largest Sigma
+  if (capped != 0) *capacity = ScaledCapacity(&fam, &all, mu, lo, hi, ans->u * mu);
   ExactLimits coarse = all;
   coarse.relTol = kRelaxedSigmaTol;
   ExactLimits lim = coarse;
@@ -193,30 +250,77 @@ int Undecided(ExactCheck *out, const char *reason) {
   return out->verdict;
 }
 
+// The largest load factor of a grasp that cannot hold, general normals,
+// from its law family: the least Sigma beyond the cap whose need is at most
+// mu, the cap removed (see SigmaBeyondCap); the verdict's least need least
+// over the cap range tells the plain cases (NaN: none told), the full search
+// over all Sigma beyond the others; NaN where the answer turns on less than
+// the decision tolerance.
+double LawCapacity(const LawFamily *fam, const ExactModel *md, double least) {
+  LawLimits lim = {1, 1, md->cap, {0, 1, 1}};
+  double lo = 0.0, hi = 0.0;
+  const int capped = LawSigmaRange(fam, &lim, &lo, &hi);
+  lim.cap = INFINITY;
+  const double mu = md->mu;
+  auto larger = [&](double Sigma) {
+    return md->cap / std::max(fam->f0[1] + fam->f1[1] * Sigma, fam->f0[2] + fam->f1[2] * Sigma);
+  };
+  if (LawNeverHeld(fam, &lim)) return 0.0;
+  double Sigma = 0.0, r = 0.0;
+  const int found =
+      capped == 0 || std::isnan(least)
+          ? -1
+          : SigmaBeyondCap([&](double x) { return LawNeedAt(fam, &lim, x, &r); },
+                           [&](double x) { return LawNeedBoundBeyond(fam, &lim, x); },
+                           [&](double l, double x) { return LawLeastSigma(fam, &lim, mu, l, x); },
+                           lo, hi, least, mu, &Sigma);
+  if (found >= 0) return found == 0 ? 0.0 : larger(Sigma);
+  double loFree = 0.0, hiFree = 0.0;
+  LawSigmaRange(fam, &lim, &loFree, &hiFree);
+  const double start = capped != 0 ? hi : loFree;
+  double at = 0.0;
+  const double A = LawLeastNeedBeyond(fam, &lim, start, &at);
+  if (std::fabs(A - mu) <= kExactDecisionTol * mu) return NAN;
+  if (!(A < mu)) return 0.0;
+  if (!std::isfinite(at)) { // only far out: a finite Sigma that holds
+    at = std::max(1.0, std::fabs(start));
+    while (LawNeedAt(fam, &lim, start + at, &r) > mu && std::isfinite(at)) at *= 2.0;
+    at += start;
+  }
+  return larger(LawLeastSigma(fam, &lim, mu, start, at));
+}
+
 // Under any law or wrench, general normals: the least friction scale, the
-// least-force balance and the blocking limits from the law family.
-void GeneralLaw(const double *n1, const double *n2, double a, const ExactModel *md,
-                ExactAnswer *ans, double *need) {
-  LawFamily fam;
-  BuildLawFamily(n1, n2, a, md, &fam);
+// least-force balance, the blocking limits and the capacity of a grasp that
+// cannot hold (into *capacity) from the law family.
+void GeneralLaw(const LawFamily *fam, const ExactModel *md, ExactAnswer *ans, double *need,
+                double *capacity) {
   const double mu = md->mu;
   const LawLimits all = {1, 1, md->cap, {0, 1, 1}};
   ans->blocking = 0;
   double lo = 0.0, hi = 0.0, at = 0.0, r = 0.0;
-  const double A =
-      LawSigmaRange(&fam, &all, &lo, &hi) != 0 ? LawLeastNeed(&fam, &all, lo, hi, &at) : INFINITY;
+  const int capped = LawSigmaRange(fam, &all, &lo, &hi);
+  const double A = capped != 0 ? LawLeastNeed(fam, &all, lo, hi, -1.0, &at) : INFINITY;
   *need = A;
   ans->u = mu > 0.0 ? A / mu : (A > 0.0 ? INFINITY : 1.0);
   if (ans->u <= 1.0) {
-    const double Sigma = LawLeastSigma(&fam, &all, mu, lo, at);
-    LawNeedAt(&fam, &all, Sigma, &r);
+    const double Sigma = LawLeastSigma(fam, &all, mu, lo, at);
+    LawNeedAt(fam, &all, Sigma, &r);
     ExactForces *x = &ans->least;
-    LawMember(&fam, Sigma, r, x->f, x->T, x->m);
+    LawMember(fam, Sigma, r, x->f, x->T, x->m);
     return;
   }
+  *capacity = LawCapacity(fam, md, A);
+  // relaxed one at a time; a search ends at the first member that holds, or
+  // does not start where a lower bound of the need over the range exceeds mu
   auto holdsWith = [&](LawLimits lim) {
     double l = 0.0, h = 0.0, x = 0.0;
-    return LawSigmaRange(&fam, &lim, &l, &h) != 0 && LawLeastNeed(&fam, &lim, l, h, &x) <= mu;
+    if (LawSigmaRange(fam, &lim, &l, &h) == 0) return false;
+    if (LawNeedBoundWithin(fam, &lim, l, h) > mu * (1.0 + kCapacityRiseTol)) return false;
+    // without friction bounds the need falls as the pushing forces grow
+    if (lim.friction == 0 && lim.sign[1] > 0 && lim.sign[2] > 0)
+      return LawNeedAt(fam, &lim, h, &x) <= mu;
+    return LawLeastNeed(fam, &lim, l, h, mu, &x) <= mu;
   };
   LawLimits lim = all;
   lim.friction = 0;
@@ -224,9 +328,13 @@ void GeneralLaw(const double *n1, const double *n2, double a, const ExactModel *
   lim = all;
   lim.moment = 0;
   if (holdsWith(lim)) ans->blocking |= kLimitMoment;
+  // a higher cap holds exactly when some load factor below 1 holds: plain
+  // from the capacity unless it lies near 1 / kRelaxedCapFactor
   lim = all;
   lim.cap = kRelaxedCapFactor * md->cap;
-  if (holdsWith(lim)) ans->blocking |= kLimitForceCap;
+  const double c = *capacity;
+  const bool plain = c >= 2.0 / kRelaxedCapFactor || c < 0.5 / kRelaxedCapFactor;
+  if (plain ? c >= 2.0 / kRelaxedCapFactor : holdsWith(lim)) ans->blocking |= kLimitForceCap;
   for (const int s1 : {1, -1}) {
     for (const int s2 : {1, -1}) {
       lim = all;
@@ -235,34 +343,6 @@ void GeneralLaw(const double *n1, const double *n2, double a, const ExactModel *
       if ((s1 < 0 || s2 < 0) && holdsWith(lim)) ans->blocking |= kLimitPushOnly;
     }
   }
-}
-
-// The largest load factor of a grasp that cannot hold, general normals: the
-// least Sigma beyond the cap whose need is at most mu, the cap removed;
-// NaN where that turns on less than the decision tolerance.
-double CapacityBeyondCap(const double *n1, const double *n2, double a, const ExactModel *md) {
-  LawFamily fam;
-  BuildLawFamily(n1, n2, a, md, &fam);
-  LawLimits lim = {1, 1, md->cap, {0, 1, 1}};
-  double lo = 0.0, hi = 0.0;
-  const int capped = LawSigmaRange(&fam, &lim, &lo, &hi);
-  lim.cap = INFINITY;
-  double loFree = 0.0, hiFree = 0.0;
-  LawSigmaRange(&fam, &lim, &loFree, &hiFree);
-  const double start = capped != 0 ? hi : loFree;
-  double at = 0.0, r = 0.0;
-  const double A = LawLeastNeedBeyond(&fam, &lim, start, &at);
-  const double mu = md->mu;
-  if (std::fabs(A - mu) <= kExactDecisionTol * mu) return NAN;
-  if (!(A < mu)) return 0.0;
-  if (!std::isfinite(at)) { // only far out: a finite Sigma that holds
-    at = std::max(1.0, std::fabs(start));
-    while (LawNeedAt(&fam, &lim, start + at, &r) > mu && std::isfinite(at)) at *= 2.0;
-    at += start;
-  }
-  const double Sigma = LawLeastSigma(&fam, &lim, mu, start, at);
-  const double f = std::max(fam.f0[1] + fam.f1[1] * Sigma, fam.f0[2] + fam.f1[2] * Sigma);
-  return md->cap / f;
 }
 
 // Whether any wrench can be held with the cap removed: with friction and a
@@ -406,7 +486,7 @@ int CheckContacts(const GraspState *s, const ExactModel *md, int palmTest, Exact
   const bool equal = DistVecN(0, 2, n[1], n[2]) < kExactParallelTol;
   CapAnswer byCap = nullptr;
   ExactAnswer ans{};
-  double need = NAN;
+  double need = NAN, scaledCapacity = NAN;
   out->forceClosure = ForceClosure(n[1], n[2], a, md);
   if (a < kExactMinRadius) {
     // no lever arm: no friction moments, whatever the law
@@ -422,14 +502,14 @@ int CheckContacts(const GraspState *s, const ExactModel *md, int palmTest, Exact
     byCap = opposite ? OppositeAnswer : EqualAnswer;
     byCap(n[1], n[2], md->FEX, cap, mu, &ans);
   } else if (classic)
-    GeneralNormals(n[1], n[2], a, md, &ans);
+    GeneralNormals(n[1], n[2], a, md, &ans, &scaledCapacity);
   else {
     LawFamily fam;
     BuildLawFamily(n[1], n[2], a, md, &fam);
     const double gap = std::fabs(fam.m0[2]);
     if (fam.law == kContactPoint && gap != 0.0 && gap <= kExactDecisionTol * fam.scale * a)
       return Undecided(out, "the answer turns on less than 1e-9 of a limit");
-    GeneralLaw(n[1], n[2], a, md, &ans, &need);
+    GeneralLaw(&fam, md, &ans, &need, &scaledCapacity);
   }
   if (std::isnan(need)) need = ans.u * mu;
 
@@ -443,8 +523,13 @@ int CheckContacts(const GraspState *s, const ExactModel *md, int palmTest, Exact
       out->capacity = CapacityByCap(byCap, n[1], n[2], md);
     else if (a < kExactMinRadius)
       out->capacity = 0.0;
-    else
-      out->capacity = CapacityBeyondCap(n[1], n[2], a, md);
+    else if (!std::isnan(scaledCapacity) || !classic)
+      out->capacity = scaledCapacity;
+    else {
+      LawFamily fam;
+      BuildLawFamily(n[1], n[2], a, md, &fam);
+      out->capacity = LawCapacity(&fam, md, NAN);
+    }
     return out->verdict;
   }
   if (!Recheck(s, &ans.least, md)) {

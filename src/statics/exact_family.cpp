@@ -1,7 +1,6 @@
 #include "statics/exact_family.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <limits>
 
@@ -29,63 +28,6 @@ constexpr int kProbeMemory = 64; // probes a search remembers for a later bracke
 constexpr int kGoldenWarmup = 1; // golden steps before the crossing of the end needs is tried
 constexpr double kEndProbeFactor =
     10.0; // step beside a range end that tells its slope, in tolerances
-
-// Brent's root finder for f on the bracket [a, b], f(a) > 0 >= f(b) or the
-// reverse, to the width tol; returns the end of the final bracket where
-// f <= 0. Halves the bracket where an end value is not finite.
-template <class F> double Zeroin(F f, double a, double fa, double b, double fb, double tol) {
-  double c = a, fc = fa, d = b - a, e = d;
-  for (int it = 0; it < kMaxSearchSteps; it++) {
-    if ((fb > 0.0) == (fc > 0.0)) {
-      c = a;
-      fc = fa;
-      d = e = b - a;
-    }
-    if (std::fabs(fc) < std::fabs(fb)) {
-      a = b;
-      b = c;
-      c = a;
-      fa = fb;
-      fb = fc;
-      fc = fa;
-    }
-    const double tol1 = 2.0 * DBL_EPSILON * std::fabs(b) + 0.5 * tol, xm = 0.5 * (c - b);
-    if (std::fabs(xm) <= tol1 || fb == 0.0) break;
-    if (std::fabs(e) >= tol1 && std::fabs(fa) > std::fabs(fb) && std::isfinite(fa) &&
-        std::isfinite(fc)) {
-      // inverse quadratic or secant step, kept when it stays well inside
-      const double s = fb / fa;
-      double p, q;
-      if (a == c) {
-        p = 2.0 * xm * s;
-        q = 1.0 - s;
-      } else {
-        const double qa = fa / fc, r = fb / fc;
-        p = s * (2.0 * xm * qa * (qa - r) - (b - a) * (r - 1.0));
-        q = (qa - 1.0) * (r - 1.0) * (s - 1.0);
-      }
-      if (p > 0.0)
-        q = -q;
-      else
-        p = -p;
-      if (2.0 * p < std::min(3.0 * xm * q - std::fabs(tol1 * q), std::fabs(e * q))) {
-        e = d;
-        d = p / q;
-      } else {
-        d = xm;
-        e = d;
-      }
-    } else {
-      d = xm;
-      e = d;
-    }
-    a = b;
-    fa = fb;
-    b += std::fabs(d) > tol1 ? d : (xm > 0.0 ? tol1 : -tol1);
-    fb = f(b);
-  }
-  return fb <= 0.0 ? b : c;
-}
 
 // One evaluated Sigma: the need of every limit pair and the largest.
 struct Probe {
@@ -144,7 +86,7 @@ struct NeedSearch {
       const double d = p.piece[i] - p.piece[j];
       return std::isnan(d) ? kInf : d;
     };
-    Zeroin(gap, a.x, da, b.x, db, tol);
+    ZeroIn(gap, a.x, da, b.x, db, tol);
     const double x = bestX, v = best;
     if (!(x >= a.x && x <= b.x)) return 0;
     Probe l, r;
@@ -290,6 +232,15 @@ double FrictionNeed(const ExactFamily *fam, const ExactLimits *lim, double Sigma
   return NeedPieces(fam, lim, Sigma, piece);
 }
 
+double NeedBoundBeyond(const ExactFamily *fam, double x) {
+  // p = rho1 Sigma - rho0 keeps its sign beyond rho0 / rho1, and there
+  // |p| / FCZ of the smaller normal force (Sigma - |Delta|) / 2 is a ratio of
+  // two linear functions of Sigma with no pole: monotone
+  const double fs = 0.5 * (x - std::fabs(fam->Delta));
+  if (!(fs > 0.0) || fam->rho1 * x < fam->rho0) return 0.0;
+  return std::min((fam->rho1 * x - fam->rho0) / fs, 2.0 * fam->rho1);
+}
+
 int SigmaRange(const ExactFamily *fam, const ExactLimits *lim, double *lo, double *hi) {
   const double D = fam->Delta, c2 = 2.0 * lim->cap;
   // FCZ_1 = (Sigma + D) / 2, FCZ_2 = (Sigma - D) / 2 within their sign region
@@ -324,7 +275,7 @@ double LeastSigmaWithin(const ExactFamily *fam, const ExactLimits *lim, double A
   if (dl <= 0.0) return lo;
   const double tol = kSigmaRelTol * std::max({1.0, std::fabs(lo), std::fabs(at)});
   auto excess = [&](double x) { return FrictionNeed(fam, lim, x) - A; };
-  return Zeroin(excess, lo, dl, at, excess(at), tol);
+  return ZeroIn(excess, lo, dl, at, excess(at), tol);
 }
 
 int FamilyMember(const ExactFamily *fam, double Sigma, double A, double *f, Vec3 *T, double *m) {

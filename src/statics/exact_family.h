@@ -10,6 +10,10 @@
 // coefficient a member with that Sigma needs in closed form.
 #pragma once
 
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
 #include "geom/vecmat.h"
 
 namespace gs {
@@ -48,6 +52,65 @@ struct ExactLimits {
   double relTol;   // a search for the least need stops at this relative width
 };
 
+constexpr int kRootSearchSteps = 200; // bound on the steps of a root search
+
+// Brent's root finder for f on the bracket [a, b], f(a) > 0 >= f(b) or the
+// reverse, to the width tol; returns the end of the final bracket where
+// f <= 0. Halves the bracket where an end value is not finite.
+template <class F> double ZeroIn(F f, double a, double fa, double b, double fb, double tol) {
+  double c = a, fc = fa, d = b - a, e = d;
+  for (int it = 0; it < kRootSearchSteps; it++) {
+    if ((fb > 0.0) == (fc > 0.0)) {
+      c = a;
+      fc = fa;
+      d = e = b - a;
+    }
+    if (std::fabs(fc) < std::fabs(fb)) {
+      a = b;
+      b = c;
+      c = a;
+      fa = fb;
+      fb = fc;
+      fc = fa;
+    }
+    const double tol1 = 2.0 * DBL_EPSILON * std::fabs(b) + 0.5 * tol, xm = 0.5 * (c - b);
+    if (std::fabs(xm) <= tol1 || fb == 0.0) break;
+    if (std::fabs(e) >= tol1 && std::fabs(fa) > std::fabs(fb) && std::isfinite(fa) &&
+        std::isfinite(fc)) {
+      // inverse quadratic or secant step, kept when it stays well inside
+      const double s = fb / fa;
+      double p, q;
+      if (a == c) {
+        p = 2.0 * xm * s;
+        q = 1.0 - s;
+      } else {
+        const double qa = fa / fc, r = fb / fc;
+        p = s * (2.0 * xm * qa * (qa - r) - (b - a) * (r - 1.0));
+        q = (qa - 1.0) * (r - 1.0) * (s - 1.0);
+      }
+      if (p > 0.0)
+        q = -q;
+      else
+        p = -p;
+      if (2.0 * p < std::min(3.0 * xm * q - std::fabs(tol1 * q), std::fabs(e * q))) {
+        e = d;
+        d = p / q;
+      } else {
+        d = xm;
+        e = d;
+      }
+    } else {
+      d = xm;
+      e = d;
+    }
+    a = b;
+    fa = fb;
+    b += std::fabs(d) > tol1 ? d : (xm > 0.0 ? tol1 : -tol1);
+    fb = f(b);
+  }
+  return fb <= 0.0 ? b : c;
+}
+
 // Builds the family of contacts with unit normals n1, n2 (|n1 +- n2| not
 // zero) on a sphere of radius a under the load g, friction-moment radius rm;
 // returns 1.
@@ -66,6 +129,13 @@ double NeedPieces(const ExactFamily *fam, const ExactLimits *lim, double Sigma, 
 // for which a member with total normal force Sigma keeps the limits lim
 // (the force bounds are not tested here); +inf when no A does.
 double FrictionNeed(const ExactFamily *fam, const ExactLimits *lim, double Sigma);
+
+// Returns a lower bound on FrictionNeed with the friction limits and both
+// fingers pushing over every Sigma >= x: the need of the disc of the smaller
+// normal force, monotone in Sigma beyond where the squeeze friction changes
+// sign, bounded by its value at x and its limit dp / dm; 0 where x lies
+// below that point.
+double NeedBoundBeyond(const ExactFamily *fam, double x);
 
 // Writes the range of Sigma allowed by the force bounds of lim; returns 1
 // when it is not empty, else 0.

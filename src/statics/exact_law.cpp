@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "statics/exact_family.h"
+
 namespace gs {
 
 namespace {
@@ -12,6 +14,9 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kGolden = 0.6180339887498949; // (sqrt 5 - 1) / 2
 constexpr double kLawSigmaTol = 1e-13;         // relative width at which a Sigma search stops
 constexpr int kLawSearchSteps = 120;           // bound on the steps of each Sigma search
+constexpr double kLawEndProbe = 10.0;          // step beside a range end that tells its slope,
+                                               // in search tolerances
+constexpr double kLawRiseTol = 1e-13;          // relative rise of the need that is no rounding
 constexpr int kMaxPieces = 4;                  // limits of two contacts with squared needs
 
 // Solves the 4 x 4 system a x = b (partial pivoting) for two right-hand
@@ -149,7 +154,42 @@ int BuildLawFamily(const double *n1, const double *n2, double a, const ExactMode
   return 1;
 }
 
+int LawNeverHeld(const LawFamily *fam, const LawLimits *lim) {
+  // a point law leaves MCZ_1 = r = 0, and MCZ_2 must vanish with it
+  return fam->law == kContactPoint && lim->moment != 0 && fam->m0[2] != 0.0 ? 1 : 0;
+}
+
+double LawNeedBoundBeyond(const LawFamily *fam, const LawLimits *lim, double x) {
+  if (lim->friction == 0) return 0.0;
+  double bound = 0.0;
+  for (int k = 1; k <= 2; k++) {
+    // |alpha_k| / |FCZ_k| over Sigma >= x, where neither changes sign
+    const double F = lim->sign[k] * (fam->f0[k] + fam->f1[k] * x);
+    const double df = lim->sign[k] * fam->f1[k];
+    const double al = fam->al0[k] + fam->al1[k] * x;
+    if (!(F > 0.0) || df < 0.0 || al * fam->al1[k] < 0.0) continue;
+    const double far = df > 0.0 ? std::fabs(fam->al1[k]) / df : kInf;
+    bound = std::max(bound, std::min(std::fabs(al) / F, far));
+  }
+  return bound;
+}
+
+double LawNeedBoundWithin(const LawFamily *fam, const LawLimits *lim, double lo, double hi) {
+  if (lim->friction == 0) return 0.0;
+  double bound = 0.0;
+  for (int k = 1; k <= 2; k++) {
+    // |FCZ_k| keeps its sign over the range: no pole inside
+    const double al = fam->al0[k] + fam->al1[k] * lo, ah = fam->al0[k] + fam->al1[k] * hi;
+    if (!(al * ah > 0.0)) continue;
+    const double Fl = std::fabs(fam->f0[k] + fam->f1[k] * lo);
+    const double Fh = std::fabs(fam->f0[k] + fam->f1[k] * hi);
+    bound = std::max(bound, std::min(std::fabs(al) / Fl, std::fabs(ah) / Fh));
+  }
+  return bound;
+}
+
 double LawNeedAt(const LawFamily *fam, const LawLimits *lim, double Sigma, double *r) {
+  if (LawNeverHeld(fam, lim) != 0) return kInf;
   Piece pc[kMaxPieces];
   int count = 0;
   const bool point = fam->law == kContactPoint;
@@ -185,8 +225,6 @@ double LawNeedAt(const LawFamily *fam, const LawLimits *lim, double Sigma, doubl
       pc[count++] = p;
     }
   }
-  // a point law leaves MCZ_1 = r = 0, and MCZ_2 must vanish with it
-  if (fixed != 0 && fam->m0[2] != 0.0) return kInf;
   const double best = MiniMax(pc, count, fixed, r);
   return std::sqrt(std::max(0.0, best));
 }
@@ -210,15 +248,18 @@ namespace {
 // va, vb at the ends, to the width tol; keeps the least value probed and
 // writes where (through place) into *at.
 template <class F, class P>
-double Golden(F need, P place, double a, double va, double b, double vb, double tol, double *at) {
+double Golden(F need, P place, double a, double va, double b, double vb, double tol,
+              double stopBelow, double *at) {
   double best = va, x = place(a);
   if (vb < best) {
     best = vb;
     x = place(b);
   }
+  *at = x;
+  if (best <= stopBelow) return best;
   double x1 = b - kGolden * (b - a), x2 = a + kGolden * (b - a);
   double v1 = need(x1), v2 = need(x2);
-  for (int i = 0; i < kLawSearchSteps && b - a > tol; i++) {
+  for (int i = 0; i < kLawSearchSteps && b - a > tol && best > stopBelow; i++) {
     if (v1 <= v2) {
       b = x2;
       x2 = x1;
@@ -247,12 +288,25 @@ double Golden(F need, P place, double a, double va, double b, double vb, double 
 
 } // namespace
 
-double LawLeastNeed(const LawFamily *fam, const LawLimits *lim, double lo, double hi, double *at) {
+double LawLeastNeed(const LawFamily *fam, const LawLimits *lim, double lo, double hi,
+                    double stopBelow, double *at) {
+  *at = lo;
+  if (LawNeverHeld(fam, lim) != 0) return kInf;
   double r = 0.0;
   auto need = [&](double s) { return LawNeedAt(fam, lim, s, &r); };
   const double tol = kLawSigmaTol * std::max({fam->scale, std::fabs(lo), std::fabs(hi)});
+  const double vl = need(lo), vh = need(hi), delta = kLawEndProbe * tol;
+  if (vl > stopBelow && vh > stopBelow && hi - lo > 4.0 * delta) {
+    // a quasi-convex need rising away from an end has its least value there
+    // (a rise clear of the rounding)
+    if (need(lo + delta) > vl * (1.0 + kLawRiseTol) && vl <= vh) return vl;
+    if (need(hi - delta) > vh * (1.0 + kLawRiseTol)) {
+      *at = hi;
+      return vh;
+    }
+  }
   return Golden(
-      need, [](double s) { return s; }, lo, need(lo), hi, need(hi), tol, at);
+      need, [](double s) { return s; }, lo, vl, hi, vh, tol, stopBelow, at);
 }
 
 double LawLeastNeedBeyond(const LawFamily *fam, const LawLimits *lim, double lo, double *at) {
@@ -263,19 +317,16 @@ double LawLeastNeedBeyond(const LawFamily *fam, const LawLimits *lim, double lo,
   const bool farHeld = fam->law != kContactPoint || lim->moment == 0 || fam->m0[2] == 0.0;
   return Golden(
       need, [&](double t) { return t < 1.0 ? SigmaAt(lo, t) : kInf; }, 0.0, need(0.0), 1.0,
-      farHeld ? fam->farNeed : kInf, kLawSigmaTol, at);
+      farHeld ? fam->farNeed : kInf, kLawSigmaTol, -1.0, at);
 }
 
 double LawLeastSigma(const LawFamily *fam, const LawLimits *lim, double A, double lo, double at) {
   double r = 0.0;
-  if (LawNeedAt(fam, lim, lo, &r) <= A) return lo;
+  const double dl = LawNeedAt(fam, lim, lo, &r) - A;
+  if (dl <= 0.0) return lo;
   const double tol = kLawSigmaTol * std::max({fam->scale, std::fabs(lo), std::fabs(at)});
-  double l = lo, h = at;
-  for (int i = 0; i < kLawSearchSteps && h - l > tol; i++) {
-    const double m = 0.5 * (l + h);
-    (LawNeedAt(fam, lim, m, &r) <= A ? h : l) = m;
-  }
-  return h;
+  auto excess = [&](double x) { return LawNeedAt(fam, lim, x, &r) - A; };
+  return ZeroIn(excess, lo, dl, at, excess(at), tol);
 }
 
 int LawMember(const LawFamily *fam, double Sigma, double r, double *f, Vec3 *T, double *m) {

@@ -50,8 +50,27 @@ double LawNeedAt(const LawFamily *fam, const LawLimits *lim, double Sigma, doubl
 // cap of lim; returns 1 when it is not empty.
 int LawSigmaRange(const LawFamily *fam, const LawLimits *lim, double *lo, double *hi);
 
-// Returns the least LawNeedAt over [lo, hi] and writes where into *at.
-double LawLeastNeed(const LawFamily *fam, const LawLimits *lim, double lo, double hi, double *at);
+// Returns 1 when no member keeps the limits lim whatever A (point contacts
+// with a moment across the plane of the normals left over), else 0.
+int LawNeverHeld(const LawFamily *fam, const LawLimits *lim);
+
+// Returns a lower bound on LawNeedAt over every Sigma >= x with the
+// friction bounded: the in-plane friction of each disc over its normal
+// force, a ratio of linear functions of Sigma that is monotone beyond where
+// either changes sign, bounded by its value at x and its far limit; 0 where
+// no such bound holds.
+double LawNeedBoundBeyond(const LawFamily *fam, const LawLimits *lim, double x);
+
+// Returns a lower bound on LawNeedAt over [lo, hi] with the friction
+// bounded: the least in-plane friction of each disc over its normal force,
+// a ratio of linear functions of Sigma reached at an end of the range or 0
+// where the friction changes sign inside it; 0 without friction bounds.
+double LawNeedBoundWithin(const LawFamily *fam, const LawLimits *lim, double lo, double hi);
+
+// Returns the least LawNeedAt over [lo, hi] and writes where into *at;
+// stops at the first need at or below stopBelow (-1: the full search).
+double LawLeastNeed(const LawFamily *fam, const LawLimits *lim, double lo, double hi,
+                    double stopBelow, double *at);
 
 // Returns the least LawNeedAt over Sigma >= lo, the far end included
 // (farNeed there), and writes where into *at (+inf for the far end).
