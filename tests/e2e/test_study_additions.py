@@ -1,9 +1,11 @@
 """The study additions of the window beside the specified keys, as a student
-uses them after s, s, S, s: F1 and F2 switched on and off again leave the
-specified frame call for call; the exact check's normal forces end at the
+uses them after s, s, S, s: the numbers panel read back by OCR agrees with
+the batch JSON of the same keys; F1 and F2 switched on and off again leave
+the specified frame call for call; the exact check's normal forces end at the
 contacts; F12 saves a PNG equal to the window; a left drag turns the view as
 the same number of mode-I keys does."""
 import json
+import math
 import os
 import re
 import subprocess
@@ -17,11 +19,56 @@ import e2e_harness as h  # noqa: E402
 
 MAGENTA = (255, 0, 255)
 DRAG = 10  # pixels, one view-key step each
+PANEL_TOP, PANEL_STEP = 296, 15  # baseline of the first panel line, line spacing (overlay pixels)
+PANEL_RIGHT = 275  # left of the finger the scene draws beside the panel (overlay pixels)
+MIN_AGREED = 16  # panel numbers that must read back (of 24; the scene covers the end of one)
+# the OCR of the 12-point bitmap font reads 8 as 6 now and then: merged
+SIX_EIGHT = str.maketrans("6", "8")
+NUMBER = re.compile(r"-?\d+\.\d+")
 
 
 def special(app, name, before):
     app.xdo("key", name)
     return app.wait_change(before, what="the frame after " + name)
+
+
+def panel_numbers(b):
+    """The numbers of each panel line after s, s, S, s, as the window prints
+    them, from the batch state: per finger the joint angle and FCZ, TCF, MCZ;
+    the case; the exact check's verdict, least forces, moments, joint
+    torques, margin and capacity; the hand angles; the work centre and radius."""
+    e, deg = b["exact"], math.degrees
+    fix = lambda digits, *vs: ["%.*f" % (digits, v) for v in vs]  # noqa: E731
+    lines = []
+    for k in (0, 1):
+        lines += [fix(2, deg(b["qqf"][k])), fix(4, b["FCZ"][k], b["TCF"][k], b["MCZ"][k])]
+    return lines + [[], [], fix(4, *e["FCZ"], *(math.hypot(*t) for t in e["T"])),
+                    fix(4, *e["MCZ"], *e["jointTorque"]), fix(4, e["margin"]),
+                    fix(4, e["capacity"]), fix(2, deg(b["alHand"]), deg(b["betHand"])),
+                    fix(2, *b["rwG"], b["aSph"])]
+
+
+def check_panel(app, panel, batch):
+    """OCR of the panel against the batch numbers to the printed precision. A
+    number read short of its end (the scene's lines cross it) is left out;
+    any other number read differently fails."""
+    want = panel_numbers(batch)
+    read = app.read_lines(panel, PANEL_TOP, PANEL_TOP - PANEL_STEP * (len(want) - 1),
+                          right=PANEL_RIGHT)
+    h.expect(len(read) == len(want), "panel read as %d lines, not %d: %r" %
+             (len(read), len(want), read))
+    h.expect(h.line_matches("Case %s, stable" % batch["staticsCase"], read[4]) and
+             h.line_matches("Exact check: " + batch["exact"]["verdict"], read[5]),
+             "case or verdict line misread: %r" % read[4:6])
+    agreed = 0
+    for w_line, line in zip(want, read):
+        for w, got in zip(w_line, NUMBER.findall(line)):
+            w8, got8 = w.translate(SIX_EIGHT), got.translate(SIX_EIGHT)
+            if len(got8) < len(w8) and w8.startswith(got8):
+                continue
+            h.expect(got8 == w8, "panel shows %s where the batch gives %s: %r" % (got, w, line))
+            agreed += 1
+    h.expect(agreed >= MIN_AGREED, "only %d panel numbers read back: %r" % (agreed, read))
 
 
 def body(x, binary, work):
@@ -35,6 +82,7 @@ def body(x, binary, work):
         plain = app.wait_banner(["Execution Mode : S", "Stable Statics Obtained"])
         panel = special(app, "F1", plain)
         h.expect(panel.count((0, 0, 0), (0, 120, 260, 420)) > 500, "no numbers panel")
+        check_panel(app, panel, batch)
         off = special(app, "F1", panel)
         h.expect(off.rgb == plain.rgb, "F1 twice does not give the plain frame back")
 
