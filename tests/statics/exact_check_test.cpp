@@ -139,6 +139,20 @@ TEST(ExactCheck, BadInputIsUndecided) {
   EXPECT_EQ(ExactGraspCheck(&s, &e), kExactPalmInside);
 }
 
+// Nonzeros of a GLPK constraint matrix, 1-based as glp_load_matrix reads them.
+struct LpEntries {
+  std::vector<int> ia{0}, ja{0};
+  std::vector<double> ar{0.0};
+  void Put(int row, int col, double val) {
+    ia.push_back(row);
+    ja.push_back(col);
+    ar.push_back(val);
+  }
+  void Load(glp_prob *lp) {
+    glp_load_matrix(lp, static_cast<int>(ia.size()) - 1, ia.data(), ja.data(), ar.data());
+  }
+};
+
 // The least FCZ_1 + FCZ_2 of a balance within the limits, mu scaled by
 // `scale` in the friction and moment limits and the friction disc replaced
 // by the regular 64-gon whose facets lie at `reach` times the disc radius;
@@ -162,13 +176,8 @@ double PolygonLpLeastForce(const GraspState &s, double reach, double scale) {
     for (int j = 3 + 2 * k; j <= 4 + 2 * k; j++) glp_set_col_bnds(lp, j, GLP_FR, 0.0, 0.0);
     glp_set_col_bnds(lp, 7 + k, GLP_FR, 0.0, 0.0);
   }
-  std::vector<int> ia{0}, ja{0};
-  std::vector<double> ar{0.0};
-  auto put = [&](int row, int col, double val) {
-    ia.push_back(row);
-    ja.push_back(col);
-    ar.push_back(val);
-  };
+  LpEntries mat;
+  auto put = [&](int row, int col, double val) { mat.Put(row, col, val); };
   const int balance = glp_add_rows(lp, 6);
   for (int i = 0; i < 3; i++) {
     glp_set_row_bnds(lp, balance + i, GLP_FX, FEX[i], FEX[i]);
@@ -204,7 +213,7 @@ double PolygonLpLeastForce(const GraspState &s, double reach, double scale) {
       put(row, k, -mu * scale * rm);
     }
   }
-  glp_load_matrix(lp, static_cast<int>(ia.size()) - 1, ia.data(), ja.data(), ar.data());
+  mat.Load(lp);
   glp_smcp parm;
   glp_init_smcp(&parm);
   parm.msg_lev = GLP_MSG_OFF;
@@ -376,13 +385,8 @@ public:
         glp_set_col_bnds(lp_, 7 + k, GLP_FR, 0.0, 0.0);
     }
     glp_set_obj_coef(lp_, 9, 1.0);
-    std::vector<int> ia{0}, ja{0};
-    std::vector<double> ar{0.0};
-    auto put = [&](int row, int col, double val) {
-      ia.push_back(row);
-      ja.push_back(col);
-      ar.push_back(val);
-    };
+    LpEntries mat;
+    auto put = [&](int row, int col, double val) { mat.Put(row, col, val); };
     // the normal-force columns: value base + mu (reach) perMu on each row
     auto putF = [&](int k, int row, double base, double perMu, bool reach) {
       force_[k].push_back({row, base, perMu, reach});
@@ -424,7 +428,7 @@ public:
         }
       }
     }
-    glp_load_matrix(lp_, static_cast<int>(ia.size()) - 1, ia.data(), ja.data(), ar.data());
+    mat.Load(lp_);
     glp_init_smcp(&parm_);
     parm_.msg_lev = GLP_MSG_OFF;
     parm_.presolve = GLP_OFF;
