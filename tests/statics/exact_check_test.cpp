@@ -656,6 +656,11 @@ TEST(ExactModel, ParallelNormalsAndFrictionlessPointWorks) {
       }
       EXPECT_EQ(e.capacity >= 1.0, v == kExactHolds) << where;
       EXPECT_EQ(e.muNeeded <= m.mu, v == kExactHolds) << where;
+      // a higher cap holds exactly when a smaller load does
+      if (v == kExactCannotHold && std::fabs(e.capacity * kRelaxedCapFactor - 1.0) > 1e-6) {
+        EXPECT_EQ((e.blocking & kLimitForceCap) != 0, e.capacity * kRelaxedCapFactor > 1.0)
+            << where;
+      }
       const bool ball = law == kContactElliptic && m.rm > 0.0;
       const std::vector<std::array<double, 3>> &dirs = ball ? facets.sphere : facets.disc;
       const double reach = ball ? facets.ballIn : facets.discIn;
