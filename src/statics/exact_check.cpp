@@ -6,6 +6,7 @@
 #include "model/constants.h"
 #include "statics/exact_family.h"
 #include "statics/exact_law.h"
+#include "statics/exact_parallel.h"
 #include "statics/exact_point.h"
 
 namespace gs {
@@ -250,6 +251,63 @@ int Undecided(ExactCheck *out, const char *reason) {
   return out->verdict;
 }
 
+constexpr const char *kNearLimit = "the answer turns on less than 1e-9 of a limit";
+
+// A point work without friction: the normal forces alone must make up the
+// load, FCZ_1 n1 + FCZ_2 n2 = FEX, a plain linear problem (along one line
+// the least forces); the friction it would need comes from the point-work
+// answer with mu = 1.
+int FrictionlessPoint(const GraspState *s, const Vec3 *n, const ExactModel *md, ExactCheck *out) {
+  const double *g = md->FEX, cap = md->cap;
+  const double c = DotVec3(n[1], n[2]), b1 = DotVec3(g, n[1]), b2 = DotVec3(g, n[2]);
+  const bool opposite = NormSumVecN(0, 2, n[1], n[2]) < kExactParallelTol;
+  const bool collinear = opposite || DistVecN(0, 2, n[1], n[2]) < kExactParallelTol;
+  ExactForces x{};
+  if (opposite) { // FCZ_1 - FCZ_2 = FEX.n1
+    x.f[1] = std::max(0.0, b1);
+    x.f[2] = std::max(0.0, -b1);
+  } else if (collinear) { // FCZ_1 + FCZ_2 = FEX.n1
+    x.f[1] = x.f[2] = 0.5 * b1;
+  } else {
+    x.f[1] = (b1 - c * b2) / (1.0 - c * c);
+    x.f[2] = (b2 - c * b1) / (1.0 - c * c);
+  }
+  Vec3 res;
+  for (int i = 0; i < 3; i++) res[i] = g[i] - x.f[1] * n[1][i] - x.f[2] * n[2][i];
+  ExactPointAnswer friction;
+  PointWorkAnswer(n[1], n[2], g, cap, 1.0, &friction);
+  const double lo = std::min(x.f[1], x.f[2]), hi = std::max(x.f[1], x.f[2]);
+  const double scale = std::max(cap, NormVec3(g));
+  const bool spanned = NormVec3(res) <= kExactResidualTol;
+  if (spanned && ((!opposite && std::fabs(lo) <= kExactDecisionTol * scale) ||
+                  std::fabs(hi - cap) <= kExactDecisionTol * cap))
+    return Undecided(out, kNearLimit);
+  if (spanned && lo >= 0.0 && hi <= cap) {
+    if (!Recheck(s, &x, md)) return Undecided(out, "the solution failed its re-check");
+    out->verdict = kExactHolds;
+    out->margin = 1.0;
+    out->muNeeded = 0.0;
+    out->capacity = cap / hi;
+    for (int k = 1; k <= 2; k++) {
+      out->FCZ[k] = x.f[k];
+      CopyVec3(zeroVec, out->T[k]);
+      out->MCZ[k] = 0.0;
+    }
+    JointTorques(s, &x, out->jointTorque);
+    return out->verdict;
+  }
+  if (!(friction.u > kExactDecisionTol)) return Undecided(out, kNearLimit);
+  out->verdict = kExactCannotHold;
+  out->muNeeded = friction.u;
+  out->capacity = spanned && lo >= 0.0 ? cap / hi : 0.0;
+  // with no friction bound the tangent planes carry the whole load
+  out->blocking = kLimitFriction;
+  const double pulled = collinear ? 0.5 * std::fabs(b1) : std::max(std::fabs(lo), hi);
+  if (spanned && lo < 0.0 && pulled <= cap) out->blocking |= kLimitPushOnly;
+  if (spanned && lo >= 0.0 && hi <= kRelaxedCapFactor * cap) out->blocking |= kLimitForceCap;
+  return out->verdict;
+}
+
 // The largest load factor of a grasp that cannot hold, general normals,
 // from its law family: the least Sigma beyond the cap whose need is at most
 // mu, the cap removed (see SigmaBeyondCap); the verdict's least need least
@@ -393,34 +451,14 @@ void EqualAnswer(const double *n1, const double *, const double *g, double cap, 
   EqualNormals(n1, g, cap, ans);
 }
 
-constexpr int kCapacityHalvings = 200; // bound on the halvings of the load-factor search
-
 double CapacityByCap(CapAnswer answer, const double *n1, const double *n2, const ExactModel *md) {
   ExactAnswer ans{};
-  // a cap lo that fails and a cap hi that holds
-  double lo = md->cap, hi = md->cap;
-  answer(n1, n2, md->FEX, hi, md->mu, &ans);
-  const bool held = ans.u <= 1.0;
-  for (int i = 0; i < 64 && held; i++) {
-    lo *= 0.5;
-    answer(n1, n2, md->FEX, lo, md->mu, &ans);
-    if (ans.u > 1.0) break;
-    hi = lo;
-  }
-  for (int i = 0; i < 64 && !held; i++) {
-    hi *= 2.0;
-    answer(n1, n2, md->FEX, hi, md->mu, &ans);
-    if (ans.u <= 1.0) break;
-    lo = hi;
-  }
-  if (!held && !(ans.u <= 1.0)) return 0.0;
-  for (int i = 0; i < kCapacityHalvings && hi - lo > kExactDecisionTol * 1e-3 * hi; i++) {
-    const double mid = 0.5 * (lo + hi);
-    answer(n1, n2, md->FEX, mid, md->mu, &ans);
-    (ans.u <= 1.0 ? hi : lo) = mid;
-  }
-  const double capacity = md->cap / hi;
-  return std::fabs(capacity - 1.0) <= kExactDecisionTol ? NAN : capacity;
+  return LoadFactorByCap(
+      [&](double c) {
+        answer(n1, n2, md->FEX, c, md->mu, &ans);
+        return ans.u <= 1.0;
+      },
+      md->cap, kExactDecisionTol);
 }
 
 } // namespace
@@ -490,17 +528,34 @@ int CheckContacts(const GraspState *s, const ExactModel *md, int palmTest, Exact
   out->forceClosure = ForceClosure(n[1], n[2], a, md);
   if (a < kExactMinRadius) {
     // no lever arm: no friction moments, whatever the law
-    if (!noMoment || !(mu > 0.0)) {
-      if (noMoment) return Undecided(out, "no friction on a point work: not analysed");
+    if (!noMoment) {
       ans.u = INFINITY; // a point work takes no moment
-    } else {
+      need = INFINITY;
+    } else if (!(mu > 0.0))
+      return FrictionlessPoint(s, n, md, out);
+    else {
       PointAnswer(n[1], n[2], md->FEX, cap, mu, &ans);
       byCap = PointAnswer;
     }
   } else if (opposite || equal) {
-    if (!classic) return Undecided(out, "parallel normals: not analysed under this model");
-    byCap = opposite ? OppositeAnswer : EqualAnswer;
-    byCap(n[1], n[2], md->FEX, cap, mu, &ans);
+    if (classic) {
+      byCap = opposite ? OppositeAnswer : EqualAnswer;
+      byCap(n[1], n[2], md->FEX, cap, mu, &ans);
+    } else {
+      ParallelAnswer par;
+      ParallelNormalsAnswer(n[1], opposite ? 1 : 0, a, md, &par);
+      if (std::isnan(par.u) || (par.u > 1.0 && std::isnan(par.capacity)))
+        return Undecided(out, kNearLimit);
+      ans.u = par.u;
+      ans.blocking = par.blocking;
+      need = par.need;
+      scaledCapacity = par.capacity;
+      for (int k = 1; k <= 2; k++) {
+        ans.least.f[k] = par.f[k];
+        CopyVec3(par.T[k], ans.least.T[k]);
+        ans.least.m[k] = par.m[k];
+      }
+    }
   } else if (classic)
     GeneralNormals(n[1], n[2], a, md, &ans, &scaledCapacity);
   else {
@@ -508,13 +563,12 @@ int CheckContacts(const GraspState *s, const ExactModel *md, int palmTest, Exact
     BuildLawFamily(n[1], n[2], a, md, &fam);
     const double gap = std::fabs(fam.m0[2]);
     if (fam.law == kContactPoint && gap != 0.0 && gap <= kExactDecisionTol * fam.scale * a)
-      return Undecided(out, "the answer turns on less than 1e-9 of a limit");
+      return Undecided(out, kNearLimit);
     GeneralLaw(&fam, md, &ans, &need, &scaledCapacity);
   }
   if (std::isnan(need)) need = ans.u * mu;
 
-  if (std::fabs(ans.u - 1.0) <= kExactDecisionTol)
-    return Undecided(out, "the answer turns on less than 1e-9 of a limit");
+  if (std::fabs(ans.u - 1.0) <= kExactDecisionTol) return Undecided(out, kNearLimit);
   out->muNeeded = need;
   if (ans.u > 1.0) {
     out->verdict = kExactCannotHold;

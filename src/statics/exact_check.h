@@ -17,7 +17,10 @@
 // A work radius below kExactMinRadius is a point work (the contact routines
 // produce one for radius 0): with no lever arm the friction moments vanish
 // and the friction forces are no longer tied together by the moment
-// balance; it has its own search over the two normal forces.
+// balance; it has its own search over the two normal forces, and without
+// friction the normal forces alone must make up the load (a linear
+// problem). Normals along one line (|n1 +- n2| below kExactParallelTol)
+// have closed forms of their own (exact_parallel.h).
 //
 // Blocking limits of a "cannot hold" answer, each relaxed alone:
 // friction: no bound on |T_k|; moment: no bound on |MCZ_k|; force cap: the

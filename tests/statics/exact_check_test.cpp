@@ -511,6 +511,32 @@ double CoveringAngle(const std::vector<std::array<double, 3>> &dirs) {
   return 1.2 * worst;
 }
 
+// The facet directions of the polygon and of the ball polyhedron, and the
+// reach of their inscribed versions.
+// The load factor of the model's wrench (FEX, MEX) that the polyhedra at
+// `reach` hold, in one LP of its own.
+double PolyhedralCapacity(const GraspState &s, const ExactModel &m, double reach,
+                          const std::vector<std::array<double, 3>> &dirs) {
+  PolyhedralLp lp(s, m, dirs);
+  const double load[6] = {m.FEX[0], m.FEX[1], m.FEX[2], m.MEX[0], m.MEX[1], m.MEX[2]};
+  return lp.Capacity(m.mu, reach, m.cap, load);
+}
+
+struct Facets {
+  std::vector<std::array<double, 3>> disc, sphere;
+  double discIn, ballIn;
+};
+
+Facets MakeFacets() {
+  constexpr int kSides = 32, kBallPoints = 96;
+  Facets f;
+  f.disc = FacetDirections(false, kSides);
+  f.sphere = FacetDirections(true, kBallPoints);
+  f.discIn = std::cos(M_PI / kSides);
+  f.ballIn = std::cos(CoveringAngle(f.sphere));
+  return f;
+}
+
 TEST(ExactModel, RefusesBadValues) {
   const double x[3] = {1.0, 0.0, 0.0}, mx[3] = {-1.0, 0.0, 0.0};
   const GraspState s = HandMade(50.0, x, mx);
@@ -677,6 +703,90 @@ TEST(ExactModel, MeasuresOverRandomGrasps) {
   for (int law = kContactSoft; law <= kContactElliptic; law++)
     std::printf("%s: friction needed bracketed %d; closure shown %d, refuted %d\n",
                 ContactLawName(law), muChecked[law], closureShown[law], openShown[law]);
+}
+
+// Normals exactly opposite or equal under random models of each law, and
+// point works without friction: capacity and friction needed within the
+// GLPK bracket, the verdict told by both, "undecided" only within 1e-9 of
+// a limit.
+TEST(ExactModel, ParallelNormalsAndFrictionlessPointWorks) {
+  constexpr int kConfigs = kModelConfigs / 2;
+  const Facets facets = MakeFacets();
+  std::mt19937_64 rng(1818);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::normal_distribution<double> normal;
+  int verdicts[4] = {0, 0, 0, 0};
+  for (int i = 0; i < kConfigs; i++) {
+    const int kind = i % 3; // 0 opposite, 1 equal, 2 point work without friction
+    Vec3 n1 = {normal(rng), normal(rng), normal(rng)}, n2;
+    UnitVec3(n1, n1);
+    if (kind == 2) {
+      for (int j = 0; j < 3; j++) n2[j] = normal(rng);
+      if (i % 9 == 2) NegVec3(n1, n2);
+      if (i % 9 == 5) CopyVec3(n1, n2);
+      UnitVec3(n2, n2);
+    } else {
+      ScaleVec3(kind == 0 ? -1.0 : 1.0, n1, n2);
+    }
+    const double a = kind == 2 ? 0.0 : 5.0 + 115.0 * unit(rng);
+    const GraspState s = HandMade(a, n1, n2);
+    ExactModel m = kDefaultExactModel;
+    m.mu = kind == 2 || i % 7 == 0 ? 0.0 : 0.05 + 1.2 * unit(rng);
+    m.rm = (i % 10 == 0) ? 0.0 : 20.0 * unit(rng);
+    m.cap = 1.0 + 30.0 * unit(rng);
+    for (int j = 0; j < 3; j++) m.FEX[j] = 2.0 * unit(rng) - 1.0;
+    // now and then a load the normal forces alone can make up
+    if (i % 4 == 0)
+      for (int j = 0; j < 3; j++) m.FEX[j] = 2.0 * unit(rng) * n1[j] + 2.0 * unit(rng) * n2[j];
+    if (kind != 2 && i % 2 == 1) {
+      // equal normals touch one point: the moment across n is the one of
+      // the tangential load there, plus a twist about n
+      Vec3 ft, nf;
+      for (int j = 0; j < 3; j++) ft[j] = m.FEX[j] - DotVec3(m.FEX, n1) * n1[j];
+      CrossVec3(n1, ft, nf);
+      const double twist = 20.0 * (2.0 * unit(rng) - 1.0);
+      for (int j = 0; j < 3; j++)
+        m.MEX[j] = kind == 1 ? -a * nf[j] + twist * n1[j] : 20.0 * (2.0 * unit(rng) - 1.0);
+    }
+    for (int law = kContactSoft; law <= kContactElliptic; law++) {
+      m.law = law;
+      char where[160];
+      std::snprintf(where, sizeof where, "config %d law %d mu %.17g rm %.17g", i, law, m.mu, m.rm);
+      ExactCheck e;
+      const int v = ExactGraspCheckModel(&s, &m, &e);
+      verdicts[v]++;
+      if (v == kExactUndecided) {
+        EXPECT_STREQ(e.reason, "the answer turns on less than 1e-9 of a limit") << where;
+        continue;
+      }
+      EXPECT_EQ(e.capacity >= 1.0, v == kExactHolds) << where;
+      EXPECT_EQ(e.muNeeded <= m.mu, v == kExactHolds) << where;
+      // a higher cap holds exactly when a smaller load does
+      if (v == kExactCannotHold && std::fabs(e.capacity * kRelaxedCapFactor - 1.0) > 1e-6) {
+        EXPECT_EQ((e.blocking & kLimitForceCap) != 0, e.capacity * kRelaxedCapFactor > 1.0)
+            << where;
+      }
+      const bool ball = law == kContactElliptic && m.rm > 0.0;
+      const std::vector<std::array<double, 3>> &dirs = ball ? facets.sphere : facets.disc;
+      const double reach = ball ? facets.ballIn : facets.discIn;
+      const double inner = PolyhedralCapacity(s, m, reach, dirs);
+      const double outer = PolyhedralCapacity(s, m, 1.0, dirs);
+      EXPECT_GE(e.capacity, inner * (1.0 - kLpScaleTol) - kLpTol) << where;
+      EXPECT_LE(e.capacity, outer * (1.0 + kLpScaleTol) + kLpTol) << where;
+      if (!std::isfinite(e.muNeeded)) continue;
+      // a little more friction than needed holds, a little less does not
+      ExactModel more = m, less = m;
+      more.mu = e.muNeeded * (1.0 + kLpScaleTol) + 1e-6;
+      less.mu = e.muNeeded * (1.0 - kLpScaleTol) - 1e-6;
+      EXPECT_GE(PolyhedralCapacity(s, more, 1.0, dirs), 1.0 - kLpTol) << where;
+      if (less.mu > 0.0) {
+        EXPECT_LE(PolyhedralCapacity(s, less, reach, dirs), 1.0 + kLpTol) << where;
+      }
+    }
+  }
+  std::printf("parallel normals and frictionless point works: holds %d, cannot hold %d, "
+              "undecided within 1e-9 of a limit %d\n",
+              verdicts[kExactHolds], verdicts[kExactCannotHold], verdicts[kExactUndecided]);
 }
 
 } // namespace
