@@ -23,7 +23,8 @@ constexpr double kLawFarRound = 1e-15; // relative rounding of a bound on the ne
                                        // the far need
 constexpr double kLawLevelTol = 1e-12; // relative gap under the largest squared need within
                                        // which a piece still sets the need
-constexpr int kMaxPieces = 4;          // limits of two contacts with squared needs
+constexpr double kLawLevelValue = 1e-15; // relative gap of two needs that rounding can make
+constexpr int kMaxPieces = 4;            // limits of two contacts with squared needs
 
 // Solves the 4 x 4 system a x = b (partial pivoting) for two right-hand
 // sides b[.][0], b[.][1]; a and b are overwritten.
@@ -310,10 +311,12 @@ namespace {
 // points where the need is smooth (its least value over Sigma lies where
 // the needs of the two contacts cross, or at the vertex of one, where it is
 // smooth), golden-section steps where a parabola does not shrink the
-// bracket fast enough or a value is not finite; keeps the least value probed
-// and writes where (through place) into *at.
-template <class F, class P>
-double LeastOf(F need, P place, double a, double va, double b, double vb, double tol,
+// bracket fast enough or a value is not finite; rate(Sigma, dir) (the
+// change of the need from Sigma in the direction dir, -inf when not told)
+// settles which way is down where two values are level to the rounding.
+// Keeps the least value probed and writes where (through place) into *at.
+template <class F, class P, class R>
+double LeastOf(F need, P place, R rate, double a, double va, double b, double vb, double tol,
                double stopBelow, double *at) {
   double best = va, bestAt = a;
   if (vb < best) {
@@ -368,7 +371,14 @@ double LeastOf(F need, P place, double a, double va, double b, double vb, double
       (upper ? b : a) = p;
       (upper ? fb : fa) = fp;
     };
-    if (fu <= fx) {
+    // values level to the rounding tell nothing of the way down: the rate
+    // of the need at x toward u does (r following at its best)
+    bool better = fu <= fx;
+    if (std::fabs(fu - fx) <= kLawLevelValue * fx) {
+      const double toward = rate(place(x), u > x ? 1.0 : -1.0);
+      if (toward > -kInf) better = toward < 0.0;
+    }
+    if (better) {
       moveEnd(u < x, x, fx);
       v = w;
       fv = fw;
@@ -411,9 +421,10 @@ double LawLeastNeed(const LawFamily *fam, const LawLimits *lim, double lo, doubl
       return vh;
     }
   }
+  auto rate = [&](double s, double dir) { return NeedRate(fam, lim, s, dir); };
   const double least = kLawLeastTol * std::max({fam->scale, std::fabs(lo), std::fabs(hi)});
   return LeastOf(
-      need, [](double s) { return s; }, lo, vl, hi, vh, least, stopBelow, at);
+      need, [](double s) { return s; }, rate, lo, vl, hi, vh, least, stopBelow, at);
 }
 
 namespace {
@@ -447,8 +458,11 @@ double LawLeastNeedBeyond(const LawFamily *fam, const LawLimits *lim, double lo,
     *at = kInf;
     return fam->farNeed;
   }
+  auto rate = [&](double s, double dir) {
+    return std::isfinite(s) ? NeedRate(fam, lim, s, dir) : -kInf;
+  };
   return LeastOf(
-      need, [&](double t) { return t < 1.0 ? SigmaAt(lo, t) : kInf; }, 0.0, need(0.0), 1.0,
+      need, [&](double t) { return t < 1.0 ? SigmaAt(lo, t) : kInf; }, rate, 0.0, need(0.0), 1.0,
       farHeld ? fam->farNeed : kInf, kLawLeastTol, -1.0, at);
 }
 
