@@ -11,6 +11,7 @@ namespace gs {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kGolden = 0.6180339887498949;      // (sqrt 5 - 1) / 2
 constexpr double kGoldenShort = 0.3819660112501051; // (3 - sqrt 5) / 2
 constexpr double kLawSigmaTol = 1e-13;              // relative width at which a Sigma search stops
 constexpr int kLawSearchSteps = 120;                // bound on the steps of each Sigma search
@@ -19,8 +20,6 @@ constexpr double kLawLeastTol = 1e-13; // relative width at which a search for t
 constexpr double kLawFlatWidth = 1e-6; // relative bracket width below which a level bracket
                                        // ends a search for the least need
 constexpr double kLawFlatRise = 1e-14; // relative rise of the bracket ends that counts as level
-constexpr double kLawFarRound = 1e-15; // relative rounding of a bound on the need against
-                                       // the far need
 constexpr double kLawLevelTol = 1e-12; // relative gap under the largest squared need within
                                        // which a piece still sets the need
 constexpr double kLawLevelValue = 1e-15; // relative gap of two needs that rounding can make
@@ -306,6 +305,48 @@ int LawSigmaRange(const LawFamily *fam, const LawLimits *lim, double *lo, double
 
 namespace {
 
+// Golden-section search of a quasi-convex need over [a, b] given its values
+// va, vb at the ends, to the width tol; keeps the least value probed and
+// writes where (through place) into *at.
+template <class F, class P>
+double Golden(F need, P place, double a, double va, double b, double vb, double tol,
+              double stopBelow, double *at) {
+  double best = va, x = place(a);
+  if (vb < best) {
+    best = vb;
+    x = place(b);
+  }
+  *at = x;
+  if (best <= stopBelow) return best;
+  double x1 = b - kGolden * (b - a), x2 = a + kGolden * (b - a);
+  double v1 = need(x1), v2 = need(x2);
+  for (int i = 0; i < kLawSearchSteps && b - a > tol && best > stopBelow; i++) {
+    if (v1 <= v2) {
+      b = x2;
+      x2 = x1;
+      v2 = v1;
+      x1 = b - kGolden * (b - a);
+      v1 = need(x1);
+    } else {
+      a = x1;
+      x1 = x2;
+      v1 = v2;
+      x2 = a + kGolden * (b - a);
+      v2 = need(x2);
+    }
+    if (v1 < best) {
+      best = v1;
+      x = place(x1);
+    }
+    if (v2 < best) {
+      best = v2;
+      x = place(x2);
+    }
+  }
+  *at = x;
+  return best;
+}
+
 // Brent's minimiser of a quasi-convex need over [a, b] given its values va,
 // vb at the ends, to the width tol: parabolic steps through the three best
 // points where the need is smooth (its least value over Sigma lies where
@@ -427,43 +468,16 @@ double LawLeastNeed(const LawFamily *fam, const LawLimits *lim, double lo, doubl
       need, [](double s) { return s; }, rate, lo, vl, hi, vh, least, stopBelow, at);
 }
 
-namespace {
-
-// Whether the in-plane friction of one disc alone needs at least the far
-// need over every Sigma > lo, so that the least need is the far one: its
-// ratio |alpha_k| / |FCZ_k| of linear functions, with |FCZ_k| growing and
-// alpha_k keeping its sign, lies on one side of its limit throughout.
-bool FarNeedLeast(const LawFamily *fam, const LawLimits *lim, double lo) {
-  if (lim->friction == 0) return false;
-  for (int k = 1; k <= 2; k++) {
-    const double F0 = lim->sign[k] * fam->f0[k], F1 = lim->sign[k] * fam->f1[k];
-    const double a0 = fam->al0[k], a1 = fam->al1[k];
-    if (!(F1 > 0.0) || F0 + F1 * lo < 0.0 || (a0 + a1 * lo) * a1 < 0.0) continue;
-    // |alpha| F1 - |a1| F, the same for every Sigma where alpha keeps its sign
-    const double lead = std::copysign(1.0, a1) * (a0 * F1 - a1 * F0);
-    if (lead >= kLawFarRound * (std::fabs(a0 * F1) + std::fabs(a1 * F0))) return true;
-  }
-  return false;
-}
-
-} // namespace
-
 double LawLeastNeedBeyond(const LawFamily *fam, const LawLimits *lim, double lo, double *at) {
   // Sigma = lo + t / (1 - t) keeps the need quasi-convex in t on [0, 1];
-  // t = 1 is the far end
+  // t = 1 is the far end. A golden-section search: the capacity of the
+  // default model comes through here and keeps its every bit
   double r = 0.0;
   auto need = [&](double t) { return LawNeedAt(fam, lim, SigmaAt(lo, t), &r); };
   const bool farHeld = fam->law != kContactPoint || lim->moment == 0 || fam->m0[2] == 0.0;
-  if (farHeld && FarNeedLeast(fam, lim, lo)) {
-    *at = kInf;
-    return fam->farNeed;
-  }
-  auto rate = [&](double s, double dir) {
-    return std::isfinite(s) ? NeedRate(fam, lim, s, dir) : -kInf;
-  };
-  return LeastOf(
-      need, [&](double t) { return t < 1.0 ? SigmaAt(lo, t) : kInf; }, rate, 0.0, need(0.0), 1.0,
-      farHeld ? fam->farNeed : kInf, kLawLeastTol, -1.0, at);
+  return Golden(
+      need, [&](double t) { return t < 1.0 ? SigmaAt(lo, t) : kInf; }, 0.0, need(0.0), 1.0,
+      farHeld ? fam->farNeed : kInf, kLawSigmaTol, -1.0, at);
 }
 
 double LawLeastSigma(const LawFamily *fam, const LawLimits *lim, double A, double lo, double at) {
