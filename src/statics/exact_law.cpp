@@ -11,13 +11,19 @@ namespace gs {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kGolden = 0.6180339887498949; // (sqrt 5 - 1) / 2
-constexpr double kLawSigmaTol = 1e-13;         // relative width at which a Sigma search stops
-constexpr int kLawSearchSteps = 120;           // bound on the steps of each Sigma search
-constexpr double kLawEndProbe = 10.0;          // step beside a range end that tells its slope,
-                                               // in search tolerances
-constexpr double kLawRiseTol = 1e-13;          // relative rise of the need that is no rounding
-constexpr int kMaxPieces = 4;                  // limits of two contacts with squared needs
+constexpr double kGolden = 0.6180339887498949;      // (sqrt 5 - 1) / 2
+constexpr double kGoldenShort = 0.3819660112501051; // (3 - sqrt 5) / 2
+constexpr double kLawSigmaTol = 1e-13;              // relative width at which a Sigma search stops
+constexpr int kLawSearchSteps = 120;                // bound on the steps of each Sigma search
+constexpr double kLawRiseTol = 1e-13;               // relative rise of the need that is no rounding
+constexpr double kLawLeastTol = 1e-13; // relative width at which a search for the least need stops
+constexpr double kLawFlatWidth = 1e-6; // relative bracket width below which a level bracket
+                                       // ends a search for the least need
+constexpr double kLawFlatRise = 1e-14; // relative rise of the bracket ends that counts as level
+constexpr double kLawLevelTol = 1e-12; // relative gap under the largest squared need within
+                                       // which a piece still sets the need
+constexpr double kLawLevelValue = 1e-15; // relative gap of two needs that rounding can make
+constexpr int kMaxPieces = 4;            // limits of two contacts with squared needs
 
 // Solves the 4 x 4 system a x = b (partial pivoting) for two right-hand
 // sides b[.][0], b[.][1]; a and b are overwritten.
@@ -44,9 +50,13 @@ void Solve4(double a[4][4], double b[4][2], double x[4][2]) {
 }
 
 // A squared need q2 r^2 + q1 r + q0 (already divided by FCZ_k^2).
+// Its change with Sigma at a fixed r is ds - At(r) fs (the friction along
+// t_k over the normal force, and the normal force itself, change with Sigma).
 struct Piece {
   double q2, q1, q0;
+  double ds, fs;
   double At(double r) const { return (q2 * r + q1) * r + q0; }
+  double Slope(double r) const { return 2.0 * q2 * r + q1; }
 };
 
 // Adds to *pc the square of |c0 + c1 r| / F.
@@ -188,12 +198,15 @@ double LawNeedBoundWithin(const LawFamily *fam, const LawLimits *lim, double lo,
   return bound;
 }
 
-double LawNeedAt(const LawFamily *fam, const LawLimits *lim, double Sigma, double *r) {
-  if (LawNeverHeld(fam, lim) != 0) return kInf;
-  Piece pc[kMaxPieces];
+namespace {
+
+// Writes the squared needs of the limits lim at Sigma into pc (with
+// *fixed 1 where r must stay 0); returns how many, -1 where a contact
+// without normal force would have to carry something (no A suffices).
+int NeedPieces(const LawFamily *fam, const LawLimits *lim, double Sigma, Piece *pc, int *fixed) {
   int count = 0;
   const bool point = fam->law == kContactPoint;
-  const int fixed = (point && lim->moment != 0) ? 1 : 0;
+  *fixed = (point && lim->moment != 0) ? 1 : 0;
   for (int k = 1; k <= 2; k++) {
     const double F = lim->sign[k] * (fam->f0[k] + fam->f1[k] * Sigma);
     const double al = fam->al0[k] + fam->al1[k] * Sigma;
@@ -203,28 +216,76 @@ double LawNeedAt(const LawFamily *fam, const LawLimits *lim, double Sigma, doubl
       // no normal force: only a contact that carries nothing keeps its limits
       const bool idle = (!disc || (al == 0.0 && fam->be1[k] == 0.0 && fam->be0[k] == 0.0)) &&
                         (!twist || (mr0 == 0.0 && mr1 == 0.0));
-      if (!idle) return kInf;
+      if (!idle) return -1;
       continue;
     }
-    const double F2 = F * F;
+    const double F2 = F * F, ds = 2.0 * al * fam->al1[k] / F2,
+                 fs = 2.0 * lim->sign[k] * fam->f1[k] / F;
     if (fam->law == kContactElliptic && disc && twist) {
-      Piece p = {0.0, 0.0, al * al / F2};
+      Piece p = {0.0, 0.0, al * al / F2, ds, fs};
       AddSquare(&p, fam->be0[k], fam->be1[k], F2);
       AddSquare(&p, mr0, mr1, F2);
       pc[count++] = p;
       continue;
     }
     if (disc) {
-      Piece p = {0.0, 0.0, al * al / F2};
+      Piece p = {0.0, 0.0, al * al / F2, ds, fs};
       AddSquare(&p, fam->be0[k], fam->be1[k], F2);
       pc[count++] = p;
     }
     if (twist) {
-      Piece p = {0.0, 0.0, 0.0};
+      Piece p = {0.0, 0.0, 0.0, 0.0, fs};
       AddSquare(&p, mr0, mr1, F2);
       pc[count++] = p;
     }
   }
+  return count;
+}
+
+// The rate at which the squared need changes as Sigma moves from Sigma
+// in the direction dir (+1 or -1), r following at its best: the least over
+// the rate dr of r of the largest change of the pieces that set the need
+// (those level with the largest within kLawLevelTol); -inf where it is not
+// told (a contact without normal force, the need at the rounding of 0).
+double NeedRate(const LawFamily *fam, const LawLimits *lim, double Sigma, double dir) {
+  Piece pc[kMaxPieces];
+  int fixed = 0;
+  const int count = NeedPieces(fam, lim, Sigma, pc, &fixed);
+  if (count <= 0) return -kInf;
+  double r = 0.0;
+  const double best = MiniMax(pc, count, fixed, &r);
+  if (!(best > 0.0)) return -kInf;
+  // each active piece changes by c + g dr; the least of the largest is
+  // reached where a rising and a falling change cross, or at a level one
+  double c[kMaxPieces], g[kMaxPieces];
+  int n = 0;
+  for (int i = 0; i < count; i++) {
+    if (!(pc[i].At(r) >= best * (1.0 - kLawLevelTol))) continue;
+    c[n] = dir * (pc[i].ds - pc[i].At(r) * pc[i].fs);
+    g[n] = fixed != 0 ? 0.0 : pc[i].Slope(r);
+    n++;
+  }
+  double rate = -kInf;
+  bool up = false, down = false;
+  for (int i = 0; i < n; i++) {
+    up = up || g[i] >= 0.0;
+    down = down || g[i] <= 0.0;
+    if (g[i] == 0.0) rate = std::max(rate, c[i]);
+    for (int j = 0; j < n; j++)
+      if (g[i] > 0.0 && g[j] < 0.0)
+        rate = std::max(rate, (c[i] * -g[j] + c[j] * g[i]) / (g[i] - g[j]));
+  }
+  return up && down ? rate : -kInf;
+}
+
+} // namespace
+
+double LawNeedAt(const LawFamily *fam, const LawLimits *lim, double Sigma, double *r) {
+  if (LawNeverHeld(fam, lim) != 0) return kInf;
+  Piece pc[kMaxPieces];
+  int fixed = 0;
+  const int count = NeedPieces(fam, lim, Sigma, pc, &fixed);
+  if (count < 0) return kInf;
   const double best = MiniMax(pc, count, fixed, r);
   return std::sqrt(std::max(0.0, best));
 }
@@ -286,6 +347,103 @@ double Golden(F need, P place, double a, double va, double b, double vb, double 
   return best;
 }
 
+// Brent's minimiser of a quasi-convex need over [a, b] given its values va,
+// vb at the ends, to the width tol: parabolic steps through the three best
+// points where the need is smooth (its least value over Sigma lies where
+// the needs of the two contacts cross, or at the vertex of one, where it is
+// smooth), golden-section steps where a parabola does not shrink the
+// bracket fast enough or a value is not finite; rate(Sigma, dir) (the
+// change of the need from Sigma in the direction dir, -inf when not told)
+// settles which way is down where two values are level to the rounding.
+// Keeps the least value probed and writes where (through place) into *at.
+template <class F, class P, class R>
+double LeastOf(F need, P place, R rate, double a, double va, double b, double vb, double tol,
+               double stopBelow, double *at) {
+  double best = va, bestAt = a;
+  if (vb < best) {
+    best = vb;
+    bestAt = b;
+  }
+  *at = place(bestAt);
+  if (best <= stopBelow) return best;
+  const double flatWidth = kLawFlatWidth * std::max({1.0, std::fabs(a), std::fabs(b)});
+  double x = a + kGoldenShort * (b - a), w = x, v = x;
+  double fx = need(x), fw = fx, fv = fx, fa = va, fb = vb;
+  double d = 0.0, e = 0.0;
+  if (fx < best) {
+    best = fx;
+    bestAt = x;
+  }
+  for (int i = 0; i < kLawSearchSteps && best > stopBelow; i++) {
+    const double xm = 0.5 * (a + b), tol1 = kLawLeastTol * std::fabs(x) + tol / 3.0,
+                 tol2 = 2.0 * tol1;
+    if (std::fabs(x - xm) <= tol2 - 0.5 * (b - a)) break;
+    // a smooth least value: the bracket ends level with it to the rounding
+    if (b - a <= flatWidth && std::max(fa, fb) <= fx * (1.0 + kLawFlatRise)) break;
+    double p = 0.0, q = 0.0, r = 0.0;
+    if (std::fabs(e) > tol1) {
+      r = (x - w) * (fx - fv);
+      q = (x - v) * (fx - fw);
+      p = (x - v) * q - (x - w) * r;
+      q = 2.0 * (q - r);
+      if (q > 0.0)
+        p = -p;
+      else
+        q = -q;
+      r = e;
+      e = d;
+    }
+    if (std::fabs(p) < std::fabs(0.5 * q * r) && p > q * (a - x) && p < q * (b - x)) {
+      d = p / q; // the parabola's vertex, kept off the bracket ends
+      const double u = x + d;
+      if (u - a < tol2 || b - u < tol2) d = x < xm ? tol1 : -tol1;
+    } else {
+      e = x < xm ? b - x : a - x;
+      d = kGoldenShort * e;
+    }
+    const double u = x + (std::fabs(d) >= tol1 ? d : (d > 0.0 ? tol1 : -tol1));
+    const double fu = need(u);
+    if (fu < best) {
+      best = fu;
+      bestAt = u;
+    }
+    // the bracket end above or below x moves to p
+    auto moveEnd = [&](bool upper, double p, double fp) {
+      (upper ? b : a) = p;
+      (upper ? fb : fa) = fp;
+    };
+    // values level to the rounding tell nothing of the way down: the rate
+    // of the need at x toward u does (r following at its best)
+    bool better = fu <= fx;
+    if (std::fabs(fu - fx) <= kLawLevelValue * fx) {
+      const double toward = rate(place(x), u > x ? 1.0 : -1.0);
+      if (toward > -kInf) better = toward < 0.0;
+    }
+    if (better) {
+      moveEnd(u < x, x, fx);
+      v = w;
+      fv = fw;
+      w = x;
+      fw = fx;
+      x = u;
+      fx = fu;
+    } else {
+      moveEnd(u > x, u, fu);
+      if (fu <= fw || w == x) {
+        v = w;
+        fv = fw;
+        w = u;
+        fw = fu;
+      } else if (fu <= fv || v == x || v == w) {
+        v = u;
+        fv = fu;
+      }
+    }
+  }
+  *at = place(bestAt);
+  return best;
+}
+
 } // namespace
 
 double LawLeastNeed(const LawFamily *fam, const LawLimits *lim, double lo, double hi,
@@ -294,24 +452,26 @@ double LawLeastNeed(const LawFamily *fam, const LawLimits *lim, double lo, doubl
   if (LawNeverHeld(fam, lim) != 0) return kInf;
   double r = 0.0;
   auto need = [&](double s) { return LawNeedAt(fam, lim, s, &r); };
-  const double tol = kLawSigmaTol * std::max({fam->scale, std::fabs(lo), std::fabs(hi)});
-  const double vl = need(lo), vh = need(hi), delta = kLawEndProbe * tol;
-  if (vl > stopBelow && vh > stopBelow && hi - lo > 4.0 * delta) {
+  const double vl = need(lo), vh = need(hi), width = hi - lo;
+  if (vl > stopBelow && vh > stopBelow) {
     // a quasi-convex need rising away from an end has its least value there
     // (a rise clear of the rounding)
-    if (need(lo + delta) > vl * (1.0 + kLawRiseTol) && vl <= vh) return vl;
-    if (need(hi - delta) > vh * (1.0 + kLawRiseTol)) {
+    if (vl <= vh && NeedRate(fam, lim, lo, 1.0) * width > kLawRiseTol * vl * vl) return vl;
+    if (NeedRate(fam, lim, hi, -1.0) * width > kLawRiseTol * vh * vh) {
       *at = hi;
       return vh;
     }
   }
-  return Golden(
-      need, [](double s) { return s; }, lo, vl, hi, vh, tol, stopBelow, at);
+  auto rate = [&](double s, double dir) { return NeedRate(fam, lim, s, dir); };
+  const double least = kLawLeastTol * std::max({fam->scale, std::fabs(lo), std::fabs(hi)});
+  return LeastOf(
+      need, [](double s) { return s; }, rate, lo, vl, hi, vh, least, stopBelow, at);
 }
 
 double LawLeastNeedBeyond(const LawFamily *fam, const LawLimits *lim, double lo, double *at) {
   // Sigma = lo + t / (1 - t) keeps the need quasi-convex in t on [0, 1];
-  // t = 1 is the far end
+  // t = 1 is the far end. A golden-section search: the capacity of the
+  // default model comes through here and keeps its every bit
   double r = 0.0;
   auto need = [&](double t) { return LawNeedAt(fam, lim, SigmaAt(lo, t), &r); };
   const bool farHeld = fam->law != kContactPoint || lim->moment == 0 || fam->m0[2] == 0.0;

@@ -100,6 +100,34 @@ TEST(ExactSearch, LawFamilySearchesAgainstAGridScan) {
   EXPECT_GT(searched, kFamilies / 2);
 }
 
+// A soft grasp with a required moment whose need falls too slowly beside its
+// least value for two needs a search step apart to differ: the least need
+// still agrees with a plain golden-section search.
+TEST(ExactSearch, LawFamilyLeastNeedPastLevelValues) {
+  const double n1[3] = {0.80600207217399178, -0.49237034874297625, -0.3285302106807706};
+  const double n2[3] = {-0.95444107620244356, -0.22421065911180357, 0.19690559260257778};
+  const ExactModel m = {0.49835523247904756,
+                        8.1476788943330618,
+                        15.284732270442248,
+                        {0.28111756636026364, -0.53991691327070424, 0.53635568809103251},
+                        {-16.02756685309388, 5.6104977978124682, 11.320844962274279},
+                        kContactSoft};
+  LawFamily fam;
+  BuildLawFamily(n1, n2, 37.351073732557985, &m, &fam);
+  const LawLimits lim = {1, 1, m.cap, {0, 1, 1}};
+  double lo = 0.0, hi = 0.0, r = 0.0, at = 0.0;
+  ASSERT_EQ(LawSigmaRange(&fam, &lim, &lo, &hi), 1);
+  double a = lo, b = hi, best = INFINITY;
+  const double g = 0.5 * (std::sqrt(5.0) - 1.0);
+  while (b - a > 1e-13 * hi) {
+    const double x1 = b - g * (b - a), x2 = a + g * (b - a);
+    const double v1 = LawNeedAt(&fam, &lim, x1, &r), v2 = LawNeedAt(&fam, &lim, x2, &r);
+    best = std::min({best, v1, v2});
+    (v1 <= v2 ? b : a) = v1 <= v2 ? x2 : x1;
+  }
+  EXPECT_NEAR(LawLeastNeed(&fam, &lim, lo, hi, -1.0, &at), best, kRel * best);
+}
+
 TEST(ExactSearch, SoftFamilySearchesAgainstAGridScan) {
   std::mt19937_64 rng(42);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
