@@ -37,55 +37,43 @@ int Measured(const Point &p) {
   return p.ran != 0 && (v == kExactHolds || v == kExactCannotHold || v == kExactUndecided);
 }
 
-using Field = void (*)(const Point &p, std::string *text);
+using Field = void (*)(const MapRow &r, std::string *text);
 
 // One column after the two swept quantities: its header name and how its
-// field is written from a point.
+// field is written from the row's values (NaN and -1 leave it empty).
 struct Column {
   const char *name;
   Field field;
 };
 
-// Every column in order. A new column is one more line here.
+// Every column in order. A new column is one more line here and one more
+// value in MapRow.
 constexpr Column kColumns[] = {
-    {"cntContact", [](const Point &p, std::string *t) { Count(p.s->cntContact, t); }},
+    {"cntContact", [](const MapRow &r, std::string *t) { Count(r.cntContact, t); }},
     {"staticsCase",
-     [](const Point &p, std::string *t) {
-       const char *name = StaticsCaseText(p.s->staticsCase);
+     [](const MapRow &r, std::string *t) {
+       const char *name = StaticsCaseText(r.staticsCase);
        if (name != nullptr) *t += name;
      }},
     {"StaticsStability",
-     [](const Point &p, std::string *t) {
-       if (p.ran != 0) Count(p.s->StaticsStability, t);
+     [](const MapRow &r, std::string *t) {
+       if (r.stability >= 0) Count(r.stability, t);
      }},
-    {"exact", [](const Point &p, std::string *t) { *t += ExactVerdictText(p.s->exact.verdict); }},
-    {"margin",
-     [](const Point &p, std::string *t) {
-       if (p.holds != 0) Number(p.s->exact.margin, t);
-     }},
-    {"FCZ1", [](const Point &p, std::string *t) { Number(p.ran != 0 ? p.s->FCZ[1] : NAN, t); }},
-    {"FCZ2", [](const Point &p, std::string *t) { Number(p.ran != 0 ? p.s->FCZ[2] : NAN, t); }},
-    {"TCF1", [](const Point &p, std::string *t) { Number(p.ran != 0 ? p.s->TCF[1] : NAN, t); }},
-    {"TCF2", [](const Point &p, std::string *t) { Number(p.ran != 0 ? p.s->TCF[2] : NAN, t); }},
-    {"MCZ1", [](const Point &p, std::string *t) { Number(p.ran != 0 ? p.s->MCZ[1] : NAN, t); }},
-    {"MCZ2", [](const Point &p, std::string *t) { Number(p.ran != 0 ? p.s->MCZ[2] : NAN, t); }},
-    {"leastForce",
-     [](const Point &p, std::string *t) {
-       if (p.holds != 0) Number(p.s->exact.FCZ[1] + p.s->exact.FCZ[2], t);
-     }},
-    {"capacity",
-     [](const Point &p, std::string *t) {
-       if (Measured(p) != 0) Number(p.s->exact.capacity, t);
-     }},
-    // empty where no friction coefficient suffices (+inf) or undecided (NaN)
-    {"muNeeded",
-     [](const Point &p, std::string *t) {
-       if (Measured(p) != 0) Number(p.s->exact.muNeeded, t);
-     }},
+    {"exact", [](const MapRow &r, std::string *t) { *t += ExactVerdictText(r.exact); }},
+    {"margin", [](const MapRow &r, std::string *t) { Number(r.margin, t); }},
+    {"FCZ1", [](const MapRow &r, std::string *t) { Number(r.FCZ[0], t); }},
+    {"FCZ2", [](const MapRow &r, std::string *t) { Number(r.FCZ[1], t); }},
+    {"TCF1", [](const MapRow &r, std::string *t) { Number(r.TCF[0], t); }},
+    {"TCF2", [](const MapRow &r, std::string *t) { Number(r.TCF[1], t); }},
+    {"MCZ1", [](const MapRow &r, std::string *t) { Number(r.MCZ[0], t); }},
+    {"MCZ2", [](const MapRow &r, std::string *t) { Number(r.MCZ[1], t); }},
+    {"leastForce", [](const MapRow &r, std::string *t) { Number(r.leastForce, t); }},
+    {"capacity", [](const MapRow &r, std::string *t) { Number(r.capacity, t); }},
+    // empty where no friction coefficient suffices or undecided
+    {"muNeeded", [](const MapRow &r, std::string *t) { Number(r.muNeeded, t); }},
     {"forceClosure",
-     [](const Point &p, std::string *t) {
-       const int fc = p.s->exact.forceClosure;
-       if (Measured(p) != 0 && (fc == 0 || fc == 1)) Count(fc, t);
+     [](const MapRow &r, std::string *t) {
+       if (std::isfinite(r.forceClosure)) Count(static_cast<int>(r.forceClosure), t);
      }},
 };
 
@@ -126,13 +114,14 @@ void AppendMapCsvHeader(const MapRequest *req, std::string *text) {
 }
 
 void AppendMapCsvRow(const MapRequest *req, long index, const GraspState *s, std::string *text) {
-  const Point p{s, s->staticsCase != kCaseNone ? 1 : 0, s->exact.verdict == kExactHolds ? 1 : 0};
-  Number(MapAxisValue(&req->x, index % req->x.count), text);
+  MapRow row;
+  MapRowOf(req, index, s, &row);
+  Number(row.x, text);
   text->push_back(',');
-  Number(MapAxisValue(&req->y, index / req->x.count), text);
+  Number(row.y, text);
   for (const Column &c : kColumns) {
     text->push_back(',');
-    c.field(p, text);
+    c.field(row, text);
   }
   text->push_back('\n');
 }

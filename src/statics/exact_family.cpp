@@ -9,9 +9,8 @@ namespace gs {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kGolden = 0.6180339887498949; // (sqrt 5 - 1) / 2
-constexpr double kSigmaRelTol = 1e-11;         // relative width at which a Sigma search stops
-constexpr int kMaxSearchSteps = 200;           // bound on the steps of each Sigma search
+constexpr double kSigmaRelTol = 1e-11; // relative width at which a Sigma search stops
+constexpr int kMaxSearchSteps = 200;   // bound on the steps of each Sigma search
 
 // Least A with lam sqrt(A^2 Fk^2 - p^2) + A b >= E (E > 0, b >= 0), for A at
 // least A0 = |p| / Fk where the friction disc k is one point.
@@ -147,22 +146,27 @@ double Search(NeedSearch *q, double lo, double hi, double *at) {
 
 } // namespace
 
+void NormalPlaneFrame(const double *n1, const double *n2, double *e1, double *e2, double *w,
+                      Vec3 *t, double *dp, double *dm) {
+  Vec3 sum, dif, cr;
+  AddVec3(n1, n2, sum);
+  SubVec3(n1, n2, dif);
+  *dp = NormVec3(sum);
+  *dm = NormVec3(dif);
+  ScaleVec3(1.0 / *dp, sum, e1);
+  ScaleVec3(1.0 / *dm, dif, e2);
+  CrossVec3(n1, sum, cr); // = n1 x n2, without cancellation
+  ScaleVec3(1.0 / NormVec3(cr), cr, w);
+  CrossVec3(n1, w, t[1]);
+  CrossVec3(n2, w, t[2]);
+}
+
 int BuildExactFamily(const double *n1, const double *n2, double a, const double *g, double rm,
                      ExactFamily *fam) {
   CopyVec3(n1, fam->n[1]);
   CopyVec3(n2, fam->n[2]);
-  Vec3 sum, dif, e1, e2, cr;
-  AddVec3(n1, n2, sum);
-  SubVec3(n1, n2, dif);
-  fam->dp = NormVec3(sum);
-  fam->dm = NormVec3(dif);
-  ScaleVec3(1.0 / fam->dp, sum, e1);
-  ScaleVec3(1.0 / fam->dm, dif, e2);
-  // n1 x (n1 + n2) = n1 x n2, without the cancellation of nearly opposite normals
-  CrossVec3(n1, sum, cr);
-  ScaleVec3(1.0 / NormVec3(cr), cr, fam->w);
-  CrossVec3(n1, fam->w, fam->t[1]);
-  CrossVec3(n2, fam->w, fam->t[2]);
+  Vec3 e1, e2;
+  NormalPlaneFrame(n1, n2, e1, e2, fam->w, fam->t, &fam->dp, &fam->dm);
   fam->lam = 0.5 * fam->dm * fam->dm;
   fam->cabs = std::fabs(0.25 * (fam->dp * fam->dp - fam->dm * fam->dm));
   fam->sn = 0.5 * fam->dp * fam->dm;

@@ -52,7 +52,28 @@ struct ExactLimits {
   double relTol;   // a search for the least need stops at this relative width
 };
 
-constexpr int kRootSearchSteps = 200; // bound on the steps of a root search
+constexpr int kRootSearchSteps = 200;          // bound on the steps of a root search
+constexpr double kGolden = 0.6180339887498949; // golden-section ratio (sqrt 5 - 1) / 2
+
+// One golden-section narrowing of [*a, *b] with inner points *x1 < *x2 and
+// their values *v1, *v2: keeps the side of the smaller value (the left one
+// on a tie) and evaluates f at the one new inner point.
+template <class F>
+void GoldenStep(F f, double *a, double *b, double *x1, double *x2, double *v1, double *v2) {
+  if (*v1 <= *v2) {
+    *b = *x2;
+    *x2 = *x1;
+    *v2 = *v1;
+    *x1 = *b - kGolden * (*b - *a);
+    *v1 = f(*x1);
+  } else {
+    *a = *x1;
+    *x1 = *x2;
+    *v1 = *v2;
+    *x2 = *a + kGolden * (*b - *a);
+    *v2 = f(*x2);
+  }
+}
 
 // Brent's root finder for f on the bracket [a, b], f(a) > 0 >= f(b) or the
 // reverse, to the width tol; returns the end of the final bracket where
@@ -114,6 +135,14 @@ template <class F> double ZeroIn(F f, double a, double fa, double b, double fb, 
 // Builds the family of contacts with unit normals n1, n2 (|n1 +- n2| not
 // zero) on a sphere of radius a under the load g, friction-moment radius rm;
 // returns 1.
+// Writes the frame of the plane of two unit normals that are neither equal
+// nor opposite: e1 along n1 + n2, e2 along n1 - n2, w = n1 x n2 / |n1 x n2|
+// (computed as n1 x (n1 + n2), without the cancellation of nearly opposite
+// normals), the in-plane tangents t[k] = n_k x w, and dp = |n1 + n2|,
+// dm = |n1 - n2|.
+void NormalPlaneFrame(const double *n1, const double *n2, double *e1, double *e2, double *w,
+                      Vec3 *t, double *dp, double *dm);
+
 int BuildExactFamily(const double *n1, const double *n2, double a, const double *g, double rm,
                      ExactFamily *fam);
 

@@ -11,7 +11,6 @@ namespace gs {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kGolden = 0.6180339887498949;      // (sqrt 5 - 1) / 2
 constexpr double kGoldenShort = 0.3819660112501051; // (3 - sqrt 5) / 2
 constexpr double kLawSigmaTol = 1e-13;              // relative width at which a Sigma search stops
 constexpr int kLawSearchSteps = 120;                // bound on the steps of each Sigma search
@@ -114,16 +113,9 @@ int BuildLawFamily(const double *n1, const double *n2, double a, const ExactMode
                    LawFamily *fam) {
   CopyVec3(n1, fam->n[1]);
   CopyVec3(n2, fam->n[2]);
-  Vec3 sum, dif, e1, e2, cr;
-  AddVec3(n1, n2, sum);
-  SubVec3(n1, n2, dif);
-  const double dp = NormVec3(sum), dm = NormVec3(dif);
-  ScaleVec3(1.0 / dp, sum, e1);
-  ScaleVec3(1.0 / dm, dif, e2);
-  CrossVec3(n1, sum, cr); // = n1 x n2, without cancellation
-  ScaleVec3(1.0 / NormVec3(cr), cr, fam->w);
-  CrossVec3(n1, fam->w, fam->t[1]);
-  CrossVec3(n2, fam->w, fam->t[2]);
+  Vec3 e1, e2;
+  double dp, dm;
+  NormalPlaneFrame(n1, n2, e1, e2, fam->w, fam->t, &dp, &dm);
   const double *F = m->FEX, *M = m->MEX;
   const double *t1 = fam->t[1], *t2 = fam->t[2];
   // normal forces and in-plane friction: in-plane force balance, moment
@@ -321,19 +313,7 @@ double Golden(F need, P place, double a, double va, double b, double vb, double 
   double x1 = b - kGolden * (b - a), x2 = a + kGolden * (b - a);
   double v1 = need(x1), v2 = need(x2);
   for (int i = 0; i < kLawSearchSteps && b - a > tol && best > stopBelow; i++) {
-    if (v1 <= v2) {
-      b = x2;
-      x2 = x1;
-      v2 = v1;
-      x1 = b - kGolden * (b - a);
-      v1 = need(x1);
-    } else {
-      a = x1;
-      x1 = x2;
-      v1 = v2;
-      x2 = a + kGolden * (b - a);
-      v2 = need(x2);
-    }
+    GoldenStep(need, &a, &b, &x1, &x2, &v1, &v2);
     if (v1 < best) {
       best = v1;
       x = place(x1);

@@ -5,18 +5,18 @@
 #include <limits>
 
 #include "model/model_state.h"
+#include "statics/exact_family.h"
 
 namespace gs {
 
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kGolden = 0.6180339887498949; // (sqrt 5 - 1) / 2
-constexpr double kParallel = 1e-12;            // |n1 +- n2| below this: opposite / equal normals
-constexpr double kFineTol = 1e-12;             // relative width of the searches for u*
-constexpr double kCoarseTol = 1e-8;            // the same for a relaxed limit
-constexpr double kRelaxedCap = 1e6;            // cap factor of a relaxed force cap
-constexpr int kMaxSteps = 200;                 // bound on the steps of each search
+constexpr double kParallel = 1e-12; // |n1 +- n2| below this: opposite / equal normals
+constexpr double kFineTol = 1e-12;  // relative width of the searches for u*
+constexpr double kCoarseTol = 1e-8; // the same for a relaxed limit
+constexpr double kRelaxedCap = 1e6; // cap factor of a relaxed force cap
+constexpr int kMaxSteps = 200;      // bound on the steps of each search
 
 // The in-plane friction a_k along t_k = n_k x w follows from the normal
 // forces; the friction across the plane (along w) must add up to gw.
@@ -74,19 +74,7 @@ template <class F> double Golden(F f, double a, double b, double tol, double *at
   }
   double x1 = b - kGolden * (b - a), x2 = a + kGolden * (b - a), f1 = f(x1), f2 = f(x2);
   for (int i = 0; i < kMaxSteps && b - a > tol; i++) {
-    if (f1 <= f2) {
-      b = x2;
-      x2 = x1;
-      f2 = f1;
-      x1 = b - kGolden * (b - a);
-      f1 = f(x1);
-    } else {
-      a = x1;
-      x1 = x2;
-      f1 = f2;
-      x2 = a + kGolden * (b - a);
-      f2 = f(x2);
-    }
+    GoldenStep(f, &a, &b, &x1, &x2, &f1, &f2);
   }
   if (f1 < best) {
     best = f1;
