@@ -13,7 +13,11 @@ namespace gs {
 
 namespace {
 
-constexpr double kExactSigmaTol = 1e-12;  // relative width of the search for u*
+constexpr double kExactSigmaTol = 1e-12; // relative width of the search for u*
+// |n1 +- n2| below this: the soft law's closed forms lose digits as the
+// normals near one line, so the law family (whose balance is solved with
+// pivoting) answers instead
+constexpr double kSoftFamilySpread = 1e-3;
 constexpr double kRelaxedSigmaTol = 1e-8; // the same for a relaxed limit (blocking only)
 
 // One balance: normal forces, friction force vectors, friction moments.
@@ -293,7 +297,6 @@ int FrictionlessPoint(const GraspState *s, const Vec3 *n, const ExactModel *md, 
       CopyVec3(zeroVec, out->T[k]);
       out->MCZ[k] = 0.0;
     }
-    JointTorques(s, &x, out->jointTorque);
     return out->verdict;
   }
   if (!(friction.u > kExactDecisionTol)) return Undecided(out, kNearLimit);
@@ -489,32 +492,13 @@ int StaticsLimitsKept(const GraspState *s) {
 
 namespace {
 
-// The exact check under the model *md, with the palm test when palmTest is 1.
-int CheckContacts(const GraspState *s, const ExactModel *md, int palmTest, ExactCheck *out) {
-  *out = ExactCheck{};
-  out->capacity = NAN;
-  out->muNeeded = NAN;
-  out->forceClosure = -1;
-  const char *bad = ExactModelError(md);
-  if (bad != nullptr) return Undecided(out, bad);
-  if (!InputFinite(s)) return Undecided(out, "non-finite contact, work or hand data");
+// The exact check of the contacts of s (on the unit sphere about the origin,
+// or at the origin for a point work, normals NF of unit length) under the
+// model *md in the units of the problem.
+int CheckScaled(const GraspState *s, const ExactModel *md, ExactCheck *out) {
   const double a = s->aSph;
-  if (!(a >= 0.0)) return Undecided(out, "work radius negative");
   Vec3 n[3];
-  for (int k = 1; k <= 2; k++) {
-    const double len = NormVec3(s->NF[k]);
-    if (!(std::fabs(len - 1.0) <= kExactUnitTol))
-      return Undecided(out, "contact normal not a unit vector");
-    ScaleVec3(1.0 / len, s->NF[k], n[k]);
-    Vec3 off;
-    for (int i = 0; i < 3; i++) off[i] = s->RC[k][i] - s->rwG[i] + a * n[k][i];
-    if (NormVec3(off) > kExactSurfaceTol * std::max(1.0, a))
-      return Undecided(out, "contact off the work surface");
-  }
-  if (palmTest != 0 && PalmPenetration(s) > kExactPalmDepth) {
-    out->verdict = kExactPalmInside;
-    return out->verdict;
-  }
+  for (int k = 1; k <= 2; k++) CopyVec3(s->NF[k], n[k]);
   const double cap = md->cap, mu = md->mu;
   // the soft law under a force alone has its closed forms; friction 0 and
   // the other laws or a required moment go through the law family
@@ -556,7 +540,8 @@ int CheckContacts(const GraspState *s, const ExactModel *md, int palmTest, Exact
         ans.least.m[k] = par.m[k];
       }
     }
-  } else if (classic)
+  } else if (classic && std::min(NormSumVecN(0, 2, n[1], n[2]), DistVecN(0, 2, n[1], n[2])) >=
+                            kSoftFamilySpread)
     GeneralNormals(n[1], n[2], a, md, &ans, &scaledCapacity);
   else {
     LawFamily fam;
@@ -601,7 +586,96 @@ int CheckContacts(const GraspState *s, const ExactModel *md, int palmTest, Exact
   // except on a point work, whose two normal forces are free
   out->capacity = byCap == PointAnswer ? CapacityByCap(byCap, n[1], n[2], md)
                                        : cap / std::max(ans.least.f[1], ans.least.f[2]);
-  JointTorques(s, &ans.least, out->jointTorque);
+  return out->verdict;
+}
+
+// The contacts of s checked against the work sphere: each point within
+// kContactPointTol of the radius from the surface and each normal within
+// kContactNormalTol of the surface normal there (a point work: the points
+// at its centre); writes the unit normals into n. Returns nullptr when they
+// pass, else the reason.
+const char *ContactsOnSurface(const GraspState *s, Vec3 *n) {
+  const double a = s->aSph;
+  for (int k = 1; k <= 2; k++) {
+    const double len = NormVec3(s->NF[k]);
+    if (!(std::fabs(len - 1.0) <= kExactUnitTol)) return "contact normal not a unit vector";
+    ScaleVec3(1.0 / len, s->NF[k], n[k]);
+    Vec3 d;
+    SubVec3(s->RC[k], s->rwG, d);
+    const double dist = NormVec3(d);
+    if (a < kExactMinRadius) {
+      if (dist > kExactSurfaceTol) return "contact point off the point work";
+      continue;
+    }
+    if (!(std::fabs(dist - a) <= kContactPointTol * a))
+      return "contact point farther than 1e-3 of the radius from the work surface";
+    // the angle between the normal into the work and the way to the centre
+    Vec3 cr;
+    CrossVec3(n[k], d, cr);
+    if (!(std::atan2(NormVec3(cr), -DotVec3(n[k], d)) <= kContactNormalTol))
+      return "contact normal more than 1e-3 rad from the surface normal";
+  }
+  return nullptr;
+}
+
+// The exact check under the model *md, with the palm test when palmTest is
+// 1. The contacts are taken on the sphere (each point where its normal
+// meets the surface) and everything is computed in the units of the
+// problem: lengths in work radii, forces in the size of the required
+// wrench, so that an answer does not depend on the units it is given in.
+int CheckContacts(const GraspState *s, const ExactModel *md, int palmTest, ExactCheck *out) {
+  *out = ExactCheck{};
+  out->capacity = NAN;
+  out->muNeeded = NAN;
+  out->forceClosure = -1;
+  const char *bad = ExactModelError(md);
+  if (bad != nullptr) return Undecided(out, bad);
+  if (!InputFinite(s)) return Undecided(out, "non-finite contact, work or hand data");
+  const double a = s->aSph;
+  if (!(a >= 0.0)) return Undecided(out, "work radius negative");
+  Vec3 n[3];
+  const char *off = ContactsOnSurface(s, n);
+  if (off != nullptr) return Undecided(out, off);
+  if (palmTest != 0 && PalmPenetration(s) > kExactPalmDepth) {
+    out->verdict = kExactPalmInside;
+    return out->verdict;
+  }
+  const bool point = a < kExactMinRadius;
+  const double L = point ? 1.0 : a;
+  const double W = std::hypot(NormVec3(md->FEX), NormVec3(md->MEX) / L);
+  if (!(W > 0.0 && std::isfinite(W)))
+    return Undecided(out, "required wrench not representable in the units of the work");
+  ExactModel m = *md;
+  for (int i = 0; i < 3; i++) {
+    m.FEX[i] = md->FEX[i] / W;
+    m.MEX[i] = md->MEX[i] / W / L;
+  }
+  // a cap, a moment radius or a friction coefficient beyond kExactScaledMost
+  // (in these units) moves no need by more than rounding: the needs are
+  // ratios of linear functions of the squeeze, level beyond it
+  const double capScaled = md->cap / W;
+  m.cap = std::min(capScaled, kExactScaledMost);
+  m.rm = std::min(md->rm / L, kExactScaledMost);
+  m.mu = std::min(md->mu, kExactScaledMost);
+  GraspState u = *s;
+  u.aSph = point ? 0.0 : 1.0;
+  for (int i = 0; i < 3; i++) u.rwG[i] = 0.0;
+  for (int k = 1; k <= 2; k++) {
+    CopyVec3(n[k], u.NF[k]);
+    ScaleVec3(-u.aSph, n[k], u.RC[k]);
+  }
+  CheckScaled(&u, &m, out);
+  // capacity is the cap over the least cap that holds the load
+  out->capacity *= capScaled / m.cap;
+  if (out->verdict != kExactHolds) return out->verdict;
+  ExactForces x;
+  for (int k = 1; k <= 2; k++) {
+    x.f[k] = out->FCZ[k] *= W;
+    ScaleVec3(W, out->T[k], out->T[k]);
+    CopyVec3(out->T[k], x.T[k]);
+    x.m[k] = out->MCZ[k] *= W * L;
+  }
+  JointTorques(s, &x, out->jointTorque);
   return out->verdict;
 }
 

@@ -40,7 +40,11 @@ constexpr double kExactResidualTol = 1e-9;  // balance residual of a reported so
 constexpr double kExactLimitSlack = 1e-12;  // rounding allowed on each limit at the re-check,
                                             // relative to the limit (at least 1 force unit)
 constexpr double kExactPalmDepth = 1e-6;    // palm penetration deeper than this (length)
-constexpr double kExactSurfaceTol = 1e-6;   // contact off the sphere, relative to max(1, aSph)
+constexpr double kExactSurfaceTol = 1e-6;   // contact off a point work (length)
+constexpr double kContactPointTol = 1e-3;   // contact point off the sphere, relative to aSph
+constexpr double kContactNormalTol = 1e-3;  // contact normal off the surface normal (rad)
+constexpr double kExactScaledMost = 1e12;   // cap and moment radius in units of the wrench and
+                                            // the radius, and friction, taken at most this
 constexpr double kExactUnitTol = 1e-6;      // |NF[k]| farther than this from 1: no normal
 constexpr double kExactParallelTol = 1e-12; // |n1 +- n2| below this: opposite / equal normals
 constexpr double kExactMinRadius = 1e-9;    // work radius below this: a point (length)

@@ -125,7 +125,12 @@ double Search(NeedSearch *q, double lo, double hi, double *at) {
   q->Eval(b.x - kGolden * (b.x - a.x), &x1);
   q->Eval(a.x + kGolden * (b.x - a.x), &x2);
   int tried = -1;
-  for (int i = 0; i < kMaxSearchSteps && b.x - a.x > tol && !q->Done(); i++) {
+  // the width that ends the search is relative to where the least need
+  // lies, not to the range
+  auto wide = [&]() {
+    return b.x - a.x > q->lim->relTol * std::max(1.0, std::min(std::fabs(a.x), std::fabs(b.x)));
+  };
+  for (int i = 0; i < kMaxSearchSteps && wide() && !q->Done(); i++) {
     if (x1.v <= x2.v) {
       b = x2;
       x2 = x1;
@@ -277,9 +282,11 @@ double LeastSigmaWithin(const ExactFamily *fam, const ExactLimits *lim, double A
                         double at) {
   const double dl = FrictionNeed(fam, lim, lo) - A;
   if (dl <= 0.0) return lo;
-  const double tol = kSigmaRelTol * std::max({1.0, std::fabs(lo), std::fabs(at)});
+  // to a width relative to the least Sigma itself, not to the range (which
+  // a high cap makes wide); the floor is the least squeeze that can carry
+  // a unit load with friction A
   auto excess = [&](double x) { return FrictionNeed(fam, lim, x) - A; };
-  return ZeroIn(excess, lo, dl, at, excess(at), tol);
+  return ZeroIn(excess, lo, dl, at, excess(at), kSigmaRelTol / (1.0 + A), kSigmaRelTol);
 }
 
 int FamilyMember(const ExactFamily *fam, double Sigma, double A, double *f, Vec3 *T, double *m) {

@@ -76,9 +76,10 @@ void GoldenStep(F f, double *a, double *b, double *x1, double *x2, double *v1, d
 }
 
 // Brent's root finder for f on the bracket [a, b], f(a) > 0 >= f(b) or the
-// reverse, to the width tol; returns the end of the final bracket where
-// f <= 0. Halves the bracket where an end value is not finite.
-template <class F> double ZeroIn(F f, double a, double fa, double b, double fb, double tol) {
+// reverse, to the width tol + rel |root|; returns the end of the final
+// bracket where f <= 0. Halves the bracket where an end value is not finite.
+template <class F>
+double ZeroIn(F f, double a, double fa, double b, double fb, double tol, double rel = 0.0) {
   double c = a, fc = fa, d = b - a, e = d;
   for (int it = 0; it < kRootSearchSteps; it++) {
     if ((fb > 0.0) == (fc > 0.0)) {
@@ -94,7 +95,8 @@ template <class F> double ZeroIn(F f, double a, double fa, double b, double fb, 
       fb = fc;
       fc = fa;
     }
-    const double tol1 = 2.0 * DBL_EPSILON * std::fabs(b) + 0.5 * tol, xm = 0.5 * (c - b);
+    const double tol1 = (2.0 * DBL_EPSILON + 0.5 * rel) * std::fabs(b) + 0.5 * tol,
+                 xm = 0.5 * (c - b);
     if (std::fabs(xm) <= tol1 || fb == 0.0) break;
     if (std::fabs(e) >= tol1 && std::fabs(fa) > std::fabs(fb) && std::isfinite(fa) &&
         std::isfinite(fc)) {

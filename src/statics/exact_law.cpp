@@ -13,7 +13,7 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kGoldenShort = 0.3819660112501051; // (3 - sqrt 5) / 2
 constexpr double kLawSigmaTol = 1e-13;              // relative width at which a Sigma search stops
-constexpr int kLawSearchSteps = 120;                // bound on the steps of each Sigma search
+constexpr int kLawSearchSteps = 200;                // bound on the steps of each Sigma search
 constexpr double kLawRiseTol = 1e-13;               // relative rise of the need that is no rounding
 constexpr double kLawLeastTol = 1e-13; // relative width at which a search for the least need stops
 constexpr double kLawFlatWidth = 1e-6; // relative bracket width below which a level bracket
@@ -152,7 +152,7 @@ int BuildLawFamily(const double *n1, const double *n2, double a, const ExactMode
   fam->rm = m->rm;
   fam->law = m->rm > 0.0 ? m->law : kContactPoint;
   fam->farNeed = dp / dm;
-  fam->scale = std::max({NormVec3(F), NormVec3(M) / a, m->cap});
+  fam->scale = std::max(NormVec3(F), NormVec3(M) / a);
   return 1;
 }
 
@@ -443,7 +443,7 @@ double LawLeastNeed(const LawFamily *fam, const LawLimits *lim, double lo, doubl
     }
   }
   auto rate = [&](double s, double dir) { return NeedRate(fam, lim, s, dir); };
-  const double least = kLawLeastTol * std::max({fam->scale, std::fabs(lo), std::fabs(hi)});
+  const double least = kLawLeastTol * fam->scale; // LeastOf adds the width relative to Sigma
   return LeastOf(
       need, [](double s) { return s; }, rate, lo, vl, hi, vh, least, stopBelow, at);
 }
@@ -464,9 +464,10 @@ double LawLeastSigma(const LawFamily *fam, const LawLimits *lim, double A, doubl
   double r = 0.0;
   const double dl = LawNeedAt(fam, lim, lo, &r) - A;
   if (dl <= 0.0) return lo;
-  const double tol = kLawSigmaTol * std::max({fam->scale, std::fabs(lo), std::fabs(at)});
+  // to a width relative to the least Sigma itself (see LeastSigmaWithin)
   auto excess = [&](double x) { return LawNeedAt(fam, lim, x, &r) - A; };
-  return ZeroIn(excess, lo, dl, at, excess(at), tol);
+  return ZeroIn(excess, lo, dl, at, excess(at), kLawSigmaTol * fam->scale / (1.0 + A),
+                kLawSigmaTol);
 }
 
 int LawMember(const LawFamily *fam, double Sigma, double r, double *f, Vec3 *T, double *m) {

@@ -25,7 +25,7 @@ struct LawFamily {
   double rm;             // friction-moment radius (length)
   int law;               // ContactLaw; point where rm is 0
   double farNeed;        // the least A as Sigma grows without bound (dp / dm)
-  double scale;          // size of the forces of the problem (force units)
+  double scale;          // size of the required wrench (force units)
 };
 
 // Which limits take part and the signs of the normal forces searched

@@ -49,7 +49,8 @@ double Need(const PointFamily *P, double f1, double f2) {
   if (F1 + F2 == 0.0) return kInf;
   // the two discs together must carry G: across(A) = G, increasing in A
   double l = A0, r = std::max(2.0 * A0, 2.0 * G / (F1 + F2) + 1e-300);
-  while (across(r) < G) r *= 2.0;
+  for (int i = 0; i < kMaxSteps && across(r) < G; i++) r *= 2.0;
+  if (!(across(r) >= G)) return kInf; // no coefficient a double holds carries G
   for (int i = 0; i < kMaxSteps && r - l > kFineTol * r; i++) {
     const double m = 0.5 * (l + r);
     (across(m) < G ? l : r) = m;
