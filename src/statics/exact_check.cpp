@@ -461,7 +461,7 @@ double CapacityByCap(CapAnswer answer, const double *n1, const double *n2, const
         answer(n1, n2, md->FEX, c, md->mu, &ans);
         return ans.u <= 1.0;
       },
-      md->cap, kExactDecisionTol);
+      md->cap, kExactDecisionTol, 1.0); // a unit wrench needs a cap of about 1
 }
 
 } // namespace
@@ -546,18 +546,20 @@ int CheckScaled(const GraspState *s, const ExactModel *md, ExactCheck *out) {
   else {
     LawFamily fam;
     BuildLawFamily(n[1], n[2], a, md, &fam);
+    // point contacts resist no twist about the line through them: the
+    // moment of the load about that line (the line a little beside the
+    // centre) is left over. Below the balance residual a reported solution
+    // may keep, it is dropped, as for normals exactly along one line
     const double gap = std::fabs(fam.m0[2]);
-    if (fam.law == kContactPoint && gap != 0.0 && gap <= kExactDecisionTol * fam.scale * a)
-      return Undecided(out, kNearLimit);
+    if (fam.law == kContactPoint && gap <= 0.5 * kExactResidualTol * fam.scale * a) fam.m0[2] = 0.0;
     GeneralLaw(&fam, md, &ans, &need, &scaledCapacity);
   }
   if (std::isnan(need)) need = ans.u * mu;
 
-  if (std::fabs(ans.u - 1.0) <= kExactDecisionTol) return Undecided(out, kNearLimit);
+  // within the band only the verdict is in doubt: the measures are reported
+  const bool nearLimit = std::fabs(ans.u - 1.0) <= kExactDecisionTol;
   out->muNeeded = need;
   if (ans.u > 1.0) {
-    out->verdict = kExactCannotHold;
-    out->blocking = ans.blocking;
     if (byCap != nullptr)
       out->capacity = CapacityByCap(byCap, n[1], n[2], md);
     else if (a < kExactMinRadius)
@@ -569,10 +571,19 @@ int CheckScaled(const GraspState *s, const ExactModel *md, ExactCheck *out) {
       BuildLawFamily(n[1], n[2], a, md, &fam);
       out->capacity = LawCapacity(&fam, md, NAN);
     }
+    if (nearLimit) return Undecided(out, kNearLimit);
+    out->verdict = kExactCannotHold;
+    out->blocking = ans.blocking;
     return out->verdict;
   }
+  // the least total normal force also has the least larger normal force,
+  // except on a point work, whose two normal forces are free
+  out->capacity = byCap == PointAnswer ? CapacityByCap(byCap, n[1], n[2], md)
+                                       : cap / std::max(ans.least.f[1], ans.least.f[2]);
+  if (nearLimit) return Undecided(out, kNearLimit);
   if (!Recheck(s, &ans.least, md)) {
     out->muNeeded = NAN;
+    out->capacity = NAN;
     return Undecided(out, "the solution failed its re-check");
   }
   out->verdict = kExactHolds;
@@ -582,10 +593,6 @@ int CheckScaled(const GraspState *s, const ExactModel *md, ExactCheck *out) {
     CopyVec3(ans.least.T[k], out->T[k]);
     out->MCZ[k] = ans.least.m[k];
   }
-  // the least total normal force also has the least larger normal force,
-  // except on a point work, whose two normal forces are free
-  out->capacity = byCap == PointAnswer ? CapacityByCap(byCap, n[1], n[2], md)
-                                       : cap / std::max(ans.least.f[1], ans.least.f[2]);
   return out->verdict;
 }
 
@@ -602,7 +609,7 @@ const char *ContactsOnSurface(const GraspState *s, Vec3 *n) {
     ScaleVec3(1.0 / len, s->NF[k], n[k]);
     Vec3 d;
     SubVec3(s->RC[k], s->rwG, d);
-    const double dist = NormVec3(d);
+    const double dist = std::hypot(d[0], d[1], d[2]);
     if (a < kExactMinRadius) {
       if (dist > kExactSurfaceTol) return "contact point off the point work";
       continue;
@@ -611,6 +618,7 @@ const char *ContactsOnSurface(const GraspState *s, Vec3 *n) {
       return "contact point farther than 1e-3 of the radius from the work surface";
     // the angle between the normal into the work and the way to the centre
     Vec3 cr;
+    ScaleVec3(1.0 / dist, d, d);
     CrossVec3(n[k], d, cr);
     if (!(std::atan2(NormVec3(cr), -DotVec3(n[k], d)) <= kContactNormalTol))
       return "contact normal more than 1e-3 rad from the surface normal";
@@ -642,7 +650,8 @@ int CheckContacts(const GraspState *s, const ExactModel *md, int palmTest, Exact
   }
   const bool point = a < kExactMinRadius;
   const double L = point ? 1.0 : a;
-  const double W = std::hypot(NormVec3(md->FEX), NormVec3(md->MEX) / L);
+  const double *F = md->FEX, *M = md->MEX;
+  const double W = std::hypot(std::hypot(F[0], F[1], F[2]), std::hypot(M[0], M[1], M[2]) / L);
   if (!(W > 0.0 && std::isfinite(W)))
     return Undecided(out, "required wrench not representable in the units of the work");
   ExactModel m = *md;
@@ -652,10 +661,12 @@ int CheckContacts(const GraspState *s, const ExactModel *md, int palmTest, Exact
   }
   // a cap, a moment radius or a friction coefficient beyond kExactScaledMost
   // (in these units) moves no need by more than rounding: the needs are
-  // ratios of linear functions of the squeeze, level beyond it
+  // ratios of linear functions of the squeeze, level beyond it; a moment
+  // radius below its inverse bounds no moment beyond the balance residual
   const double capScaled = md->cap / W;
   m.cap = std::min(capScaled, kExactScaledMost);
   m.rm = std::min(md->rm / L, kExactScaledMost);
+  if (m.rm < 1.0 / kExactScaledMost) m.rm = 0.0;
   m.mu = std::min(md->mu, kExactScaledMost);
   GraspState u = *s;
   u.aSph = point ? 0.0 : 1.0;

@@ -172,7 +172,7 @@ void Opposite(const double *n, double a, const ExactModel *md, ParallelAnswer *a
         double l = 0.0, h = 0.0;
         return SqueezeRange(&L, &lim, &l, &h) != 0 && NeedAtSqueeze(&L, &lim, h) <= mu;
       },
-      cap, kExactDecisionTol);
+      cap, kExactDecisionTol, cap);
   if (ans->u <= 1.0) {
     // the least squeeze whose need is at most mu (the need falls with it)
     if (NeedAtSqueeze(&L, &all, lo) <= mu) hi = lo;

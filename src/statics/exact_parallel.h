@@ -44,25 +44,26 @@ constexpr int kCapacityHalvings = 200; // bound on the halvings of the load-fact
 
 // The largest load factor held, from held(c) telling whether the load holds
 // with the normal-force cap c: a load lambda g with cap c holds exactly
-// when g holds with cap c / lambda. cap is the model's cap; NaN when the
-// factor lies within tol of 1.
-template <class Held> double LoadFactorByCap(Held held, double cap, double tol) {
+// when g holds with cap c / lambda. cap is the model's cap, start the cap
+// the search for the least one that holds starts from; NaN when the factor
+// lies within tol of 1.
+template <class Held> double LoadFactorByCap(Held held, double cap, double tol, double start) {
   // a cap lo that fails and a cap hi that holds
-  double lo = cap, hi = cap;
-  const bool heldAtCap = held(hi);
-  bool last = heldAtCap;
-  for (int i = 0; i < 64 && heldAtCap; i++) {
+  double lo = start, hi = start;
+  const bool heldAtStart = held(hi);
+  bool last = heldAtStart;
+  for (int i = 0; i < 64 && heldAtStart; i++) {
     lo *= 0.5;
     if (!held(lo)) break;
     hi = lo;
   }
-  for (int i = 0; i < 64 && !heldAtCap; i++) {
+  for (int i = 0; i < 64 && !heldAtStart; i++) {
     hi *= 2.0;
     last = held(hi);
     if (last) break;
     lo = hi;
   }
-  if (!heldAtCap && !last) return 0.0;
+  if (!heldAtStart && !last) return 0.0;
   for (int i = 0; i < kCapacityHalvings && hi - lo > tol * 1e-3 * hi; i++) {
     const double mid = 0.5 * (lo + hi);
     (held(mid) ? hi : lo) = mid;

@@ -19,10 +19,23 @@ constexpr double kRelaxedCap = 1e6; // cap factor of a relaxed force cap
 constexpr int kMaxSteps = 200;      // bound on the steps of each search
 
 // The in-plane friction a_k along t_k = n_k x w follows from the normal
-// forces; the friction across the plane (along w) must add up to gw.
+// forces; the friction across the plane (along w) must add up to gw. For a
+// total normal force S one parameter x is left: the difference of the
+// normal forces d = FCZ_1 - FCZ_2, or, where the normals are nearer
+// opposite than equal (bySum), the sum of the in-plane frictions
+// a_1 + a_2, since there the difference is all but fixed by the load and
+// the frictions follow from it only through a cancellation.
 struct PointFamily {
   Vec3 n[3], t[3], w;
   double c, sn, gn1, gn2, gw;
+  double dp, dm; // |n1 + n2|, |n1 - n2|
+  int bySum;
+  // bySum: the in-plane balance along e1 = (n1 + n2) / dp and e2 = (n1 - n2)
+  // / dm as m (d, a_2 - a_1) = r0 - rS S - rx x, from the dot products of
+  // the normals and tangents as they are (a unit normal off by a rounding
+  // would otherwise be magnified by 1 / dp)
+  double m[2][2], r0[2], rS[2], rx[2];
+  Vec3 e[3], g;
   double lo[3], hi[3]; // bounds of FCZ_k (a sign region of the limits)
 };
 
@@ -31,10 +44,31 @@ void InPlane(const PointFamily *P, double f1, double f2, double *a1, double *a2)
   *a2 = (P->gn1 - f1 - P->c * f2) / P->sn;
 }
 
-// Least friction coefficient with which normal forces f1, f2 balance.
-double Need(const PointFamily *P, double f1, double f2) {
-  double a1, a2;
-  InPlane(P, f1, f2, &a1, &a2);
+// The member with total S and parameter x: normal forces and in-plane
+// frictions. The in-plane balance along (n1 + n2) / dp and (n1 - n2) / dm
+// reads dp S + dm (a_2 - a_1) = 2 ge1 and dm d + dp (a_1 + a_2) = 2 ge2.
+void Member(const PointFamily *P, double S, double x, double *f1, double *f2, double *a1,
+            double *a2) {
+  if (P->bySum == 0) {
+    *f1 = 0.5 * (S + x);
+    *f2 = 0.5 * (S - x);
+    InPlane(P, *f1, *f2, a1, a2);
+    return;
+  }
+  double r[2];
+  for (int i = 0; i < 2; i++) r[i] = P->r0[i] - P->rS[i] * S - P->rx[i] * x;
+  const double det = P->m[0][0] * P->m[1][1] - P->m[0][1] * P->m[1][0];
+  const double d = (r[0] * P->m[1][1] - P->m[0][1] * r[1]) / det;
+  const double gap = (P->m[0][0] * r[1] - P->m[1][0] * r[0]) / det; // a_2 - a_1
+  *f1 = 0.5 * (S + d);
+  *f2 = 0.5 * (S - d);
+  *a1 = 0.5 * (x - gap);
+  *a2 = 0.5 * (x + gap);
+}
+
+// Least friction coefficient with which normal forces f1, f2 and in-plane
+// frictions a1, a2 balance.
+double Need(const PointFamily *P, double f1, double f2, double a1, double a2) {
   const double F1 = std::fabs(f1), F2 = std::fabs(f2);
   const double A1 = a1 == 0.0 ? 0.0 : (F1 > 0.0 ? std::fabs(a1) / F1 : kInf);
   const double A2 = a2 == 0.0 ? 0.0 : (F2 > 0.0 ? std::fabs(a2) / F2 : kInf);
@@ -89,14 +123,24 @@ template <class F> double Golden(F f, double a, double b, double tol, double *at
   return best;
 }
 
-// Least need over all differences of the normal forces for the total S.
-double NeedAt(const PointFamily *P, double S, double rel, double *delta) {
+// Least need over all members with the total S; writes their parameter
+// where it is reached into *x.
+double NeedAt(const PointFamily *P, double S, double rel, double *x) {
   double dl, dh;
   DeltaRange(P, S, &dl, &dh);
   if (dl > dh) return kInf;
-  const double tol = rel * std::max({1.0, std::fabs(dl), std::fabs(dh)});
-  return Golden([&](double d) { return Need(P, 0.5 * (S + d), 0.5 * (S - d)); }, dl, dh, tol,
-                delta);
+  double lo = dl, hi = dh, tol = rel * std::max({1.0, std::fabs(dl), std::fabs(dh)});
+  if (P->bySum != 0) { // the sum of the frictions falls as d grows
+    lo = (2.0 * DotVec3(P->g, P->e[2]) - P->dm * dh) / P->dp;
+    hi = (2.0 * DotVec3(P->g, P->e[2]) - P->dm * dl) / P->dp;
+    tol = rel; // the frictions that matter are of the size of the (unit) load
+  }
+  auto need = [&](double v) {
+    double f1, f2, a1, a2;
+    Member(P, S, v, &f1, &f2, &a1, &a2);
+    return Need(P, f1, f2, a1, a2);
+  };
+  return Golden(need, lo, hi, tol, x);
 }
 
 // Least need over the whole region of P; writes the total where it is reached.
@@ -131,6 +175,20 @@ void General(const double *n1, const double *n2, const double *g, double cap, do
   P.gn1 = DotVec3(g, n1);
   P.gn2 = DotVec3(g, n2);
   P.gw = DotVec3(g, P.w);
+  Vec3 unusedW, unusedT[3];
+  NormalPlaneFrame(n1, n2, P.e[1], P.e[2], unusedW, unusedT, &P.dp, &P.dm);
+  CopyVec3(g, P.g);
+  P.bySum = P.dp < P.dm ? 1 : 0;
+  for (int i = 0; i < 2; i++) {
+    const double *e = P.e[1 + i];
+    const double A1 = DotVec3(n1, e), A2 = DotVec3(n2, e);
+    const double t1 = DotVec3(P.t[1], e), t2 = DotVec3(P.t[2], e);
+    P.m[i][0] = 0.5 * (A1 - A2);
+    P.m[i][1] = 0.5 * (t2 - t1);
+    P.r0[i] = DotVec3(g, e);
+    P.rS[i] = 0.5 * (A1 + A2);
+    P.rx[i] = 0.5 * (t1 + t2);
+  }
   SetRegion(&P, cap, 1, 1);
   double S = 0.0;
   ans->u = LeastNeed(&P, kFineTol, &S) / mu;
@@ -144,9 +202,8 @@ void General(const double *n1, const double *n2, const double *g, double cap, do
       (NeedAt(&P, m, kFineTol, &d) <= mu ? r : l) = m;
     }
     NeedAt(&P, r, kFineTol, &d);
-    const double f1 = 0.5 * (r + d), f2 = 0.5 * (r - d);
-    double a1, a2;
-    InPlane(&P, f1, f2, &a1, &a2);
+    double f1, f2, a1, a2;
+    Member(&P, r, d, &f1, &f2, &a1, &a2);
     const double R1 = std::sqrt(std::max(0.0, mu * mu * f1 * f1 - a1 * a1));
     const double R2 = std::sqrt(std::max(0.0, mu * mu * f2 * f2 - a2 * a2));
     const double b1 = 0.5 * (std::max(-R1, P.gw - R2) + std::min(R1, P.gw + R2)), b2 = P.gw - b1;

@@ -6,8 +6,10 @@
 #include "statics/exact_check.h"
 
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <future>
 #include <limits>
 #include <random>
 #include <vector>
@@ -787,6 +789,238 @@ TEST(ExactModel, ParallelNormalsAndFrictionlessPointWorks) {
   std::printf("parallel normals and frictionless point works: holds %d, cannot hold %d, "
               "undecided within 1e-9 of a limit %d\n",
               verdicts[kExactHolds], verdicts[kExactCannotHold], verdicts[kExactUndecided]);
+}
+
+} // namespace
+} // namespace gs
+
+namespace gs {
+namespace {
+
+// Relative distance of two measures, both NaN or both infinite counting as
+// equal.
+double RelGap(double x, double y) {
+  if ((std::isnan(x) && std::isnan(y)) || x == y) return 0.0;
+  return std::fabs(x - y) / std::max(std::fabs(x), std::fabs(y));
+}
+
+// A random contact pair on a sphere of radius a about c: normal n1, and n2
+// turned `off` radians away from -n1 (the antipode) when off >= 0, else
+// drawn at random.
+GraspState RandomPair(std::mt19937_64 *rng, double a, double off) {
+  std::normal_distribution<double> g;
+  Vec3 n1 = {g(*rng), g(*rng), g(*rng)}, p = {g(*rng), g(*rng), g(*rng)}, n2, q;
+  UnitVec3(n1, n1);
+  if (off < 0.0) {
+    UnitVec3(p, n2);
+  } else {
+    CrossVec3(n1, p, q);
+    UnitVec3(q, q); // a direction across n1
+    for (int i = 0; i < 3; i++) n2[i] = -n1[i] * std::cos(off) + q[i] * std::sin(off);
+  }
+  return HandMade(a, n1, n2);
+}
+
+ExactModel RandomModel(std::mt19937_64 *rng, int i, int law) {
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  ExactModel m = kDefaultExactModel;
+  m.mu = 0.05 + 1.2 * unit(*rng);
+  m.rm = 20.0 * unit(*rng);
+  m.cap = 1.0 + 30.0 * unit(*rng);
+  for (int j = 0; j < 3; j++) {
+    m.FEX[j] = 2.0 * unit(*rng) - 1.0;
+    m.MEX[j] = (i % 2 == 0) ? 0.0 : 20.0 * (2.0 * unit(*rng) - 1.0);
+  }
+  m.law = law;
+  return m;
+}
+
+// The same grasp in other units (lengths times L, forces times F) gives the
+// same verdict and measures and its forces in those units; the cap times k
+// gives k times the capacity, the load times k 1 / k of it; inside the
+// decision band only the verdict is left open.
+TEST(ExactEdges, AnswersDoNotDependOnTheUnits) {
+  std::mt19937_64 rng(2323);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  constexpr double kTol = 1e-9;
+  int compared = 0, band = 0;
+  for (int i = 0; i < 600; i++) {
+    const double a = i % 50 == 7 ? 0.0 : 5.0 + 100.0 * unit(rng);
+    const GraspState s =
+        RandomPair(&rng, a, i % 3 == 0 ? std::pow(10.0, -12.0 + 9.0 * unit(rng)) : -1.0);
+    const ExactModel m = RandomModel(&rng, i, i % 3);
+    ExactCheck e0;
+    if (ExactGraspCheckModel(&s, &m, &e0) == kExactUndecided) continue;
+    const double L = std::pow(10.0, -3.0 + 6.0 * unit(rng)) / std::max(a, 1.0);
+    const double F = std::pow(10.0, -12.0 + 24.0 * unit(rng));
+    const double k = std::pow(10.0, -12.0 + 24.0 * unit(rng));
+    GraspState t = s;
+    t.aSph = a * L;
+    for (int j = 0; j < 3; j++) {
+      t.rwG[j] = s.rwG[j] * L;
+      for (int f = 1; f <= 2; f++) t.RC[f][j] = s.RC[f][j] * L;
+    }
+    ExactModel mt = m, mc = m, ml = m;
+    mt.rm *= L;
+    mt.cap *= F;
+    mc.cap *= k;
+    for (int j = 0; j < 3; j++) {
+      mt.FEX[j] *= F;
+      mt.MEX[j] *= F * L;
+      ml.FEX[j] *= k;
+      ml.MEX[j] *= k;
+    }
+    char where[120];
+    std::snprintf(where, sizeof where, "grasp %d L %.3g F %.3g k %.3g", i, L, F, k);
+    ExactCheck et, ec, el;
+    ExactContactsCheck(&t, &mt, &et);
+    ASSERT_EQ(et.verdict, e0.verdict) << where;
+    EXPECT_LE(RelGap(et.capacity, e0.capacity), kTol) << where;
+    EXPECT_LE(RelGap(et.muNeeded, e0.muNeeded), kTol) << where;
+    EXPECT_EQ(et.forceClosure, e0.forceClosure) << where;
+    if (e0.verdict == kExactHolds) {
+      EXPECT_LE(std::fabs(et.margin - e0.margin), kTol) << where;
+      for (int f = 1; f <= 2; f++) {
+        EXPECT_LE(RelGap(et.FCZ[f], e0.FCZ[f] * F), 1e-6) << where;
+        EXPECT_LE(std::fabs(et.MCZ[f] - e0.MCZ[f] * F * L), 1e-6 * F * L * (1.0 + m.rm)) << where;
+      }
+    }
+    compared++;
+    ExactContactsCheck(&s, &mc, &ec);
+    ExactContactsCheck(&s, &ml, &el);
+    EXPECT_LE(RelGap(ec.capacity, k * e0.capacity), kTol) << where;
+    EXPECT_LE(RelGap(el.capacity, e0.capacity / k), kTol) << where;
+    // the friction needed as the friction coefficient: the verdict is open,
+    // the measures are not
+    if (!std::isfinite(e0.muNeeded) || !(e0.muNeeded > 1e-6)) continue;
+    ExactModel mb = m;
+    mb.mu = e0.muNeeded * (1.0 + 0.1 * kExactDecisionTol);
+    ExactCheck eb;
+    if (ExactContactsCheck(&s, &mb, &eb) != kExactUndecided) continue;
+    band++;
+    EXPECT_LE(RelGap(eb.muNeeded, e0.muNeeded), kTol) << where;
+    EXPECT_FALSE(std::isnan(eb.capacity)) << where;
+  }
+  std::printf("grasps compared in other units %d, in the decision band %d\n", compared, band);
+  EXPECT_GT(compared, 400);
+  EXPECT_GT(band, 100);
+}
+
+// Contacts a little off the antipode, 1e-12 to 1e-3 rad, under each law:
+// decided, capacity and friction needed inside the GLPK bracket, and
+// point <= elliptic <= soft.
+TEST(ExactEdges, NearlyAntipodalGraspsAreDecided) {
+  const Facets facets = MakeFacets();
+  std::mt19937_64 rng(2324);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  int undecided = 0;
+  for (int i = 0; i < 90; i++) {
+    const double off = std::pow(10.0, -12.0 + 9.0 * unit(rng));
+    const GraspState s = RandomPair(&rng, 10.0 + 50.0 * unit(rng), off);
+    ExactModel m = RandomModel(&rng, i, kContactSoft);
+    double capacity[3];
+    for (int law = kContactSoft; law <= kContactElliptic; law++) {
+      m.law = law;
+      char where[120];
+      std::snprintf(where, sizeof where, "grasp %d off %.3g law %d", i, off, law);
+      ExactCheck e;
+      const int v = ExactGraspCheckModel(&s, &m, &e);
+      capacity[law] = e.capacity;
+      if (v == kExactUndecided) {
+        undecided++;
+        EXPECT_STREQ(e.reason, "the answer turns on less than 1e-9 of a limit") << where;
+        continue;
+      }
+      // point contacts leave the twist of the load about their line, some
+      // off times the radius: below the LP's own tolerance until off nears
+      // 1e-6, while the check keeps it only above its balance residual
+      if (law == kContactPoint && off < 1e-6) continue;
+      const bool ball = law == kContactElliptic && m.rm > 0.0;
+      const std::vector<std::array<double, 3>> &dirs = ball ? facets.sphere : facets.disc;
+      const double reach = ball ? facets.ballIn : facets.discIn;
+      EXPECT_GE(e.capacity, PolyhedralCapacity(s, m, reach, dirs) * (1.0 - kLpScaleTol) - kLpTol)
+          << where;
+      EXPECT_LE(e.capacity, PolyhedralCapacity(s, m, 1.0, dirs) * (1.0 + kLpScaleTol) + kLpTol)
+          << where;
+    }
+    EXPECT_LE(capacity[kContactPoint], capacity[kContactElliptic] * (1.0 + 1e-9)) << i;
+    EXPECT_LE(capacity[kContactElliptic], capacity[kContactSoft] * (1.0 + 1e-9)) << i;
+  }
+  EXPECT_LE(undecided, 3);
+}
+
+// Contacts as another simulator gives them, a little off the sphere and
+// their normals a little off the surface normal: decided, and near the
+// answer of the contacts on the sphere; far off, refused with the reason.
+TEST(ExactEdges, GivenContactsNearTheSurface) {
+  std::mt19937_64 rng(2325);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::normal_distribution<double> g;
+  for (int i = 0; i < 200; i++) {
+    const double a = 30.0;
+    const GraspState s = RandomPair(&rng, a, i % 2 == 0 ? -1.0 : 1e-4 * unit(rng));
+    const ExactModel m = RandomModel(&rng, i, i % 3);
+    ExactCheck e0, e;
+    if (ExactContactsCheck(&s, &m, &e0) == kExactUndecided) continue;
+    GraspState t = s;
+    const double off = a * std::pow(10.0, -9.0 + 3.0 * unit(rng));
+    for (int f = 1; f <= 2; f++) {
+      for (int j = 0; j < 3; j++) {
+        t.RC[f][j] += off * g(rng);
+        t.NF[f][j] += 1e-7 * g(rng);
+      }
+      UnitVec3(t.NF[f], t.NF[f]);
+    }
+    ExactContactsCheck(&t, &m, &e);
+    if (std::fabs(e0.capacity - 1.0) < 1e-3) continue; // the verdict may turn
+    EXPECT_EQ(e.verdict, e0.verdict) << i;
+    EXPECT_LE(RelGap(e.capacity, e0.capacity), 1e-3) << i;
+  }
+  const Vec3 n1 = {0.0, 0.0, 1.0}, n2 = {0.0, 0.0, -1.0};
+  GraspState t = HandMade(30.0, n1, n2);
+  ExactCheck e;
+  t.RC[1][2] += 0.1;
+  ExactContactsCheck(&t, &kDefaultExactModel, &e);
+  EXPECT_STREQ(e.reason, "contact point farther than 1e-3 of the radius from the work surface");
+  t = HandMade(30.0, n1, n2);
+  const Vec3 tilted = {std::sin(0.3), 0.0, std::cos(0.3)};
+  CopyVec3(tilted, t.NF[1]);
+  ExactContactsCheck(&t, &kDefaultExactModel, &e);
+  EXPECT_STREQ(e.reason, "contact normal more than 1e-3 rad from the surface normal");
+}
+
+// Every search ends on extreme finite values of each model parameter and
+// of the radius, under each law; a hang fails the test at its deadline.
+TEST(ExactEdges, ExtremeValuesEnd) {
+  auto run = []() {
+    std::mt19937_64 rng(2326);
+    const double values[] = {1e-300, 1e-160, 1e-12, 1.0, 1e12, 1e154, 1e200, 1e308};
+    int decided = 0;
+    for (const double v : values) {
+      for (int which = 0; which < 5; which++) {
+        for (int law = kContactSoft; law <= kContactElliptic; law++) {
+          for (const double a : {0.0, 1e-200, 50.0, 1e200}) {
+            const GraspState s = RandomPair(&rng, a, which % 2 == 0 ? 1e-8 : -1.0);
+            ExactModel m = kDefaultExactModel;
+            m.law = law;
+            if (which == 4)
+              m.MEX[0] = v;
+            else
+              (which == 0 ? m.cap : which == 1 ? m.mu : which == 2 ? m.rm : m.FEX[2]) = v;
+            ExactCheck e;
+            if (ExactContactsCheck(&s, &m, &e) != kExactUndecided) decided++;
+          }
+        }
+      }
+    }
+    return decided;
+  };
+  auto done = std::async(std::launch::async, run);
+  if (done.wait_for(std::chrono::seconds(120)) != std::future_status::ready) {
+    ADD_FAILURE() << "an exact check did not end";
+    std::_Exit(1);
+  }
+  EXPECT_GT(done.get(), 300);
 }
 
 } // namespace
