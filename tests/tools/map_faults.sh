@@ -70,6 +70,8 @@ done
 # during the renames ends the run once all three are in place, and a rename
 # that fails takes back the others and puts the files they replaced back.
 if strace -o /dev/null true 2>/dev/null; then
+  # the leak check of a sanitizer build cannot run under a tracer
+  export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
   small=(--y y:50:110:4 --threads 1)
   mkdir -p "$work/old" "$work/new"
   "$batch" map --x x:-60:60:5 "${small[@]}" --out "$work/old/m" &&
