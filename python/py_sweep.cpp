@@ -21,7 +21,7 @@ struct Columns {
   double *stability; // NaN where no statics ran, as the table leaves it empty
   std::uint8_t *staticsCase, *exact;
   double *margin, *FCZ1, *FCZ2, *TCF1, *TCF2, *MCZ1, *MCZ2, *leastForce;
-  double *capacity, *muNeeded, *forceClosure;
+  double *capacity, *muNeeded, *forceClosure, *limitsKept;
 };
 
 void StoreRow(long p, const MapRow *row, void *ctx) {
@@ -43,6 +43,7 @@ void StoreRow(long p, const MapRow *row, void *ctx) {
   c->capacity[p] = row->capacity;
   c->muNeeded[p] = row->muNeeded;
   c->forceClosure[p] = row->forceClosure;
+  c->limitsKept[p] = row->limitsKept;
 }
 
 template <typename T> T *Column(py::dict *out, const char *name, long ny, long nx) {
@@ -85,6 +86,7 @@ py::dict SweepColumns(const MapRequest *req, int threads) {
   c.capacity = Column<double>(&out, "capacity", ny, nx);
   c.muNeeded = Column<double>(&out, "muNeeded", ny, nx);
   c.forceClosure = Column<double>(&out, "forceClosure", ny, nx);
+  c.limitsKept = Column<double>(&out, "limitsKept", ny, nx);
   {
     py::gil_scoped_release free;
     RunMapSweepRows(req, threads, &StoreRow, &c);

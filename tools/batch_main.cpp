@@ -327,6 +327,7 @@ int main(int argc, char **argv) {
   if (map->parsed()) {
     req.degrees = o.mapDegrees ? 1 : 0;
     if (o.out.empty()) return BadInput("--out: the output prefix must not be empty");
+    if (gs::CheckMapPrefix(o.out, &error) == 0) return BadInput(error);
     if (gs::CheckModelOptions(&req.model, &error) == 0) return BadInput(error);
     if (gs::CheckMapRequest(&req, &error) == 0) return BadInput(error);
     const int shown = isatty(STDERR_FILENO) != 0 ? 1 : 0;

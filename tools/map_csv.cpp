@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "statics/exact_check.h"
 #include "tools/state_json.h"
 
 namespace gs {
@@ -21,6 +22,11 @@ void Count(int v, std::string *text) {
   char buf[16];
   const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
   text->append(buf, r.ptr);
+}
+
+// Appends a flag held as a double: 1 or 0, nothing when it is NaN.
+void Flag(double v, std::string *text) {
+  if (std::isfinite(v)) Count(static_cast<int>(v), text);
 }
 
 // What a point's solve left, as the columns read it.
@@ -71,10 +77,9 @@ constexpr Column kColumns[] = {
     {"capacity", [](const MapRow &r, std::string *t) { Number(r.capacity, t); }},
     // empty where no friction coefficient suffices or undecided
     {"muNeeded", [](const MapRow &r, std::string *t) { Number(r.muNeeded, t); }},
-    {"forceClosure",
-     [](const MapRow &r, std::string *t) {
-       if (std::isfinite(r.forceClosure)) Count(static_cast<int>(r.forceClosure), t);
-     }},
+    {"forceClosure", [](const MapRow &r, std::string *t) { Flag(r.forceClosure, t); }},
+    // an unstable point's forces are the last the solver tried, often beyond a limit
+    {"limitsKept", [](const MapRow &r, std::string *t) { Flag(r.limitsKept, t); }},
 };
 
 } // namespace
@@ -100,6 +105,7 @@ void MapRowOf(const MapRequest *req, long index, const GraspState *s, MapRow *ro
   row->capacity = measured != 0 && std::isfinite(s->exact.capacity) ? s->exact.capacity : none;
   row->muNeeded = measured != 0 && std::isfinite(s->exact.muNeeded) ? s->exact.muNeeded : none;
   row->forceClosure = measured != 0 && (fc == 0 || fc == 1) ? fc : none;
+  row->limitsKept = p.ran != 0 ? StaticsLimitsKept(s) : none;
 }
 
 void AppendMapCsvHeader(const MapRequest *req, std::string *text) {

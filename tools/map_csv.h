@@ -24,6 +24,7 @@ struct MapRow {
   double capacity;     // largest load factor held, where the exact check looked at forces
   double muNeeded;     // least friction coefficient that holds (NaN where none or undecided)
   double forceClosure; // 1 or 0 where decided
+  double limitsKept;   // 1 where the case solver's reported forces keep every limit, else 0
 };
 
 // Fills *row with the values of point index from the model its solve left.
@@ -31,7 +32,7 @@ void MapRowOf(const MapRequest *req, long index, const GraspState *s, MapRow *ro
 
 // Appends the header line: the two swept quantities, then cntContact,
 // staticsCase, StaticsStability, exact, margin, FCZ1, FCZ2, TCF1, TCF2,
-// MCZ1, MCZ2, leastForce, capacity, muNeeded, forceClosure (the column
+// MCZ1, MCZ2, leastForce, capacity, muNeeded, forceClosure, limitsKept (the column
 // table in map_csv.cpp is the one list of them).
 void AppendMapCsvHeader(const MapRequest *req, std::string *text);
 

@@ -1,6 +1,7 @@
 #include "tools/map_output.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 
 #include "tools/map_csv.h"
 #include "tools/map_picture.h"
+#include "tools/text_lines.h"
 
 namespace gs {
 
@@ -29,10 +31,20 @@ struct PendingFile {
   std::FILE *file = nullptr;
 };
 
-// The signals that end a run by default and that a handler may catch: each
-// removes the temporary files, then ends the run as it would have.
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
-constexpr int kEndingSignalCount = sizeof kEndingSignals / sizeof kEndingSignals[0];
+// The signals whose default action ends the process (some with a core dump)
+// and that a handler may catch: each removes the temporary files, then ends
+// the run as it would have. The real-time signals, which end it too, join
+// them when the set is made (their numbers are known only at run time).
+constexpr int kEndingSignals[] = {
+    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,    SIGFPE,  SIGUSR1, SIGSEGV,
+    SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO,   SIGSYS,
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+};
 constexpr std::size_t kTempNameRoom = 4096; // longest temporary name a signal removes, with NUL
 
 constexpr int kMapFiles = 3; // the table, the picture and the record of the command
@@ -40,19 +52,29 @@ constexpr int kMapFiles = 3; // the table, the picture and the record of the com
 // What the signal handler may touch: names written before it is installed.
 char gTempNames[kMapFiles][kTempNameRoom];
 
+// Fills *set with every signal that ends a run. Returns 1.
+int EndingSignalSet(sigset_t *set) {
+  sigemptyset(set);
+  for (const int sig : kEndingSignals) sigaddset(set, sig);
+  for (int sig = SIGRTMIN; sig <= SIGRTMAX; sig++) sigaddset(set, sig);
+  return 1;
+}
+
 extern "C" void RemoveTempsAndEnd(int sig) {
   for (const char *name : gTempNames)
     if (name[0] != '\0') unlink(name);
-  // SA_RESETHAND gave the signal back its default action; it is blocked
-  // until this handler returns, and then ends the process
+  // SA_RESETHAND gave the signal back its default action; it (and every
+  // other ending signal) is blocked until this handler returns, and then
+  // ends the process
   raise(sig);
 }
 
-// Temporary names of the map's files removed by SIGINT, SIGTERM or SIGHUP
-// (unless the signal was ignored) while an instance lives.
+// Temporary names of the map's files removed by every ending signal while an
+// instance lives. A signal keeps its action when it is ignored (the run goes
+// on) or already has a handler of the process's own.
 struct RemovedOnSignal {
-  struct sigaction old[kEndingSignalCount];
-  int caught[kEndingSignalCount] = {};
+  struct sigaction old[NSIG];
+  int caught[NSIG] = {};
 
   explicit RemovedOnSignal(const std::string *names) {
     for (int k = 0; k < kMapFiles; k++)
@@ -60,26 +82,32 @@ struct RemovedOnSignal {
         std::memcpy(gTempNames[k], names[k].c_str(), names[k].size() + 1);
     struct sigaction act {};
     act.sa_handler = &RemoveTempsAndEnd;
-    sigemptyset(&act.sa_mask);
+    EndingSignalSet(&act.sa_mask);
     act.sa_flags = SA_RESETHAND;
-    for (int k = 0; k < kEndingSignalCount; k++) {
-      if (sigaction(kEndingSignals[k], nullptr, &old[k]) != 0 || old[k].sa_handler == SIG_IGN)
+    for (int sig = 1; sig < NSIG; sig++) {
+      if (sigismember(&act.sa_mask, sig) != 1 || sigaction(sig, nullptr, &old[sig]) != 0 ||
+          (old[sig].sa_flags & SA_SIGINFO) != 0 || old[sig].sa_handler != SIG_DFL)
         continue;
-      caught[k] = sigaction(kEndingSignals[k], &act, nullptr) == 0 ? 1 : 0;
+      caught[sig] = sigaction(sig, &act, nullptr) == 0 ? 1 : 0;
     }
   }
   ~RemovedOnSignal() {
-    for (int k = 0; k < kEndingSignalCount; k++)
-      if (caught[k] != 0) sigaction(kEndingSignals[k], &old[k], nullptr);
+    for (int sig = 1; sig < NSIG; sig++)
+      if (caught[sig] != 0) sigaction(sig, &old[sig], nullptr);
     for (char *name : gTempNames) name[0] = '\0';
   }
   RemovedOnSignal(const RemovedOnSignal &) = delete;
   RemovedOnSignal &operator=(const RemovedOnSignal &) = delete;
 };
 
+// Name of this process's file beside path: path.PID.ending.
+std::string SiblingName(const std::string &path, const char *ending) {
+  return path + "." + std::to_string(static_cast<long>(getpid())) + "." + ending;
+}
+
 // Name of path's file while it is written.
 std::string TempName(const std::string &path) {
-  return path + "." + std::to_string(static_cast<long>(getpid())) + ".tmp";
+  return SiblingName(path, "tmp");
 }
 
 // Creates the temporary file of path. Returns 1, or 0 (then *error says why).
@@ -126,16 +154,42 @@ int Finish(PendingFile *f, std::string *error) {
   return 1;
 }
 
-// Renames the finished files to their final names in order; when one
-// fails, takes back those already in place. Returns 1 or 0.
+// Renames the finished files to their final names, all of them or none.
+// Each file they replace is kept under a second name (a hard link,
+// PREFIX.csv.PID.old) until every rename has succeeded; when one fails, the
+// new files already in place are taken back and the replaced ones put back
+// (where the file system has no hard links a replaced file cannot be, and
+// its name is left free). The ending signals are held meanwhile: one that
+// arrives ends the run once the files are in place, never between two
+// renames. Returns 1 or 0 (then *error says why).
 int PutInPlace(PendingFile *files, std::string *error) {
+  sigset_t ending, before;
+  EndingSignalSet(&ending);
+  pthread_sigmask(SIG_BLOCK, &ending, &before);
+  std::string kept[kMapFiles];
+  int keeps[kMapFiles] = {};
   for (int k = 0; k < kMapFiles; k++) {
-    if (std::rename(files[k].temp.c_str(), files[k].path.c_str()) == 0) continue;
-    *error = "cannot write " + files[k].path + ": " + std::strerror(errno);
-    for (int done = 0; done < k; done++) unlink(files[done].path.c_str());
-    return 0;
+    kept[k] = SiblingName(files[k].path, "old");
+    keeps[k] = link(files[k].path.c_str(), kept[k].c_str()) == 0 ? 1 : 0;
   }
-  return 1;
+  int placed = 0;
+  while (placed < kMapFiles &&
+         std::rename(files[placed].temp.c_str(), files[placed].path.c_str()) == 0)
+    placed++;
+  if (placed < kMapFiles) {
+    const int why = errno;
+    *error = "cannot write " + files[placed].path + ": " + std::strerror(why);
+    for (int k = 0; k < placed; k++) {
+      // the replaced file back in its place, or else the new one taken away
+      if (keeps[k] == 0 || std::rename(kept[k].c_str(), files[k].path.c_str()) != 0)
+        unlink(files[k].path.c_str());
+      keeps[k] = 0; // put back, or (should that fail) left under its second name
+    }
+  }
+  for (int k = 0; k < kMapFiles; k++)
+    if (keeps[k] != 0) unlink(kept[k].c_str());
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  return placed == kMapFiles ? 1 : 0;
 }
 
 // Base name of path: what follows its last '/'.
@@ -197,6 +251,18 @@ void ShowProgress(long done, long total, void *ctx) {
 }
 
 } // namespace
+
+int CheckMapPrefix(const std::string &prefix, std::string *error) {
+  const std::string base = BaseName(prefix);
+  struct stat st {};
+  if (base != "" && base != "." && base != ".." &&
+      !(stat(prefix.c_str(), &st) == 0 && S_ISDIR(st.st_mode)))
+    return 1;
+  const std::string inside = prefix + (!prefix.empty() && prefix.back() == '/' ? "" : "/") + "map";
+  *error = "--out: '" + EchoText(prefix) + "' names a directory; give a prefix for the files, " +
+           "such as '" + EchoText(inside) + "'";
+  return 0;
+}
 
 int RunMapOutput(const MapRequest *req, int threads, const std::string &prefix, int format,
                  int progress, std::string *error) {

@@ -1,7 +1,8 @@
 // Writing a map to PREFIX.csv, its picture PREFIX.png (or .svg, .pdf) and PREFIX.json, the record
 // of the command that made them: the files are written under temporary names beside their final
 // ones and renamed when complete, so a failed run leaves no partial output and no changed file;
-// SIGINT, SIGTERM and SIGHUP remove the temporary files before they end the run.
+// every catchable signal that ends the process removes the temporary files before it ends the run,
+// and none can end it between the renames, so the three files change together or not at all.
 #pragma once
 
 #include <string>
@@ -16,6 +17,12 @@ enum MapOutputResult : int {
   kMapFailed = 1,    // writing failed after the computation started
   kMapBadOutput = 2, // an output file cannot be written: nothing computed
 };
+
+// Checks the output prefix: it must name files, not a directory (a name
+// ending in '/', '.' or '..', or a directory that exists), or the map would
+// be written as the hidden files DIR/.csv, .png and .json or beside the
+// directory. Returns 1 when it does, 0 otherwise (then *error says why).
+int CheckMapPrefix(const std::string &prefix, std::string *error);
 
 // Computes the map of req on threads threads and writes PREFIX.csv, the
 // picture in format (a MapPictureFormat), PREFIX.png, .svg or .pdf, and

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace gs {
@@ -430,13 +431,43 @@ double RoundUp(double v) {
 struct Sink {
   std::FILE *file;
   int writeErrno;
+  std::string *held = nullptr; // when set, the text is kept here instead, to be marked up
 };
 
 cairo_status_t WriteToFile(void *closure, const unsigned char *data, unsigned int length) {
   auto *sink = static_cast<Sink *>(closure);
+  if (sink->held != nullptr) {
+    sink->held->append(reinterpret_cast<const char *>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+  }
   if (std::fwrite(data, 1, length, sink->file) == length) return CAIRO_STATUS_SUCCESS;
   sink->writeErrno = errno;
   return CAIRO_STATUS_WRITE_ERROR;
+}
+
+// The hint that keeps a map's cells square where a viewer scales its pixels:
+// SVG 1.1's value, and the CSS one over it where the viewer knows it.
+constexpr const char *kPixelatedHint =
+    " image-rendering=\"optimizeSpeed\" style=\"image-rendering:pixelated\"";
+
+// Marks every embedded image of the SVG text svg that has no rendering hint
+// or style of its own to be drawn pixelated, not blurred between its pixels
+// (cairo's SVG writes none for its nearest filter). Returns the number of
+// images marked.
+int MarkImagesPixelated(std::string *svg) {
+  int marked = 0;
+  const std::string tag = "<image ";
+  for (std::size_t at = svg->find(tag); at != std::string::npos; at = svg->find(tag, at + 1)) {
+    const std::size_t end = svg->find('>', at);
+    if (end == std::string::npos) break;
+    const std::string_view attributes(svg->data() + at, end - at);
+    if (attributes.find("image-rendering") != std::string::npos ||
+        attributes.find(" style=") != std::string::npos)
+      continue;
+    svg->insert(at + tag.size() - 1, kPixelatedHint);
+    marked++;
+  }
+  return marked;
 }
 
 } // namespace
@@ -490,7 +521,8 @@ double MapShadeTop(const MapRequest *req, const float *shown, int *clipped) {
 
 int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const float *shown,
                     int format, std::FILE *out, const std::string &name, std::string *error) {
-  Sink sink{out, 0};
+  std::string svg;
+  Sink sink{out, 0, format == kMapSvg ? &svg : nullptr};
   // the vector formats write as they draw; PNG encodes the finished image
   cairo_surface_t *surface =
       format == kMapSvg ? cairo_svg_surface_create_for_stream(&WriteToFile, &sink, kMapPictureWidth,
@@ -523,6 +555,12 @@ int WriteMapPicture(const MapRequest *req, const unsigned char *outcome, const f
   if (format != kMapPng) {
     cairo_surface_finish(surface);
     written = cairo_surface_status(surface);
+    if (format == kMapSvg && written == CAIRO_STATUS_SUCCESS) {
+      MarkImagesPixelated(&svg);
+      sink.held = nullptr;
+      written = WriteToFile(&sink, reinterpret_cast<const unsigned char *>(svg.data()),
+                            static_cast<unsigned>(svg.size()));
+    }
   } else if (ok && drawn == CAIRO_STATUS_SUCCESS) {
     written = cairo_surface_write_to_png_stream(surface, &WriteToFile, &sink);
   }

@@ -212,6 +212,16 @@ int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error) {
       kMapMinAxisSpan * std::fmax(std::fabs(axis->from), std::fabs(axis->to)))
     return Fail(error, name + ": FROM and TO are too close to draw an axis between them (they "
                               "must differ by at least 1e-6 of their size)");
+  // among the subnormal numbers the spacing of doubles is coarse: neighbouring
+  // values may round to one number, and the table would repeat a point
+  const double up = (axis->to > axis->from) ? 1.0 : -1.0;
+  for (long i = 1; i < axis->count; i++) {
+    const double before = MapAxisValue(axis, i - 1);
+    if (!((MapAxisValue(axis, i) - before) * up > 0.0))
+      return Fail(error, name + ": the swept values do not change at every step (" +
+                             NumberListText(&before, 1) +
+                             " repeats): lower COUNT or widen FROM to TO");
+  }
   return 1;
 }
 

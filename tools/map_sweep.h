@@ -86,7 +86,9 @@ int MapShowFromName(const std::string &name);
 // (then *error says why): unknown PARAM, a bound that is not a finite
 // number, FROM equal to TO, COUNT not a whole number from 2 to the largest
 // grid, a span so wide that the swept values would not be finite, or so
-// narrow (below kMapMinAxisSpan) that no axis can be drawn over it.
+// narrow (below kMapMinAxisSpan) that no axis can be drawn over it, or
+// values that do not move from FROM towards TO at every step (subnormal
+// bounds, where neighbouring values round to the same double).
 int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error);
 
 // Checks the request as a whole: two different quantities, at most

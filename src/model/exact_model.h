@@ -29,7 +29,7 @@ struct ExactModel {
 // The model of the statics constants: mu 0.5, rm 10, cap 10 FEX[z], the
 // load FEX, no moment, soft contacts.
 constexpr ExactModel kDefaultExactModel = {
-    mu, rm, kForceCapFactor *FEX[2], {FEX[0], FEX[1], FEX[2]}, {0.0, 0.0, 0.0}, kContactSoft};
+    mu, rm, kForceCap, {FEX[0], FEX[1], FEX[2]}, {0.0, 0.0, 0.0}, kContactSoft};
 
 // Returns nullptr when every value of *m is usable, else a static text
 // saying which is not (negative or non-finite numbers, a zero cap, a zero

@@ -480,7 +480,7 @@ double PalmPenetration(const GraspState *s) {
 }
 
 int StaticsLimitsKept(const GraspState *s) {
-  const double cap = kForceCapFactor * FEX[2];
+  const double cap = kForceCap;
   for (int k = 1; k <= 2; k++) {
     const double f = s->FCZ[k];
     if (!std::isfinite(f) || !std::isfinite(s->TCF[k]) || !std::isfinite(s->MCZ[k])) return 0;

@@ -253,6 +253,23 @@ void RandomPose(std::mt19937_64 *rng, int i, double *al, double *bet, double *c,
   MulMatVec3(EA, local, c);
 }
 
+// The limits the case solvers' reported forces are judged by: each kept at
+// equality, the normal-force cap broken just above it and below zero.
+TEST(ExactCheck, StaticsLimitsKeptAtTheirEdges) {
+  GraspState s;
+  InitModelState(&s);
+  for (int k = 1; k <= 2; k++) {
+    s.FCZ[k] = kForceCap;
+    s.TCF[k] = -mu * kForceCap;
+    s.MCZ[k] = mu * rm * kForceCap;
+  }
+  EXPECT_EQ(StaticsLimitsKept(&s), 1);
+  for (const double f : {std::nextafter(kForceCap, INFINITY), -1e-300}) {
+    s.FCZ[2] = f;
+    EXPECT_EQ(StaticsLimitsKept(&s), 0) << f;
+  }
+}
+
 TEST(ExactCheck, GlpkBracketAndSolverConsistency) {
   std::mt19937_64 rng(20261208);
   int found = 0, tries = 0;

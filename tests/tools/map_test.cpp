@@ -31,7 +31,8 @@ using Row = std::vector<std::string>;
 
 const std::string kBatch = std::string(GRASPSTAT_BINARY_DIR) + "/graspstat-batch";
 const char *const kHeader = "cntContact,staticsCase,StaticsStability,exact,margin,FCZ1,FCZ2,"
-                            "TCF1,TCF2,MCZ1,MCZ2,leastForce,capacity,muNeeded,forceClosure";
+                            "TCF1,TCF2,MCZ1,MCZ2,leastForce,capacity,muNeeded,forceClosure,"
+                            "limitsKept";
 const char *const kVerdicts[] = {"", "holds", "cannot hold", "undecided", "palm inside work"};
 constexpr unsigned kNotHoldingGrey = 0x9A9A9A;
 
@@ -189,6 +190,7 @@ std::vector<MapRun> Sweeps() {
 
 TEST(BatchMap, RowsEqualSingleSolvesForAnyThreadCount) {
   const std::string dir = TempDir();
+  int unstableBeyond = 0; // unstable points whose reported forces break a limit
   for (MapRun &m : Sweeps()) {
     MapRun other = m;
     RunMap(&m, dir, "one", 1);
@@ -203,7 +205,7 @@ TEST(BatchMap, RowsEqualSingleSolvesForAnyThreadCount) {
                                                      MapParamName(m.req.y.param) + "," + kHeader);
     std::string poses;
     for (std::size_t r = 1; r < m.rows.size(); r++) {
-      ASSERT_EQ(m.rows[r].size(), 17u) << r;
+      ASSERT_EQ(m.rows[r].size(), 18u) << r;
       poses += PoseLine(m, m.rows[r]) + "\n";
     }
     // x runs fastest, from FROM to exactly TO
@@ -231,6 +233,8 @@ TEST(BatchMap, RowsEqualSingleSolvesForAnyThreadCount) {
         ExpectField(row[9 + k], j["TCF"][k], ran, at + " TCF");
         ExpectField(row[11 + k], j["MCZ"][k], ran, at + " MCZ");
       }
+      EXPECT_EQ(row[17], ran ? (j["limitsKept"].get<bool>() ? "1" : "0") : "") << at;
+      unstableBeyond += (row[4] == "0" && row[17] == "0") ? 1 : 0;
       // the exact check of the same single solve, in process
       double al = 0.0, bet = 0.0, aSph = 0.0;
       Vec3 rwG;
@@ -252,6 +256,7 @@ TEST(BatchMap, RowsEqualSingleSolvesForAnyThreadCount) {
       ExpectMeasures(row, e, ran, at);
     }
   }
+  EXPECT_GT(unstableBeyond, 0);
 }
 
 TEST(BatchMap, PictureShowsEveryPointsOutcome) {
@@ -333,6 +338,10 @@ TEST(BatchMap, BadInputWritesNothing) {
       {with({}), "--out"},
       {with({"--out", dir + "/missing/bad"}), "cannot write " + dir + "/missing/bad.csv"},
       {with({"--out", dir + "/dir"}), "it is a directory"},
+      {with({"--out", dir + "/"}), "'" + dir + "/' names a directory"},
+      {with({"--out", dir + "/dir.csv"}), "names a directory"},
+      {{"map", "--x", "cap:4.9e-324:1e-323:3", "--y", "z:5:6:4", "--out", out},
+       "cap: the swept values do not change at every step (5e-324 repeats)"},
   };
   for (const Case &c : cases) {
     const ProgramOutput r = RunProgram(kBatch, c.args);
@@ -420,7 +429,7 @@ TEST(BatchMap, ModelOptionsColumnsShownQuantityAndRecord) {
   int measured = 0;
   for (std::size_t r = 1; r < m.rows.size(); r++) {
     const Row &row = m.rows[r];
-    ASSERT_EQ(row.size(), 17u);
+    ASSERT_EQ(row.size(), 18u);
     double al = 0.0, bet = 0.0, aSph = 0.0;
     Vec3 rwG;
     MapPointPose(&m.req, static_cast<long>(r - 1), &al, &bet, rwG, &aSph);

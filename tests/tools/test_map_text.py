@@ -2,9 +2,11 @@
 the quantities held fixed and the exact check's model, the outcome panel's
 title saying whose model the case solvers keep, and both axis names with
 their units, read back
-with tesseract; and the same picture written as SVG and as PDF.
+with tesseract; and the same picture written as SVG, its map marked to be
+drawn pixelated, and as PDF.
     test_map_text.py BATCH WORKDIR"""
 import os
+import re
 import subprocess
 import sys
 
@@ -65,6 +67,11 @@ def main():
             data = f.read()
         expect(data.startswith(start) and data.endswith(end), "%s: not a whole file" % fmt)
         expect(not os.path.exists(out + ".png"), "%s: a PNG was written too" % fmt)
+    # the SVG's embedded map is drawn cell by cell, never blurred between cells
+    with open(os.path.join(work, "svg.svg"), "rb") as f:
+        images = re.findall(rb"<image [^>]*>", f.read())
+    expect(len(images) == 2 and all(b"image-rendering:pixelated" in i for i in images),
+           "svg: the map images carry no pixelated hint")
     print("map picture text and formats ok")
 
 
