@@ -79,6 +79,8 @@ def program_constants(headers=CONSTANT_HEADERS):
 
 PROGRAM = program_constants()
 OVERLAY = PROGRAM["kOverlaySize"]  # the text overlay square (pixels)
+# the light backing under the program's own text, as the window shows it (RGB)
+BACKING = tuple(int(round(255 * v)) for v in PROGRAM["kBacking"][:3])
 
 
 # ---------------------------------------------------------------- images
@@ -122,6 +124,33 @@ class Frame:
         img = Image.fromarray(np.where(dark, 0, 255).astype(np.uint8), mode="L")
         img = img.resize((img.width * scale, img.height * scale), Image.NEAREST)
         return img.filter(ImageFilter.BoxBlur(1))
+
+    def backing_box(self, x, y):
+        """(x0, y0, x1, y1) of the backing rectangle through pixel (x, y): the
+        run of backing pixels up and down column x, then the run of columns
+        with a backing pixel in those rows (text leaves some in each of its
+        columns); None when (x, y) is not on a backing."""
+        on = np.all(self.pixels == BACKING, axis=-1)
+        if not on[y, x]:
+            return None
+        y0, y1 = y, y
+        while y0 > 0 and on[y0 - 1, x]:
+            y0 -= 1
+        while y1 + 1 < self.height and on[y1 + 1, x]:
+            y1 += 1
+        cols = np.any(on[y0:y1 + 1], axis=0)
+        x0, x1 = x, x
+        while x0 > 0 and cols[x0 - 1]:
+            x0 -= 1
+        while x1 + 1 < self.width and cols[x1 + 1]:
+            x1 += 1
+        return (x0, y0, x1 + 1, y1 + 1)
+
+    def foreign_on_backing(self, box):
+        """Pixels inside box that are neither the backing nor black text:
+        what of the scene shows through a backed text block."""
+        part = self.region(box)
+        return int((~np.all(part == BACKING, axis=-1) & np.any(part != 0, axis=-1)).sum())
 
     def save_png(self, path):
         Image.fromarray(self.pixels, mode="RGB").save(path)
@@ -533,6 +562,28 @@ def split_frames(calls):
     if cur:
         frames.append(cur)
     return frames
+
+
+def text_over_scene(frame):
+    """The overlay text positions (x, y) a frame draws after the last
+    primitive of its scene, in order. Fails when text is drawn between the
+    view transform and the scene's end, or over the scene without a backing
+    rectangle drawn before it in the same overlay."""
+    view = next(i for i, c in enumerate(frame) if c[0] == "glRotated")
+    last = max(i for i, c in enumerate(frame)
+               if c[0] in ("glEnd", "glDrawArrays", "glDrawElements"))
+    after, backed = [], False
+    for i, (name, args) in enumerate(frame):
+        if name == "glOrtho":
+            backed = False
+        elif name == "glRectf":
+            backed = True
+        elif name == "glRasterPos2f":
+            expect(i < view or i > last, "text at (%s) drawn inside the scene" % args)
+            if i > last:
+                expect(backed, "text at (%s) drawn over the scene without a backing" % args)
+                after.append(tuple(numbers(args)))
+    return after
 
 
 def numbers(args):

@@ -25,9 +25,10 @@ constexpr int kExactBannerChars = 64; // room for "Exact check: holds (margin 10
 // a margin within this of a whole percent shows as that percent (dimensionless)
 constexpr double kPercentRoundSlack = 1e-9;
 
-void Add(BannerLine *out, int *count, float y, const char *text) {
+void Add(BannerLine *out, int *count, float y, const char *text, bool onTop = false) {
   out[*count].y = y;
   out[*count].text = text;
+  out[*count].onTop = onTop;
   (*count)++;
 }
 
@@ -99,7 +100,7 @@ int ModeBanner(const GraspState *s, BannerLine *out) {
     } else {
       Add(out, &n, y1,
           s->StaticsStability == 1 ? "Stable Statics Obtained\n" : "Grasp Statics Unstable\n");
-      if (s->cntContact == 2) Add(out, &n, y2, ExactBannerText(&s->exact));
+      if (s->cntContact == 2) Add(out, &n, y2, ExactBannerText(&s->exact), true);
     }
     break;
   default:

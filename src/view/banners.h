@@ -6,10 +6,13 @@
 
 namespace gs {
 
-// One text line of the overlay: its height and its '\n'-terminated text.
+// One text line of the overlay: its height, its '\n'-terminated text, and
+// whether it is a line of this program's own beside the mode's banner (the
+// exact check), drawn over the scene on a light backing rather than under it.
 struct BannerLine {
   float y;
   const char *text;
+  bool onTop;
 };
 
 constexpr int kMaxBannerLines = 5;
@@ -17,8 +20,8 @@ constexpr int kHelpRows = 9;       // rows of the help block
 constexpr int kHelpRowChars = 100; // characters per help row
 extern const char kHelpLines[kHelpRows][kHelpRowChars];
 
-// Lists the banner lines of the current key mode; returns how many (0 for a
-// mode outside I, H, W, A, S).
+// Lists the banner lines of the current key mode, the exact check's line
+// last (marked onTop); returns how many (0 for a mode outside I, H, W, A, S).
 int ModeBanner(const GraspState *s, BannerLine *out);
 
 // Returns the exact-check line of the statics banner, '\n'-terminated:

@@ -1,6 +1,8 @@
 #include "view/display.h"
 
-#include <GL/glut.h>
+#include <GL/freeglut.h>
+
+#include <algorithm>
 
 #include "view/hand_draw.h"
 #include "view/scene_draw.h"
@@ -43,6 +45,14 @@ void BitmapChars(void *font, const char *text) {
   for (int i = 0; i < n; i++) glutBitmapCharacter(font, static_cast<unsigned char>(text[i]));
 }
 
+// Width of text up to its first '\n' in the bitmap font (window pixels).
+int BitmapWidth(void *font, const char *text) {
+  const int n = TextLength(text, kMaxTextChars);
+  int w = 0;
+  for (int i = 0; i < n; i++) w += glutBitmapWidth(font, static_cast<unsigned char>(text[i]));
+  return w;
+}
+
 } // namespace
 
 void DrawText(float x, float y, void *font, const char *text) {
@@ -62,6 +72,33 @@ void DrawTextBlock(float x, float y0, int n, float dy, void *font,
   EndOverlay();
 }
 
+void DrawBackedText(float x, float y0, int n, float dy, void *font, const char *const *lines) {
+  if (n <= 0) return;
+  // bitmaps keep their size in window pixels while the overlay square
+  // stretches with the window: the backing is measured in pixels
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  const float perPixelX = static_cast<float>(kOverlaySize) / std::max(1, viewport[2]);
+  const float perPixelY = static_cast<float>(kOverlaySize) / std::max(1, viewport[3]);
+  int width = 0;
+  for (int i = 0; i < n; i++) width = std::max(width, BitmapWidth(font, lines[i]));
+  const bool small = font == GLUT_BITMAP_HELVETICA_12;
+  const float ascent = small ? kBackingAscent12 : kBackingAscent18;
+  const float descent = small ? kBackingDescent12 : kBackingDescent18;
+  const float yLast = y0 + static_cast<float>(n - 1) * dy;
+  BeginOverlay();
+  glColor3f(kBacking[0], kBacking[1], kBacking[2]);
+  glRectf(x - kBackingPad * perPixelX, std::min(y0, yLast) - descent * perPixelY,
+          x + (static_cast<float>(width) + kBackingPad) * perPixelX,
+          std::max(y0, yLast) + ascent * perPixelY);
+  glColor3f(0.0f, 0.0f, 0.0f);
+  for (int i = 0; i < n; i++) {
+    glRasterPos2f(x, y0 + static_cast<float>(i) * dy);
+    BitmapChars(font, lines[i]);
+  }
+  EndOverlay();
+}
+
 void DrawFrameContent(const GraspState *s) {
   void *const font = GLUT_BITMAP_HELVETICA_18;
   SetCameraAndLights();
@@ -70,7 +107,9 @@ void DrawFrameContent(const GraspState *s) {
   DrawText(kTextX, kLabelHighY, font, "Sphere\n");
   BannerLine banner[kMaxBannerLines];
   const int lines = ModeBanner(s, banner);
-  for (int i = 0; i < lines; i++) DrawText(kTextX, banner[i].y, font, banner[i].text);
+  for (int i = 0; i < lines; i++) {
+    if (!banner[i].onTop) DrawText(kTextX, banner[i].y, font, banner[i].text);
+  }
 
   SetViewTransform(s->viewRot[0], s->viewRot[1], s->viewRot[2], s->viewTrans[0], s->viewTrans[1],
                    s->viewTrans[2]);
@@ -85,7 +124,13 @@ void DrawFrameContent(const GraspState *s) {
   }
   if (s->cntContact > 0 && s->sgnStaticsEnd == 0) DrawContacts(s);
   if (s->sgnStaticsEnd == 1 && CaseForcesShown()) DrawStaticsForces(s);
-  DrawStudyAdditions(s); // none unless switched on
+  DrawStudyScene(s); // none unless switched on
+
+  // this program's own text goes over the scene, where nothing can hide it
+  for (int i = 0; i < lines; i++) {
+    if (banner[i].onTop) DrawBackedText(kTextX, banner[i].y, 1, 0.0f, font, &banner[i].text);
+  }
+  DrawStudyText(s); // none unless switched on
 }
 
 void DrawFrame(const GraspState *s) {

@@ -3,6 +3,7 @@
 #include <GL/glut.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -23,15 +24,22 @@ constexpr float kPanelStep = -15.0f;  // between panel lines
 constexpr float kForcesLineY = 62.0f; // the F2 line, above the two labels
 constexpr double kLabelOffset = 25.0; // finger label beyond the fingertip centre (length)
 
-// Black text at a scene point, unlit and over everything.
+// Black text beside a scene point, on its backing over everything: the
+// point's window position is read back from the GL and drawn at in the overlay.
 void SceneLabel(const double *p, const char *text) {
-  glPushAttrib(GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_LIGHTING);
-  glColor3f(0.0f, 0.0f, 0.0f);
   glRasterPos3d(ViewScale(p[0]), ViewScale(p[1]), ViewScale(p[2]));
-  for (const char *c = text; *c != '\0'; c++) glutBitmapCharacter(GLUT_BITMAP_HELVETICA_18, *c);
-  glPopAttrib();
+  GLint valid = GL_FALSE;
+  glGetIntegerv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
+  if (valid != GL_TRUE) return; // outside the view: no label
+  GLfloat at[4];
+  GLint viewport[4];
+  glGetFloatv(GL_CURRENT_RASTER_POSITION, at);
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  const float x = (at[0] - static_cast<float>(viewport[0])) * static_cast<float>(kOverlaySize) /
+                  static_cast<float>(std::max(1, viewport[2]));
+  const float y = (at[1] - static_cast<float>(viewport[1])) * static_cast<float>(kOverlaySize) /
+                  static_cast<float>(std::max(1, viewport[3]));
+  DrawBackedText(x, y, 1, 0.0f, GLUT_BITMAP_HELVETICA_18, &text);
 }
 
 // "1" and "2" just beyond each fingertip, along its link.
@@ -49,23 +57,17 @@ void DrawFingerLabels(const GraspState *s) {
 
 void DrawPanel(const GraspState *s) {
   char lines[kPanelLines][kPanelLineChars];
+  const char *rows[kPanelLines];
   const int n = PanelLines(s, lines);
-  for (int i = 0; i < n; i++) {
-    DrawText(kPanelX, kPanelTop + static_cast<float>(i) * kPanelStep, GLUT_BITMAP_HELVETICA_12,
-             lines[i]);
-  }
+  for (int i = 0; i < n; i++) rows[i] = lines[i];
+  DrawBackedText(kPanelX, kPanelTop, n, kPanelStep, GLUT_BITMAP_HELVETICA_12, rows);
 }
 
-void DrawExactForces(const GraspState *s) {
-  ForceSymbol sym[kMaxForceSymbols];
-  const int n = ExactSymbols(s, sym);
-  if (s->sgnStaticsEnd == 1) {
-    DrawForceSymbols(sym, 1, kGreen); // the load, as always
-    DrawForceSymbols(sym + 1, n - 1, kMagenta);
-  }
+void DrawExactForcesLine(const GraspState *s) {
   char line[kPanelLineChars];
   ExactForcesLine(s, line, kPanelLineChars);
-  DrawText(kPanelX, kForcesLineY, GLUT_BITMAP_HELVETICA_12, line);
+  const char *text = line;
+  DrawBackedText(kPanelX, kForcesLineY, 1, 0.0f, GLUT_BITMAP_HELVETICA_12, &text);
 }
 
 } // namespace
@@ -78,12 +80,19 @@ bool CaseForcesShown() {
   return !g_study.exactForces;
 }
 
-void DrawStudyAdditions(const GraspState *s) {
-  if (g_study.exactForces) DrawExactForces(s);
-  if (g_study.panel) {
-    DrawFingerLabels(s);
-    DrawPanel(s);
+void DrawStudyScene(const GraspState *s) {
+  if (g_study.exactForces && s->sgnStaticsEnd == 1) {
+    ForceSymbol sym[kMaxForceSymbols];
+    const int n = ExactSymbols(s, sym);
+    DrawForceSymbols(sym, 1, kGreen); // the load, as always
+    DrawForceSymbols(sym + 1, n - 1, kMagenta);
   }
+  if (g_study.panel) DrawFingerLabels(s);
+}
+
+void DrawStudyText(const GraspState *s) {
+  if (g_study.exactForces) DrawExactForcesLine(s);
+  if (g_study.panel) DrawPanel(s);
 }
 
 int SaveFramePng(const char *path, int width, int height, const char **why) {

@@ -15,6 +15,7 @@ namespace {
 constexpr double kDegPerRad = 57.29577951308232; // degrees per radian
 constexpr int kBlockingChars = 48;               // the four limit names, comma-separated
 constexpr double kTipSlack = 1e-9;               // along-link slack of a fingertip contact (length)
+constexpr int kStampChars = 32;                  // "YYYYMMDD-HHMMSS" with room to spare
 
 const char *CaseText(int c) {
   static const char *const names[] = {"none", "SP1", "SP2", "SP3", "Norm"};
@@ -178,11 +179,19 @@ void DragView(GraspState *s, int button, int dx, int dy) {
   }
 }
 
-int ScreenshotName(std::time_t t, char *name, int cap) {
+void RestoreStartView(GraspState *s) {
+  CopyVec3(kStartViewRot, s->viewRot);
+  CopyVec3(kStartViewTrans, s->viewTrans);
+}
+
+int ScreenshotName(std::time_t t, int seq, char *name, int cap) {
   std::tm local{};
   if (localtime_r(&t, &local) == nullptr) return -1;
-  const std::size_t n = std::strftime(name, cap, "graspstat-%Y%m%d-%H%M%S.png", &local);
-  return n > 0 ? 0 : -1;
+  char stamp[kStampChars];
+  if (std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local) == 0) return -1;
+  const int n = seq <= 1 ? std::snprintf(name, cap, "graspstat-%s.png", stamp)
+                         : std::snprintf(name, cap, "graspstat-%s-%d.png", stamp, seq);
+  return (n > 0 && n < cap) ? 0 : -1;
 }
 
 } // namespace gs

@@ -58,8 +58,12 @@ void DragView(GraspState *s, int button, int dx, int dy);
 // the eye when positive), in the turned frame the view shift works in.
 void MoveAlongView(GraspState *s, double steps);
 
-// Writes "graspstat-YYYYMMDD-HHMMSS.png" for the local time t; returns 0, or
-// -1 when the name does not fit in cap characters.
-int ScreenshotName(std::time_t t, char *name, int cap);
+// Puts the view back where start-up left it: the start rotation and shift.
+void RestoreStartView(GraspState *s);
+
+// Writes the name of save number seq within the second of local time t:
+// "graspstat-YYYYMMDD-HHMMSS.png" for seq 1, "graspstat-YYYYMMDD-HHMMSS-N.png"
+// for seq N > 1; returns 0, or -1 when the name does not fit in cap characters.
+int ScreenshotName(std::time_t t, int seq, char *name, int cap);
 
 } // namespace gs

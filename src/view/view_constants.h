@@ -47,6 +47,14 @@ constexpr float kRedClear[4] = {1.0f, 0.0f, 0.0f, 0.0f};   // work sphere
 constexpr float kMagenta[4] = {1.0f, 0.0f, 1.0f, 1.0f};    // exact check's forces (F2)
 constexpr float kAxisColour[4] = {0.0f, 0.0f, 0.0f, 0.0f}; // scene axes
 
+// ---- light backing under the program's own text (overlay pixels at 600 x 600) ----
+constexpr float kBacking[4] = {1.0f, 1.0f, 0.8f, 1.0f}; // pale yellow (RGBA)
+constexpr float kBackingPad = 3.0f;                     // beyond the text's left and right ends
+constexpr float kBackingAscent18 = 15.0f;               // above the baseline, Helvetica 18
+constexpr float kBackingDescent18 = 5.0f;               // below the baseline, Helvetica 18
+constexpr float kBackingAscent12 = 11.0f;               // above the baseline, Helvetica 12
+constexpr float kBackingDescent12 = 4.0f;               // below the baseline, Helvetica 12
+
 // ---- hand drawing (model length units) ----
 constexpr double aJnt = 10.0;              // joint drum radius
 constexpr double wJnt = 30.0;              // joint drum length along the joint axis

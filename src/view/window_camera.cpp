@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
+#include <fcntl.h>
 #include <poll.h>
 
 #ifdef __SANITIZE_ADDRESS__
@@ -13,9 +14,11 @@
 #include <algorithm>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "view/display.h"
@@ -169,32 +172,58 @@ int g_dragButton = -1;
 int g_dragX = 0;
 int g_dragY = 0;
 
-constexpr int kWheelUp = 3;         // GLUT button number of a wheel turn away from the user
-constexpr int kWheelDown = 4;       // and toward the user
-constexpr double kWheelSteps = 5.0; // view shift steps per wheel notch
-constexpr int kPathChars = 4096;    // longest working-directory path printed
+constexpr int kWheelUp = 3;           // GLUT button number of a wheel turn away from the user
+constexpr int kWheelDown = 4;         // and toward the user
+constexpr double kWheelSteps = 5.0;   // view shift steps per wheel notch
+constexpr int kPathChars = 4096;      // longest working-directory path printed
+constexpr mode_t kNewFileMode = 0644; // a saved frame: read-write for its owner, readable by all
+
+constexpr int kMaxSavesPerSecond = 10000; // saves one second's names can tell apart
+
+// Claims a file name of its own for a save at time t: the first of the
+// second's names with no file yet, created empty at once so that no other
+// save takes it. Returns 0, or -1 with the reason in *why.
+int ClaimScreenshotName(std::time_t t, char *name, int cap, const char **why) {
+  for (int seq = 1; seq <= kMaxSavesPerSecond; seq++) {
+    if (ScreenshotName(t, seq, name, cap) != 0) break;
+    const int fd = open(name, O_WRONLY | O_CREAT | O_EXCL, kNewFileMode);
+    if (fd >= 0) {
+      close(fd);
+      return 0;
+    }
+    if (errno != EEXIST) {
+      *why = std::strerror(errno);
+      return -1;
+    }
+  }
+  *why = "no file name";
+  return -1;
+}
 
 // Saves the frame on screen in the working directory and says where, on a
-// line of its own (the key help before it ends without a line break).
+// line of its own (the key help before it ends without a line break). Every
+// save gets a file of its own, also several within one second.
 void SaveScreenshot() {
   static bool firstLine = true;
   if (firstLine) std::printf("\n");
   firstLine = false;
   char name[64];
   char dir[kPathChars];
-  if (ScreenshotName(std::time(nullptr), name, sizeof name) != 0 ||
-      getcwd(dir, sizeof dir) == nullptr) {
-    std::printf("graspstat: frame not saved: no file name\n");
+  const char *why = nullptr;
+  if (getcwd(dir, sizeof dir) == nullptr) {
+    std::printf("graspstat: frame not saved: no working directory\n");
+  } else if (ClaimScreenshotName(std::time(nullptr), name, sizeof name, &why) != 0) {
+    std::printf("graspstat: frame not saved in %s: %s\n", dir, why);
   } else {
     // the frame on screen once more, read before it is swapped
     DrawFrameContent(g_model);
-    const char *why = nullptr;
     const int saved =
         SaveFramePng(name, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT), &why);
     SwapFrame();
     if (saved == 0) {
       std::printf("graspstat: frame saved as %s/%s\n", dir, name);
     } else {
+      unlink(name); // the claimed name, left empty
       std::printf("graspstat: frame not saved as %s/%s: %s\n", dir, name, why);
     }
   }
@@ -210,7 +239,8 @@ void special(int key, int x, int y) {
   if (key == GLUT_KEY_F1) v->panel = !v->panel;
   if (key == GLUT_KEY_F2) v->exactForces = !v->exactForces;
   if (key == GLUT_KEY_F12) SaveScreenshot();
-  if (key == GLUT_KEY_F1 || key == GLUT_KEY_F2) glutPostRedisplay();
+  if (key == GLUT_KEY_HOME) RestoreStartView(g_model);
+  if (key == GLUT_KEY_F1 || key == GLUT_KEY_F2 || key == GLUT_KEY_HOME) glutPostRedisplay();
 }
 
 void mouse(int button, int state, int x, int y) {

@@ -37,7 +37,8 @@ void usrreshape(int w, int h);
 void keyboard(unsigned char key, int x, int y);
 
 // GLUT special-key callback: F1 switches the numbers panel, F2 the exact
-// check's forces, F12 saves the frame as PNG in the working directory.
+// check's forces, F12 saves the frame as PNG in the working directory (a
+// file of its own each time), Home puts the view back to the start-up view.
 void special(int key, int x, int y);
 
 // GLUT mouse callback: a left or right press starts a drag (turn, move), the

@@ -182,6 +182,9 @@ def body(x, binary, work):
 
     start = frames[0]
     check_overlay(start, START_BANNER, "start-up frame")
+    # with every addition off nothing is drawn over the scene
+    h.expect(not h.text_over_scene(start) and not any(c[0] == "glRectf" for c in start),
+             "start-up frame: text or a backing over the scene")
     # the blended work: the only blending, before the palm box
     sections = blend_sections(start)
     h.expect(len(sections) == 1 and sections[0][0] == "GL_FRONT_AND_BACK, GL_AMBIENT, "
@@ -204,7 +207,12 @@ def body(x, binary, work):
     vertical, general = statics[0], statics[-1]
     check_overlay(vertical, ["Execution Mode : S", "Stable Statics Obtained",
                              "Exact check: holds (margin 72%, load x8.41)"], "statics frame")
+    h.expect(h.text_over_scene(vertical) == [(5, 360)], "statics frame: the exact check's line "
+             "is not drawn over the scene")
     for what, f in (("vertical statics", vertical), ("general statics", general)):
+        # the exact check's line (mode S) alone goes over the scene, on its backing
+        h.expect(set(h.text_over_scene(f)) <= {(5, 360)}, "%s: text over the scene at %r" %
+                 (what, h.text_over_scene(f)))
         sections = blend_sections(f)
         h.expect([s[0] for s in sections] == ["GL_FRONT_AND_BACK, GL_AMBIENT, {0, 0, 0.5, 0}"] * 4,
                  "%s: blending %r" % (what, sections))

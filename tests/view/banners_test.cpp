@@ -104,6 +104,10 @@ TEST_F(BannerTest, ModeSShowsTheExactCheckUnderTheVerdict) {
     const std::vector<Line> lines = Banner(s);
     ASSERT_EQ(3u, lines.size());
     EXPECT_EQ((Line{360, c.text}), lines[2]);
+    // only the exact check's line is drawn over the scene
+    BannerLine out[kMaxBannerLines];
+    ModeBanner(&s, out);
+    EXPECT_TRUE(!out[0].onTop && !out[1].onTop && out[2].onTop);
   }
 }
 
