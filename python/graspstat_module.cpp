@@ -388,7 +388,7 @@ of a result; giving a vector under both names raises TypeError.
       .def(py::init(&MakeModel), py::arg("mu") = gs::mu, py::arg("rm") = gs::rm,
            py::arg("cap") = gs::kForceCap, py::arg("fex") = py::none(), py::arg("mex") = py::none(),
            py::arg("contact") = "soft", py::kw_only(), py::arg("FEX") = py::none(),
-           py::arg("MEX") = py::none())
+           py::arg("MEX") = py::none(), "__init__(self, ...): the arguments of Model above")
       .def_property_readonly(
           "mu", [](const PyModel &p) { return p.mu; }, "friction coefficient (float)")
       .def_property_readonly(
