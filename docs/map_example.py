@@ -1,8 +1,12 @@
 """Exact margin over the hand angles, drawn with matplotlib.
 
-Run from the top of the tree after `make python`:
-    PYTHONPATH=build/python python3 docs/map_example.py
+Run from the top of the tree after `make python`, with the system Python
+the module is built for; it writes map_example.png in the working directory,
+or the path given as its argument:
+    PYTHONPATH=build/python /usr/bin/python3 docs/map_example.py [OUT.png]
 """
+import sys
+
 import matplotlib
 
 matplotlib.use("Agg")
@@ -22,4 +26,4 @@ pic = ax.imshow(np.where(holds, m["margin"], np.nan), cmap="viridis", vmin=0, vm
 fig.colorbar(pic, label="exact margin where the work is held")
 ax.set(xlabel="alHand (deg)", ylabel="betHand (deg)",
        title="Hand turn: margin; grey: both contacts, not held")
-fig.savefig("docs/map_example.png", dpi=100, bbox_inches="tight")
+fig.savefig(sys.argv[1] if len(sys.argv) > 1 else "map_example.png", dpi=100, bbox_inches="tight")

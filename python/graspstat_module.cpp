@@ -49,14 +49,36 @@ constexpr int kMaxSweepThreads = 256; // most threads a sweep may ask for
   BadValue(std::string(name) + ": " + error);
 }
 
-// A finite float from a Python number.
-double ReadNumber(py::handle obj, const char *name) {
+std::string TypeName(py::handle obj) {
+  return std::string(py::str(py::type::handle_of(obj).attr("__name__")));
+}
+
+// True for Python's and numpy's truth values, which Python would take as
+// the numbers 0 and 1: a flag handed over for a length or an angle is a
+// mistake, not a value.
+bool IsBool(py::handle obj) {
+  if (PyBool_Check(obj.ptr())) return true;
+  static PyObject *npBool = py::object(py::module_::import("numpy").attr("bool_")).release().ptr();
+  return PyObject_TypeCheck(obj.ptr(), reinterpret_cast<PyTypeObject *>(npBool)) != 0;
+}
+
+// A float from a Python number (int, float, numpy scalar ...), not a bool;
+// an int beyond the floats is refused as a value.
+double ReadFloat(py::handle obj, const char *name) {
+  if (IsBool(obj)) BadType(std::string(name) + ": expected a number, got bool");
   const double v = PyFloat_AsDouble(obj.ptr());
   if (v == -1.0 && PyErr_Occurred() != nullptr) {
+    const bool tooLarge = PyErr_ExceptionMatches(PyExc_OverflowError) != 0;
     PyErr_Clear();
-    BadType(std::string(name) + ": expected a number, got " +
-            std::string(py::str(py::type::handle_of(obj).attr("__name__"))));
+    if (tooLarge) BadValue(std::string(name) + ": the int is too large to be a finite number");
+    BadType(std::string(name) + ": expected a number, got " + TypeName(obj));
   }
+  return v;
+}
+
+// A finite float from a Python number.
+double ReadNumber(py::handle obj, const char *name) {
+  const double v = ReadFloat(obj, name);
   if (!std::isfinite(v)) NotFinite(name, v);
   return v;
 }
@@ -125,16 +147,16 @@ gs::MapAxis ReadAxis(py::handle obj, const char *name) {
     BadValue(std::string(name) + ": expected (PARAM, FROM, TO, COUNT), got " +
              std::to_string(seq.size()) + " items");
   if (!py::isinstance<py::str>(seq[0]))
-    BadType(std::string(name) + ": PARAM must be a str (alHand, betHand, x, y, z or aSph)");
-  if (!PyIndex_Check(seq[3].ptr()) || PyBool_Check(seq[3].ptr()))
+    BadType(std::string(name) +
+            ": PARAM must be a str (alHand, betHand, x, y, z, aSph, mu, rm or cap)");
+  if (!PyIndex_Check(seq[3].ptr()) || IsBool(seq[3]))
     BadType(std::string(name) + ": COUNT must be an int");
   std::string text = seq[0].cast<std::string>();
   for (int i = 1; i <= 2; i++) {
-    const double v = PyFloat_AsDouble(seq[static_cast<std::size_t>(i)].ptr());
-    if (v == -1.0 && PyErr_Occurred() != nullptr) {
-      PyErr_Clear();
+    const py::object bound = seq[static_cast<std::size_t>(i)];
+    if (IsBool(bound) || PyNumber_Check(bound.ptr()) == 0)
       BadType(std::string(name) + ": FROM and TO must be numbers");
-    }
+    const double v = ReadFloat(bound, name);
     char buf[32];
     const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
     text += ':';
@@ -216,35 +238,48 @@ py::dict Sweep(py::handle x, py::handle y, py::handle hand, py::handle work, py:
   if (gs::CheckMapRequest(&req, &error) == 0) BadValue(KeywordWords(error));
   int n = static_cast<int>(std::thread::hardware_concurrency());
   if (!threads.is_none()) {
-    if (!PyIndex_Check(threads.ptr()) || PyBool_Check(threads.ptr()))
+    if (!PyIndex_Check(threads.ptr()) || IsBool(threads))
       BadType("threads: expected an int or None");
-    const long t = threads.cast<long>();
-    if (t < 1 || t > kMaxSweepThreads)
+    const py::object index = py::reinterpret_steal<py::object>(PyNumber_Index(threads.ptr()));
+    if (!index) throw py::error_already_set();
+    int overflow = 0;
+    const long t = PyLong_AsLongAndOverflow(index.ptr(), &overflow);
+    if (overflow != 0 || t < 1 || t > kMaxSweepThreads)
       BadValue("threads: expected 1 to " + std::to_string(kMaxSweepThreads) + ", got " +
-               std::to_string(t));
+               (overflow != 0 ? std::string("an int beyond any thread count") : std::to_string(t)));
     n = static_cast<int>(t);
   }
   return gs::SweepColumns(&req, n < 1 ? 1 : n);
 }
 
-PyModel MakeModel(double mu, double rm, double cap, py::handle fex, py::handle mex,
-                  const std::string &contact) {
+// One of a model's two vectors, under its own spelling (fex) or the one the
+// results use (FEX); None for both gives the default.
+void ReadModelVector(py::handle lower, py::handle upper, const char *name, const char *alias,
+                     const double *fallback, double *out) {
+  if (!lower.is_none() && !upper.is_none())
+    BadType(std::string(name) + ", " + alias + ": the same vector given twice, give one of them");
+  const py::handle v = lower.is_none() ? upper : lower;
+  const char *given = lower.is_none() ? alias : name;
+  for (int i = 0; i < 3; i++) out[i] = fallback[i];
+  if (v.is_none()) return;
+  if (PyUnicode_Check(v.ptr()) || !PySequence_Check(v.ptr()))
+    BadType(std::string(given) + ": expected a sequence of 3 numbers");
+  py::sequence seq = py::reinterpret_borrow<py::sequence>(v);
+  if (seq.size() != 3)
+    BadValue(std::string(given) + ": expected 3 numbers, got " + std::to_string(seq.size()));
+  for (std::size_t i = 0; i < 3; i++) out[i] = ReadFloat(seq[i], given);
+}
+
+PyModel MakeModel(py::handle mu, py::handle rm, py::handle cap, py::handle fex, py::handle mex,
+                  const std::string &contact, py::handle FEX, py::handle MEX) {
+  const PyModel d = gs::DefaultPyModel();
   PyModel m{};
-  m.mu = mu;
-  m.rm = rm;
-  m.cap = cap;
   // non-finite numbers are refused by CheckPyModel with the model's words
-  for (int pass = 0; pass < 2; pass++) {
-    py::handle v = pass == 0 ? fex : mex;
-    const char *name = pass == 0 ? "fex" : "mex";
-    double *out = pass == 0 ? m.fex : m.mex;
-    if (PyUnicode_Check(v.ptr()) || !PySequence_Check(v.ptr()))
-      BadType(std::string(name) + ": expected a sequence of 3 numbers");
-    py::sequence seq = py::reinterpret_borrow<py::sequence>(v);
-    if (seq.size() != 3)
-      BadValue(std::string(name) + ": expected 3 numbers, got " + std::to_string(seq.size()));
-    for (std::size_t i = 0; i < 3; i++) out[i] = seq[i].cast<double>();
-  }
+  m.mu = ReadFloat(mu, "mu");
+  m.rm = ReadFloat(rm, "rm");
+  m.cap = ReadFloat(cap, "cap");
+  ReadModelVector(fex, FEX, "fex", "FEX", d.fex, m.fex);
+  ReadModelVector(mex, MEX, "mex", "MEX", d.mex, m.mex);
   if (gs::ParseContactLaw(contact, &m.contact) == 0)
     BadValue("contact: the contact law must be soft, point or elliptic, got '" + contact + "'");
   std::string error;
@@ -256,6 +291,21 @@ py::array_t<double> Vector3(const double *v) {
   py::array_t<double> a(3);
   for (int i = 0; i < 3; i++) a.mutable_data()[i] = v[i];
   return a;
+}
+
+py::tuple Tuple3(const double *v) {
+  return py::make_tuple(v[0], v[1], v[2]);
+}
+
+// A model's constructor arguments, in their order: what pickle and copy keep.
+py::tuple ModelState(const PyModel &m) {
+  return py::make_tuple(m.mu, m.rm, m.cap, Tuple3(m.fex), Tuple3(m.mex),
+                        gs::ContactLawText(m.contact));
+}
+
+PyModel ModelFromState(const py::tuple &t) {
+  if (t.size() != 6) BadValue("Model state: expected 6 items, got " + std::to_string(t.size()));
+  return MakeModel(t[0], t[1], t[2], t[3], t[4], t[5].cast<std::string>(), py::none(), py::none());
 }
 
 std::string ModelRepr(const PyModel &m) {
@@ -271,6 +321,11 @@ std::string ModelRepr(const PyModel &m) {
 } // namespace
 
 PYBIND11_MODULE(graspstat, m) {
+  // Every signature is written out in its docstring with the types a caller
+  // passes: the arguments arrive as Python objects and are read here.
+  py::options options;
+  options.disable_function_signatures();
+
   m.doc() = R"doc(
 The statics of a two-finger robot hand grasping a sphere, computed in
 process: the same calculations as the graspstat-batch tool, with numpy
@@ -292,8 +347,13 @@ Functions:
   Model(...)                  the model record of the exact analysis
 
 Results are ``Result`` objects whose attributes carry the batch tool's JSON
-names and values. Bad arguments raise ValueError or TypeError with the
-batch tool's words.
+names and values. Results and Models can be pickled and copied (so they
+pass to other processes). ``__version__`` is the version of the tools.
+Bad arguments raise ValueError or TypeError with the batch tool's words; a
+bool is refused where a number is expected.
+
+In the signatures, a tuple of numbers also takes a list or a numpy array,
+and ``ndarray[(2, 3)]`` any nested sequence of that shape.
 
 Example::
 
@@ -301,11 +361,16 @@ Example::
     r = graspstat.solve((0, 9), (0, 80, 0), 50, deg=True)
     print(r.staticsCase, r.StaticsStability, r.exact.verdict, r.FCZ)
 )doc";
+  m.attr("__version__") = GRASPSTAT_VERSION;
 
   gs::DefineResult(m);
 
   py::class_<PyModel>(m, "Model", R"doc(
-Model(mu=0.5, rm=10.0, cap=10.0, fex=(0, 0, 1), mex=(0, 0, 0), contact="soft")
+Model(mu: float = 0.5, rm: float = 10.0, cap: float = 10.0,
+      fex: tuple[float, float, float] = (0, 0, 1),
+      mex: tuple[float, float, float] = (0, 0, 0), contact: str = "soft", *,
+      FEX: tuple[float, float, float] | None = None,
+      MEX: tuple[float, float, float] | None = None)
 
 The model record of the exact holding check: friction coefficient ``mu``
 (>= 0), friction-moment radius ``rm`` (length, >= 0; ``|MCZ| <= mu rm FCZ``),
@@ -314,45 +379,55 @@ normal-force cap per contact ``cap`` (> 0), the force ``fex`` and the moment
 zero) and the contact law: "soft" (normal force, friction force and friction
 moment), "point" (no friction moment) or "elliptic" (friction force and
 moment bounded together). Every number must be finite; a bad value raises
-ValueError.
+ValueError, a bool or a non-number TypeError.
 
-The calculations of this version run the default model only; any other
-raises ValueError when it is used.)doc")
+``FEX`` and ``MEX`` are the same vectors under the names a Result's
+``exact.model`` uses, so ``Model(**vars(r.exact.model))`` rebuilds the model
+of a result; giving a vector under both names raises TypeError.
+``solve``, ``check`` and ``sweep`` take a Model as ``model=``.)doc")
       .def(py::init(&MakeModel), py::arg("mu") = gs::mu, py::arg("rm") = gs::rm,
-           py::arg("cap") = gs::kForceCap,
-           py::arg("fex") = py::make_tuple(gs::FEX[0], gs::FEX[1], gs::FEX[2]),
-           py::arg("mex") = py::make_tuple(0.0, 0.0, 0.0), py::arg("contact") = "soft")
+           py::arg("cap") = gs::kForceCap, py::arg("fex") = py::none(), py::arg("mex") = py::none(),
+           py::arg("contact") = "soft", py::kw_only(), py::arg("FEX") = py::none(),
+           py::arg("MEX") = py::none(), "__init__(self, ...): the arguments of Model above")
       .def_property_readonly(
-          "mu", [](const PyModel &p) { return p.mu; }, "friction coefficient")
+          "mu", [](const PyModel &p) { return p.mu; }, "friction coefficient (float)")
       .def_property_readonly(
-          "rm", [](const PyModel &p) { return p.rm; }, "friction-moment radius (length)")
+          "rm", [](const PyModel &p) { return p.rm; }, "friction-moment radius (float, length)")
       .def_property_readonly(
-          "cap", [](const PyModel &p) { return p.cap; }, "normal-force cap per contact")
+          "cap", [](const PyModel &p) { return p.cap; }, "normal-force cap per contact (float)")
       .def_property_readonly(
           "fex", [](const PyModel &p) { return Vector3(p.fex); },
-          "required force on the work, shape (3,)")
+          "required force on the work, ndarray shape (3,)")
       .def_property_readonly(
           "mex", [](const PyModel &p) { return Vector3(p.mex); },
-          "required moment on the work about its centre, shape (3,)")
+          "required moment on the work about its centre, ndarray shape (3,)")
+      .def_property_readonly(
+          "FEX", [](const PyModel &p) { return Vector3(p.fex); }, "fex, as the results name it")
+      .def_property_readonly(
+          "MEX", [](const PyModel &p) { return Vector3(p.mex); }, "mex, as the results name it")
       .def_property_readonly(
           "contact", [](const PyModel &p) { return std::string(gs::ContactLawText(p.contact)); },
-          "contact law: soft, point or elliptic")
-      .def("__repr__", &ModelRepr)
-      .def("__eq__",
-           [](const PyModel &a, py::handle b) {
-             if (!py::isinstance<PyModel>(b)) return false;
-             const PyModel o = b.cast<PyModel>();
-             return a.mu == o.mu && a.rm == o.rm && a.cap == o.cap && a.contact == o.contact &&
-                    a.fex[0] == o.fex[0] && a.fex[1] == o.fex[1] && a.fex[2] == o.fex[2] &&
-                    a.mex[0] == o.mex[0] && a.mex[1] == o.mex[1] && a.mex[2] == o.mex[2];
-           })
+          "contact law (str): soft, point or elliptic")
+      .def("__repr__", &ModelRepr, "__repr__(self) -> str")
+      .def(
+          "__eq__",
+          [](const PyModel &a, py::handle b) {
+            if (!py::isinstance<PyModel>(b)) return false;
+            const PyModel o = b.cast<PyModel>();
+            return a.mu == o.mu && a.rm == o.rm && a.cap == o.cap && a.contact == o.contact &&
+                   a.fex[0] == o.fex[0] && a.fex[1] == o.fex[1] && a.fex[2] == o.fex[2] &&
+                   a.mex[0] == o.mex[0] && a.mex[1] == o.mex[1] && a.mex[2] == o.mex[2];
+          },
+          "__eq__(self, other: object) -> bool: every field equal")
+      .def(py::pickle(&ModelState, &ModelFromState))
       .def(
           "is_default", [](const PyModel &p) { return gs::IsDefaultPyModel(&p) != 0; },
-          "True when every field equals the default model's.");
+          "is_default(self) -> bool\n\nTrue when every field equals the default model's.");
 
   m.def("solve", &Solve, py::arg("hand"), py::arg("work"), py::arg("radius"), py::kw_only(),
         py::arg("deg") = false, py::arg("model") = py::none(), R"doc(
-solve(hand, work, radius, *, deg=False, model=None) -> Result
+solve(hand: tuple[float, float], work: tuple[float, float, float],
+      radius: float, *, deg: bool = False, model: Model | None = None) -> Result
 
 One whole grasp: sets the hand pose ``hand = (alHand, betHand)`` (radians,
 or degrees with ``deg=True``) and the work (centre ``work = (x, y, z)``,
@@ -362,11 +437,11 @@ do. Returns the Result with the fields of ``graspstat-batch solve`` (the
 contact result codes ``contactResult`` included), equal to what it prints
 for the same pose: e.g. ``r.FCZ`` (normal forces), ``r.RC`` (contact
 points, shape (2, 3)), ``r.staticsCase``, ``r.exact.verdict``,
-``r.exact.margin``. ``model`` (a Model or None) is the model of the exact
-analysis.)doc");
+``r.exact.margin``. ``model`` is the model of the exact analysis (None: the
+default one).)doc");
 
   m.def("keys", &Keys, py::arg("sequence"), R"doc(
-keys(sequence) -> Result
+keys(sequence: str) -> Result
 
 Starts up and feeds the characters of ``sequence`` to the key interpreter,
 stopping at ESC in view mode, as ``graspstat-batch keys`` does (``\e`` is
@@ -376,7 +451,9 @@ object; ``keys("ssSs")`` is the statics of the start-up pose.)doc");
 
   m.def("check", &Check, py::arg("RC"), py::arg("NF"), py::arg("rwG"), py::arg("radius"),
         py::kw_only(), py::arg("model") = py::none(), py::arg("hand") = py::none(), R"doc(
-check(RC, NF, rwG, radius, *, model=None, hand=None) -> Result
+check(RC: ndarray[(2, 3)], NF: ndarray[(2, 3)], rwG: tuple[float, float, float],
+      radius: float, *, model: Model | None = None,
+      hand: tuple[float, float] | None = None) -> Result
 
 The exact holding check of two given contacts, e.g. from another simulator:
 contact points ``RC`` and finger normals into the work ``NF`` (unit
@@ -396,24 +473,37 @@ out.)doc");
         py::arg("hand") = py::none(), py::arg("work") = py::none(), py::arg("radius") = py::none(),
         py::arg("deg") = false, py::arg("model") = py::none(), py::arg("threads") = py::none(),
         R"doc(
-sweep(x=("alHand", -180, 180, 512), y=("betHand", -180, 180, 512), *,
-      hand=None, work=None, radius=None, deg=False, model=None, threads=None) -> dict
+sweep(x: tuple[str, float, float, int] = ("alHand", -180, 180, 512),
+      y: tuple[str, float, float, int] = ("betHand", -180, 180, 512), *,
+      hand: tuple[float, float] | None = None,
+      work: tuple[float, float, float] | None = None,
+      radius: float | None = None, deg: bool = False,
+      model: Model | None = None,
+      threads: int | None = None) -> dict[str, ndarray[(y COUNT, x COUNT)]]
 
 A study map: one whole grasp at every point of a grid of two quantities,
 as ``graspstat-batch map`` computes it. ``x`` and ``y`` are
-``(PARAM, FROM, TO, COUNT)``: PARAM one of alHand, betHand (hand angles),
-x, y, z (work centre) or aSph (work radius), COUNT >= 2 values from FROM to
-TO inclusive. The other quantities are ``hand`` (default (0, 0)), ``work``
-(default (0, 80, 0)) and ``radius`` (default 50); ``deg=True`` gives the
-hand angles, fixed and swept, in degrees. ``threads`` (default: all cores)
-share the points; the GIL is released while they compute.
+``(PARAM, FROM, TO, COUNT)``, COUNT >= 2 values from FROM to TO inclusive,
+PARAM one of alHand, betHand (hand angles), x, y, z (work centre), aSph
+(work radius), or mu, rm, cap (the exact check's friction coefficient,
+friction-moment radius and normal-force cap, in place of the model's own).
+The other quantities are ``hand`` (default (0, 0)), ``work`` (default
+(0, 80, 0)), ``radius`` (default 50) and ``model`` (default: the default
+Model); ``deg=True`` gives the hand angles, fixed and swept, in degrees.
+``threads`` (1 to 256, default: all cores) share the points; the GIL is
+released while they compute, and Ctrl-C (KeyboardInterrupt) stops them
+within a fraction of a second.
 
 Returns a dict of numpy arrays of shape (y COUNT, x COUNT), one per column
-of the map's CSV under its header name, with the same numbers: the two
-swept values, cntContact and StaticsStability (int32), staticsCase and
-exact (str, "" where empty), margin, FCZ1, FCZ2, TCF1, TCF2, MCZ1, MCZ2 and
-leastForce (float64, NaN where the CSV field is empty). Row j, column i is
-the point of the j-th y value and the i-th x value.
+of the map's CSV under its header name and in its order, with the same
+numbers: the two swept values (float64), cntContact (int32), staticsCase
+(str), StaticsStability (float64: 1 stable, 0 not), exact (str), margin,
+FCZ1, FCZ2, TCF1, TCF2, MCZ1, MCZ2, leastForce, and the exact check's
+strength measures capacity, muNeeded and forceClosure (1 or 0), and
+limitsKept (1 where the case solver's forces keep every limit, 0 where
+not), all float64. A field the CSV leaves empty is NaN in a float64 column and "" in
+a str one. Row j, column i is the point of the j-th y value and the i-th x
+value.
 
 With the default arguments it is the hand turned over a full turn about
 both axes, but in radians: pass ``deg=True`` for degrees.)doc");

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include <pybind11/numpy.h>
 
@@ -138,9 +139,20 @@ a value that does not apply, a number that is not finite) is None. Vectors
 are float64 numpy arrays of shape (3,), per-finger values arrays of shape
 (2,) and per-finger vectors arrays of shape (2, 3), finger 1 first; an
 element the JSON writes as null is NaN there. The nested objects
-``residual`` and ``exact`` are Results as well.)doc");
-  cls.def(py::init<>());
-  cls.def("__repr__", [](py::handle self) { return ResultRepr(self); });
+``residual`` and ``exact`` are Results as well. A Result can be pickled and
+copied (copy.copy, copy.deepcopy).)doc");
+  cls.def(py::init<>(), "Result()\n\nAn empty Result.");
+  cls.def(
+      "__repr__", [](py::handle self) { return ResultRepr(self); }, "__repr__(self) -> str");
+  // pickle and copy keep the attributes (a copy of them: a shallow copy's
+  // own attributes can be set without touching the original's)
+  cls.def(py::pickle(
+      [](py::handle self) {
+        PyObject *state = PyDict_Copy(self.attr("__dict__").ptr());
+        if (state == nullptr) throw py::error_already_set();
+        return py::reinterpret_steal<py::dict>(state);
+      },
+      [](const py::dict &state) { return std::make_pair(Result{}, state); }));
   gResultType = cls.ptr();
   return 1;
 }

@@ -22,7 +22,20 @@ struct Columns {
   std::uint8_t *staticsCase, *exact;
   double *margin, *FCZ1, *FCZ2, *TCF1, *TCF2, *MCZ1, *MCZ2, *leastForce;
   double *capacity, *muNeeded, *forceClosure, *limitsKept;
+  int interrupted; // 1 once a signal handler raised: its exception is set
 };
+
+// Runs Python's signal handlers on the calling thread, holding the GIL for
+// that moment, so that Ctrl-C reaches a running map. Returns 1 when a
+// handler raised (KeyboardInterrupt): the map stops, and the exception
+// stays set in this thread for SweepColumns to raise.
+int CheckSignals(void *ctx) {
+  Columns *c = static_cast<Columns *>(ctx);
+  py::gil_scoped_acquire gil;
+  if (PyErr_CheckSignals() == 0) return 0;
+  c->interrupted = 1;
+  return 1;
+}
 
 void StoreRow(long p, const MapRow *row, void *ctx) {
   const Columns *c = static_cast<const Columns *>(ctx);
@@ -89,8 +102,9 @@ py::dict SweepColumns(const MapRequest *req, int threads) {
   c.limitsKept = Column<double>(&out, "limitsKept", ny, nx);
   {
     py::gil_scoped_release free;
-    RunMapSweepRows(req, threads, &StoreRow, &c);
+    RunMapSweepRows(req, threads, &StoreRow, &CheckSignals, &c);
   }
+  if (c.interrupted != 0) throw py::error_already_set();
   py::list caseNames;
   for (int k = kCaseNone; k <= kCaseNorm; k++) {
     const char *name = StaticsCaseText(k);

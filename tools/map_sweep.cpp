@@ -47,6 +47,8 @@ struct Sweep {
   float *shown;
   MapRowFn rowFn = nullptr; // receives each point's row when set
   void *rowCtx = nullptr;
+  MapStopFn stopFn = nullptr;  // asked by the calling thread whether to stop
+  std::atomic<int> stopped{0}; // 1 once stopFn said stop: the workers leave
   std::atomic<long> nextChunk{0};
   std::atomic<long> done{0};
   std::mutex lock;
@@ -60,7 +62,7 @@ struct Sweep {
 // Writes chunk c's rows once every earlier chunk is written.
 void WriteInTurn(Sweep *w, long c, const std::string &rows) {
   std::unique_lock<std::mutex> guard(w->lock);
-  w->turn.wait(guard, [w, c] { return w->written == c || w->failed != 0; });
+  w->turn.wait(guard, [w, c] { return w->written == c || w->failed != 0 || w->stopped != 0; });
   if (w->failed == 0 && w->csv != nullptr && !rows.empty() &&
       std::fwrite(rows.data(), 1, rows.size(), w->csv) != rows.size()) {
     w->failed = 1;
@@ -95,7 +97,7 @@ void SweepThread(Sweep *w) {
   rows.reserve(static_cast<std::size_t>(kMapChunk) * 256);
   for (;;) {
     const long c = w->nextChunk.fetch_add(1);
-    if (c >= w->chunks) break;
+    if (c >= w->chunks || w->stopped != 0) break;
     {
       std::lock_guard<std::mutex> guard(w->lock);
       if (w->failed != 0) break;
@@ -104,6 +106,7 @@ void SweepThread(Sweep *w) {
     const long last = (first + kMapChunk < w->total) ? first + kMapChunk : w->total;
     rows.clear();
     for (long p = first; p < last; p++) {
+      if (w->stopped.load(std::memory_order_relaxed) != 0) break;
       double al = 0.0, bet = 0.0, aSph = 0.0;
       Vec3 rwG;
       MapPointPose(w->req, p, &al, &bet, rwG, &aSph);
@@ -146,11 +149,14 @@ int RunSweep(Sweep *w, const MapRequest *req, int threads, MapProgressFn progres
   for (int t = 0; t < threads; t++) pool.emplace_back(SweepThread, w);
   {
     std::unique_lock<std::mutex> guard(w->lock);
-    while (!w->turn.wait_for(guard, kProgressPeriod, [w] { return w->running == 0; })) {
-      if (progress == nullptr) continue;
+    const auto period =
+        w->stopFn != nullptr ? std::chrono::milliseconds(kMapStopPeriodMs) : kProgressPeriod;
+    while (!w->turn.wait_for(guard, period, [w] { return w->running == 0; })) {
       guard.unlock();
-      progress(w->done.load(), w->total, ctx);
+      if (w->stopFn != nullptr && w->stopped == 0 && w->stopFn(w->rowCtx) != 0) w->stopped = 1;
+      if (progress != nullptr) progress(w->done.load(), w->total, ctx);
       guard.lock();
+      if (w->stopped != 0) w->turn.notify_all(); // wakes the workers waiting for their turn
     }
   }
   for (std::thread &t : pool) t.join();
@@ -331,14 +337,17 @@ int RunMapSweep(const MapRequest *req, int threads, std::FILE *csv, unsigned cha
   return RunSweep(&w, req, threads, progress, ctx);
 }
 
-int RunMapSweepRows(const MapRequest *req, int threads, MapRowFn rowFn, void *ctx) {
+int RunMapSweepRows(const MapRequest *req, int threads, MapRowFn rowFn, MapStopFn stopFn,
+                    void *ctx) {
   Sweep w;
   w.csv = nullptr;
   w.outcome = nullptr;
   w.shown = nullptr;
   w.rowFn = rowFn;
   w.rowCtx = ctx;
-  return RunSweep(&w, req, threads, nullptr, nullptr);
+  w.stopFn = stopFn;
+  RunSweep(&w, req, threads, nullptr, nullptr);
+  return w.stopped != 0 ? 0 : 1;
 }
 
 } // namespace gs

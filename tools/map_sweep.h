@@ -141,8 +141,16 @@ int RunMapSweep(const MapRequest *req, int threads, std::FILE *csv, unsigned cha
 struct MapRow;
 using MapRowFn = void (*)(long index, const MapRow *row, void *ctx);
 
+// Asked from the calling thread while a map runs, every kMapStopPeriodMs:
+// a nonzero answer stops the workers at their next point.
+using MapStopFn = int (*)(void *ctx);
+constexpr int kMapStopPeriodMs = 50; // how often a running map asks stopFn (milliseconds)
+
 // Computes every point of the map on `threads` threads as RunMapSweep does
-// and hands each point's row to rowFn instead of writing the table. Returns 1.
-int RunMapSweepRows(const MapRequest *req, int threads, MapRowFn rowFn, void *ctx);
+// and hands each point's row to rowFn instead of writing the table; stopFn
+// (may be nullptr) can end it early, then some points get no row. Returns 1
+// when every point was computed, 0 when stopFn stopped it.
+int RunMapSweepRows(const MapRequest *req, int threads, MapRowFn rowFn, MapStopFn stopFn,
+                    void *ctx);
 
 } // namespace gs

@@ -2,12 +2,18 @@
 with: random poses against `solve --stdin`, maps against `map`'s CSV, the
 exact check of given contacts against the pipeline's own, the GIL released
 during a sweep, and the refusals in the batch tool's words."""
+import copy
 import csv
 import json
 import math
 import os
+import pickle
+import pydoc
+import signal
 import subprocess
+import sys
 import threading
+import time
 
 import numpy as np
 import pytest
@@ -213,9 +219,93 @@ def test_refusals_in_the_batch_tools_words(call, args):
     (lambda: graspstat.Model(fex=(0, 0, 0)), ValueError, "not both be zero"),
     (lambda: graspstat.Model(contact="hard"), ValueError, "soft, point or elliptic"),
     (lambda: graspstat.solve((0, 0), (0, 80, 0), 50, model="soft"), TypeError, "model"),
+    # a bool is no number, an int beyond range a bad value
+    (lambda: graspstat.solve((0, 0), (0, 80, 0), True), TypeError, "radius: expected a number, got bool"),
+    (lambda: graspstat.solve((np.True_, 0), (0, 80, 0), 50), TypeError, "hand"),
+    (lambda: graspstat.check([[0, 0, 0]] * 2, [[0, 0, False]] * 2, (0, 0, 0), 1), TypeError, "NF"),
+    (lambda: graspstat.Model(mu=True), TypeError, "mu"),
+    (lambda: graspstat.Model(fex=(0, 0, True)), TypeError, "fex"),
+    (lambda: graspstat.sweep(("alHand", False, 1, 3)), TypeError, "FROM and TO"),
+    (lambda: graspstat.sweep(("alHand", 0, 1, np.True_)), TypeError, "COUNT"),
+    (lambda: graspstat.sweep(threads=True), TypeError, "threads"),
+    (lambda: graspstat.sweep(threads=10**30), ValueError, "threads: expected 1 to 256"),
+    (lambda: graspstat.sweep(threads=-10**400), ValueError, "threads: expected 1 to 256"),
+    (lambda: graspstat.solve((0, 0), (0, 80, 0), 10**400), ValueError, "radius: the int is too large"),
+    (lambda: graspstat.Model(cap=10**400), ValueError, "cap"),
+    (lambda: graspstat.sweep(("alHand", 0, 10**400, 3)), ValueError, "x"),
+    (lambda: graspstat.sweep(("alHand", 0, 1, 10**400)), ValueError, "COUNT"),
+    (lambda: graspstat.Model(fex=(0, 0, 1), FEX=(0, 0, 1)), TypeError, "fex, FEX"),
 ])
 def test_bad_arguments(call, error, text):
     with pytest.raises(error, match=text):
         call()
     assert graspstat.Model(fex=(0, 0, 0), mex=(0, 0, 1)).mex[2] == 1.0
     assert graspstat.solve((0, 0), (0, 80, 0), 50, model=graspstat.Model()).StaticsStability == 1
+
+
+def test_help_names_the_types_and_every_swept_quantity_and_column():
+    text = pydoc.render_doc(graspstat, renderer=pydoc.plaintext)
+    assert "handle" not in text and "default model only" not in text
+    assert "hand: tuple[float, float]" in graspstat.solve.__doc__
+    assert "x: tuple[str, float, float, int]" in graspstat.sweep.__doc__
+    assert "mu: float = 0.5" in graspstat.Model.__doc__
+    doc = " ".join(graspstat.sweep.__doc__.split())
+    assert "aSph (work radius), or mu, rm, cap" in doc
+    kinds = {"cntContact": "int32", "staticsCase": "str", "StaticsStability": "float64", "exact": "str"}
+    cols = graspstat.sweep(("cap", 5, 20, 2), ("mu", 0.1, 1, 2))
+    for name, column in cols.items():
+        assert name in ("cap", "mu") or name in doc  # all but the swept values by name
+        kind = "str" if column.dtype.kind == "U" else column.dtype.name
+        assert kind == kinds.get(name, "float64"), name
+        assert name not in kinds or f"{name} ({kind}" in doc, name
+
+
+def test_ctrl_c_stops_a_sweep():
+    main = threading.main_thread().ident
+    sent = []
+
+    def interrupt():
+        sent.append(time.monotonic())
+        signal.pthread_kill(main, signal.SIGINT)
+
+    timer = threading.Timer(0.3, interrupt)
+    timer.start()
+    try:
+        with pytest.raises(KeyboardInterrupt):
+            graspstat.sweep(("alHand", -3, 3, 2048), ("betHand", -3, 3, 2048), threads=2)
+        stopped = time.monotonic()
+    finally:
+        timer.cancel()
+    # the whole map takes tens of seconds; the interrupt ends it at once
+    assert sent and stopped - sent[0] < 1.5
+    assert graspstat.sweep(("alHand", 0, 1, 2), ("betHand", 0, 1, 2))["cntContact"].shape == (2, 2)
+
+
+def test_results_and_models_pickle_and_copy():
+    model = graspstat.Model(mu=0.3, rm=6.0, cap=12.0, fex=(0.3, 0, 1), mex=(0, 2, 0), contact="point")
+    results = [graspstat.solve((0, 0), (0, 80, 0), 50, model=model), graspstat.keys("ssS"),
+               graspstat.solve((0, 0), (0, 300, 0), 50)]
+    for trip in (lambda v: pickle.loads(pickle.dumps(v)), copy.copy, copy.deepcopy):
+        assert trip(model) == model and type(trip(model)) is graspstat.Model
+        for r in results:
+            back = trip(r)
+            assert type(back) is graspstat.Result and back is not r
+            assert vars_deep(back) == vars_deep(r)
+    shallow = copy.copy(results[0])
+    shallow.cntContact = -1
+    assert results[0].cntContact == 2
+    # the results' spelling of the model's vectors rebuilds the model
+    assert graspstat.Model(**vars(results[0].exact.model)) == model
+    assert graspstat.Model(FEX=(0.3, 0, 1), MEX=(0, 2, 0)) == graspstat.Model(fex=(0.3, 0, 1), mex=(0, 2, 0))
+    version = batch("--version").stdout.split()[-1]
+    assert graspstat.__version__ == version and version[0].isdigit()
+
+
+def test_map_example_writes_where_told(tmp_path):
+    pytest.importorskip("matplotlib")
+    script = os.path.join(os.path.dirname(__file__), "..", "..", "docs", "map_example.py")
+    env = dict(os.environ, PYTHONPATH=os.path.dirname(graspstat.__file__))
+    for args, out in [([str(tmp_path / "given.png")], tmp_path / "given.png"), ([], tmp_path / "map_example.png")]:
+        run = subprocess.run([sys.executable, script, *args], cwd=tmp_path, env=env, capture_output=True, text=True)
+        assert run.returncode == 0, run.stderr
+        assert out.read_bytes()[:8] == b"\x89PNG\r\n\x1a\n"

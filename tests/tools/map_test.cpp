@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -257,6 +258,28 @@ TEST(BatchMap, RowsEqualSingleSolvesForAnyThreadCount) {
     }
   }
   EXPECT_GT(unstableBeyond, 0);
+}
+
+// A stop function asked by the calling thread ends a map early (the
+// workers leave at their next point); without one every point gets its row.
+TEST(BatchMap, StopFunctionEndsTheWorkersEarly) {
+  struct Seen {
+    std::atomic<long> rows{0};
+    int asked = 0;
+  };
+  const auto count = [](long, const MapRow *, void *ctx) { static_cast<Seen *>(ctx)->rows++; };
+  const auto stop = [](void *ctx) { return ++static_cast<Seen *>(ctx)->asked; };
+  MapRequest req = Sweeps()[0].req;
+  Seen all;
+  EXPECT_EQ(RunMapSweepRows(&req, 2, count, nullptr, &all), 1);
+  EXPECT_EQ(all.rows, MapPointCount(&req));
+  std::string error;
+  ASSERT_EQ(ParseMapAxis("alHand:-90:90:1000", &req.x, &error), 1); // seconds of work
+  ASSERT_EQ(ParseMapAxis("betHand:-60:60:1000", &req.y, &error), 1);
+  Seen stopped;
+  EXPECT_EQ(RunMapSweepRows(&req, 2, count, stop, &stopped), 0);
+  EXPECT_EQ(stopped.asked, 1);
+  EXPECT_LT(stopped.rows, MapPointCount(&req));
 }
 
 TEST(BatchMap, PictureShowsEveryPointsOutcome) {
