@@ -67,7 +67,10 @@ int ExactGraspCheckModel(const GraspState *s, const ExactModel *m, ExactCheck *o
 // The same check of contacts given without a hand pose (from another
 // simulator, say) under the model *md: no palm test, everything else as
 // ExactGraspCheckModel; the hand fields must still be finite, and the joint
-// torques refer to them. Returns out->verdict (never kExactPalmInside).
+// torques refer to them. A point within kContactPointTol of the radius off
+// the sphere and a normal within kContactNormalTol of the surface normal
+// are taken as the contact where that normal meets the sphere. Returns
+// out->verdict (never kExactPalmInside).
 int ExactContactsCheck(const GraspState *s, const ExactModel *md, ExactCheck *out);
 
 // Returns how deep the work sphere reaches into the palm box (length; <= 0
