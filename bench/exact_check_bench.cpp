@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "contact/sphere_contact.h"
+#include "exact/exact_check.h"
 #include "geom/inverse.h"
 #include "grasp/start_up.h"
 #include "hand/kinematics.h"
 #include "model/constants.h"
 #include "model/model_state.h"
-#include "statics/exact_check.h"
 #include "statics/statics.h"
 
 namespace {

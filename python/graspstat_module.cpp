@@ -10,13 +10,13 @@
 #include <pybind11/stl.h>
 
 #include "base/console_capture.h"
+#include "exact/exact_check.h"
 #include "grasp/pose_step.h"
 #include "grasp/start_up.h"
 #include "model/constants.h"
 #include "python/py_model.h"
 #include "python/py_result.h"
 #include "python/py_sweep.h"
-#include "statics/exact_check.h"
 #include "tools/batch_run.h"
 #include "tools/key_sequence.h"
 #include "tools/map_sweep.h"

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "geom/vecmat.h"
+
 #include "model/constants.h"
 
 namespace gs {
@@ -9,10 +11,6 @@ namespace gs {
 namespace {
 
 constexpr const char *kLawNames[] = {"soft", "point", "elliptic"};
-
-bool Finite3(const double *v) {
-  return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
-}
 
 bool Zero3(const double *v) {
   return v[0] == 0.0 && v[1] == 0.0 && v[2] == 0.0;

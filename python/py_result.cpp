@@ -7,7 +7,7 @@
 
 #include <pybind11/numpy.h>
 
-#include "statics/exact_check.h"
+#include "exact/exact_check.h"
 #include "tools/state_json.h"
 
 namespace gs {

@@ -2,7 +2,7 @@
 """Checks which source folder includes which; exits 1 on any breach.
 
 The folders stand on floors, bottom to top:
-    base < geom < model < hand, contact, statics < grasp < view < app
+    base < geom < model < hand, contact, statics < exact < grasp < view < app
 (the window stands below src/app, whose main opens it and hands it the key
 interpreter), and a folder includes only its own floor's folder and the folders of the
 floors below it (the tools and the Python module stand above all of src/).
@@ -22,6 +22,7 @@ FLOORS = [
     ("geom",),
     ("model",),
     ("hand", "contact", "statics"),
+    ("exact",),
     ("grasp",),
     ("view",),
     ("app",),

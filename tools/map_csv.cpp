@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "statics/exact_check.h"
+#include "exact/exact_check.h"
 #include "tools/state_json.h"
 
 namespace gs {

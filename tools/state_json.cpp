@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "exact/exact_check.h"
 #include "geom/vecmat.h"
 #include "model/constants.h"
-#include "statics/exact_check.h"
 #include "statics/statics_result.h"
 
 namespace gs {

@@ -2,18 +2,12 @@
 
 #include <cmath>
 
+#include "geom/vecmat.h"
+
 #include "base/trace.h"
 #include "model/constants.h"
 
 namespace gs {
-
-namespace {
-
-bool Finite3(const double *v) {
-  return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
-}
-
-} // namespace
 
 int VeskLinkSphereContact(const GraspState *s, const double *RWG, double aw, double *qc, double *L,
                           double *RC, double *NF, double *NW) {

@@ -4,6 +4,10 @@
 
 namespace gs {
 
+bool Finite3(const double *v) {
+  return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+}
+
 void CopyVec3(const double *src, double *dst) {
   for (int i = 0; i < 3; i++) dst[i] = src[i];
 }

@@ -1,6 +1,8 @@
 #include "model/exact_model.h"
 
 #include <cmath>
+
+#include "geom/vecmat.h"
 #include <cstring>
 
 namespace gs {
@@ -8,10 +10,6 @@ namespace gs {
 namespace {
 
 constexpr const char *kLawNames[3] = {"soft", "point", "elliptic"};
-
-bool Finite3(const double *v) {
-  return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
-}
 
 } // namespace
 

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "exact/exact_check.h"
 #include "geom/vecmat.h"
 #include "model/constants.h"
-#include "statics/exact_check.h"
 #include "view/view_constants.h"
 
 namespace gs {

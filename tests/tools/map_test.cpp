@@ -18,7 +18,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "statics/exact_check.h"
+#include "exact/exact_check.h"
 #include "tools/batch_run.h"
 #include "tools/map_picture.h"
 #include "tools/map_sweep.h"

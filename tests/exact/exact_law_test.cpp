@@ -10,10 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include "exact/exact_family.h"
+#include "exact/exact_law.h"
 #include "geom/vecmat.h"
 #include "model/exact_model.h"
-#include "statics/exact_family.h"
-#include "statics/exact_law.h"
 
 namespace gs {
 namespace {

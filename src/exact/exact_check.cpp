@@ -1,13 +1,15 @@
-#include "statics/exact_check.h"
+#include "exact/exact_check.h"
 
 #include <algorithm>
 #include <cmath>
 
+#include "geom/vecmat.h"
+
+#include "exact/exact_family.h"
+#include "exact/exact_law.h"
+#include "exact/exact_parallel.h"
+#include "exact/exact_point.h"
 #include "model/constants.h"
-#include "statics/exact_family.h"
-#include "statics/exact_law.h"
-#include "statics/exact_parallel.h"
-#include "statics/exact_point.h"
 
 namespace gs {
 
@@ -33,10 +35,6 @@ struct ExactAnswer {
   ExactForces least; // least-total-normal-force balance (when u <= 1)
   int blocking;      // ExactLimit bits (when u > 1)
 };
-
-bool Finite3(const double *v) {
-  return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
-}
 
 bool InputFinite(const GraspState *s) {
   if (!std::isfinite(s->aSph) || !Finite3(s->rwG)) return false;

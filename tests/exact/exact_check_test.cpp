@@ -3,7 +3,7 @@
 // friction disc replaced by the inscribed and the circumscribed 64-gon) and
 // the agreement with every stable answer of the case solvers that keeps the
 // limits.
-#include "statics/exact_check.h"
+#include "exact/exact_check.h"
 
 #include <array>
 #include <chrono>

@@ -1,14 +1,15 @@
-#include "statics/exact_family.h"
+#include "exact/exact_family.h"
 
 #include <algorithm>
 #include <cmath>
+
+#include "geom/vecmat.h"
 #include <limits>
 
 namespace gs {
 
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kSigmaRelTol = 1e-11; // relative width at which a Sigma search stops
 constexpr int kMaxSearchSteps = 200;   // bound on the steps of each Sigma search
 

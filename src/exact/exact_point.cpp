@@ -1,17 +1,18 @@
-#include "statics/exact_point.h"
+#include "exact/exact_point.h"
 
 #include <algorithm>
 #include <cmath>
+
+#include "geom/vecmat.h"
 #include <limits>
 
+#include "exact/exact_family.h"
 #include "model/model_state.h"
-#include "statics/exact_family.h"
 
 namespace gs {
 
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kParallel = 1e-12; // |n1 +- n2| below this: opposite / equal normals
 constexpr double kFineTol = 1e-12;  // relative width of the searches for u*
 constexpr double kCoarseTol = 1e-8; // the same for a relaxed limit

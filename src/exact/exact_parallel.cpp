@@ -1,18 +1,19 @@
-#include "statics/exact_parallel.h"
+#include "exact/exact_parallel.h"
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+
+#include "geom/vecmat.h"
 #include <limits>
 
+#include "exact/exact_check.h"
 #include "model/model_state.h"
-#include "statics/exact_check.h"
 
 namespace gs {
 
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr int kSteps = 200;           // bound on the steps of each search
 constexpr double kSqueezeTol = 1e-14; // relative width of the least-squeeze search
 constexpr double kRelaxedTol = 1e-10; // the same over a sign region (blocking only)

@@ -1,16 +1,17 @@
-#include "statics/exact_law.h"
+#include "exact/exact_law.h"
 
 #include <algorithm>
 #include <cmath>
+
+#include "geom/vecmat.h"
 #include <limits>
 
-#include "statics/exact_family.h"
+#include "exact/exact_family.h"
 
 namespace gs {
 
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kGoldenShort = 0.3819660112501051; // (3 - sqrt 5) / 2
 constexpr double kLawSigmaTol = 1e-13;              // relative width at which a Sigma search stops
 constexpr int kLawSearchSteps = 200;                // bound on the steps of each Sigma search
