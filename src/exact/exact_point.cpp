@@ -165,19 +165,15 @@ void General(const double *n1, const double *n2, const double *g, double cap, do
   PointFamily P;
   CopyVec3(n1, P.n[1]);
   CopyVec3(n2, P.n[2]);
+  NormalPlaneFrame(n1, n2, P.e[1], P.e[2], P.w, P.t, &P.dp, &P.dm);
   Vec3 sum, cr;
   AddVec3(n1, n2, sum);
-  CrossVec3(n1, sum, cr); // = n1 x n2
+  CrossVec3(n1, sum, cr); // = n1 x n2, whose length w was scaled by
   P.sn = NormVec3(cr);
-  ScaleVec3(1.0 / P.sn, cr, P.w);
-  CrossVec3(n1, P.w, P.t[1]);
-  CrossVec3(n2, P.w, P.t[2]);
   P.c = DotVec3(n1, n2);
   P.gn1 = DotVec3(g, n1);
   P.gn2 = DotVec3(g, n2);
   P.gw = DotVec3(g, P.w);
-  Vec3 unusedW, unusedT[3];
-  NormalPlaneFrame(n1, n2, P.e[1], P.e[2], unusedW, unusedT, &P.dp, &P.dm);
   CopyVec3(g, P.g);
   P.bySum = P.dp < P.dm ? 1 : 0;
   for (int i = 0; i < 2; i++) {
