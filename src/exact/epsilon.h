@@ -1,0 +1,20 @@
+// The Ferrari-Canny epsilon of two contacts on exact friction sets (disc,
+// disc and moment interval, or ellipsoid per contact law; no linearised
+// cones): the least, over all unit wrench directions of the scaled space
+// (force, moment / torqueScale), of the support function of the grasp
+// wrench set.
+#pragma once
+
+#include "model/contact_pair.h"
+#include "model/exact_model.h"
+
+namespace gs {
+
+// Computes both forms of the epsilon of the contacts *g under the friction,
+// moment radius, cap and law of *m, with the torque scale torqueScale
+// (length; <= 0 takes the largest distance from g->c to a contact, 1 when
+// that is 0), into *out. Returns 1, or 0 (out filled with NaN) when an input
+// is not finite or a normal is not a unit vector.
+int PairEpsilon(const ContactPair *g, const ExactModel *m, double torqueScale, GraspEpsilon *out);
+
+} // namespace gs

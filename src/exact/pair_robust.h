@@ -1,0 +1,18 @@
+// Robust measures of a two-contact grasp: holding, force closure, capacity
+// and epsilon over grasps perturbed in their contact points, normals and
+// friction.
+#pragma once
+
+#include "model/contact_pair.h"
+#include "model/exact_model.h"
+
+namespace gs {
+
+// Draws o->samples perturbed copies of *g (points moved along the sphere of
+// radius sphereRadius about g->c when sphereRadius > 0, else in 3-D) and
+// writes the shares, percentiles and mean of their answers under *m into
+// *out. Returns the number of samples drawn (0: none asked, out NaN).
+int PairRobust(const ContactPair *g, const ExactModel *m, double sphereRadius, double torqueScale,
+               const RobustOptions *o, RobustMeasures *out);
+
+} // namespace gs
