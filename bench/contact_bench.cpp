@@ -4,7 +4,7 @@
 
 #include "contact/sphere_contact.h"
 #include "grasp/start_up.h"
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace {
 

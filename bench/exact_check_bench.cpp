@@ -14,10 +14,11 @@
 #include "contact/sphere_contact.h"
 #include "exact/exact_check.h"
 #include "geom/inverse.h"
+#include "geom/vecmat.h"
 #include "grasp/start_up.h"
+#include "graspstat/constants.h"
+#include "graspstat/state.h"
 #include "hand/kinematics.h"
-#include "model/constants.h"
-#include "model/model_state.h"
 #include "statics/statics.h"
 
 namespace {

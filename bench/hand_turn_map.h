@@ -2,7 +2,7 @@
 // axes (degrees), the work at the start-up place.
 #pragma once
 
-#include "tools/map_sweep.h"
+#include "graspstat/map.h"
 
 namespace gs {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/batch_run.h"
+#include "graspstat/grasp.h"
 #include "tools/solve_stream.h"
 
 namespace {

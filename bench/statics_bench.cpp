@@ -4,13 +4,14 @@
 
 #include <cmath>
 
-#include "base/trace.h"
 #include "contact/sphere_contact.h"
 #include "geom/inverse.h"
+#include "geom/vecmat.h"
 #include "grasp/start_up.h"
+#include "graspstat/constants.h"
+#include "graspstat/state.h"
+#include "graspstat/trace.h"
 #include "hand/kinematics.h"
-#include "model/constants.h"
-#include "model/model_state.h"
 #include "statics/norm_statics.h"
 #include "statics/statics.h"
 
@@ -91,7 +92,7 @@ void AllFail(benchmark::State &state, SolverFn solve) {
     }
   }
   for (auto _ : state) {
-    benchmark::DoNotOptimize(solve(&s, RC, nc, zeroVec, FEX, FCZ, FC, tc, TCF, TC, MCZ, MC));
+    benchmark::DoNotOptimize(solve(&s, RC, nc, zeroVec, kCaseLoad, FCZ, FC, tc, TCF, TC, MCZ, MC));
     benchmark::ClobberMemory();
   }
   state.counters["stable"] = s.StaticsStability;
@@ -116,7 +117,7 @@ void General(benchmark::State &state, SolverFn solve) {
   CopyVec3(s.rwG, RW);
   SetConsoleSink(&Discard, nullptr);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(solve(&s, s.RC, s.NF, RW, FEX, FCZ, FC, tc, TCF, TC, MCZ, MC));
+    benchmark::DoNotOptimize(solve(&s, s.RC, s.NF, RW, kCaseLoad, FCZ, FC, tc, TCF, TC, MCZ, MC));
     benchmark::ClobberMemory();
   }
   SetConsoleSink(nullptr, nullptr);

@@ -9,24 +9,19 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include "base/console_capture.h"
-#include "exact/exact_check.h"
-#include "grasp/pose_step.h"
-#include "grasp/start_up.h"
-#include "model/constants.h"
-#include "python/py_model.h"
+#include "graspstat/console.h"
+#include "graspstat/constants.h"
+#include "graspstat/exact.h"
+#include "graspstat/grasp.h"
+#include "graspstat/keys.h"
+#include "graspstat/map.h"
+#include "graspstat/numbers.h"
 #include "python/py_result.h"
 #include "python/py_sweep.h"
-#include "tools/batch_run.h"
-#include "tools/key_sequence.h"
-#include "tools/map_sweep.h"
-#include "tools/number_list.h"
 
 namespace py = pybind11;
 
 namespace {
-
-using gs::PyModel;
 
 constexpr int kMaxSweepThreads = 256; // most threads a sweep may ask for
 
@@ -114,27 +109,14 @@ double ReadRadius(py::handle obj, const char *name) {
 
 // The model a call runs under (the default for None), as the exact check's record.
 gs::ExactModel UseModel(py::handle model) {
-  PyModel m = gs::DefaultPyModel();
-  if (!model.is_none()) {
-    if (!py::isinstance<PyModel>(model)) BadType("model: expected a graspstat.Model or None");
-    m = model.cast<PyModel>();
-  }
-  std::string error;
-  gs::ExactModel e = gs::kDefaultExactModel;
-  if (gs::ApplyModel(&m, &e, &error) == 0) BadValue(error);
-  return e;
+  if (model.is_none()) return gs::kDefaultExactModel;
+  if (!py::isinstance<gs::ExactModel>(model)) BadType("model: expected a graspstat.Model or None");
+  return model.cast<gs::ExactModel>();
 }
 
 // Hand angle in radians of a value given in the call's units.
 double HandAngle(double v, bool deg) {
   return deg ? gs::HandDegreesToRad(v) : v;
-}
-
-// The batch tool's map messages with its option names as the keywords here.
-std::string KeywordWords(std::string text) {
-  for (std::size_t at = text.find("--"); at != std::string::npos; at = text.find("--", at))
-    text.erase(at, 2);
-  return text;
 }
 
 // One swept quantity (PARAM, FROM, TO, COUNT), read as the map reads its
@@ -201,23 +183,8 @@ py::object Check(py::handle RC, py::handle NF, py::handle rwG, py::handle radius
   const bool posed = !hand.is_none();
   if (posed) ReadNumbers(hand, 2, "hand", angles);
   const gs::ExactModel md = UseModel(model);
-  gs::ConsoleCapture quiet; // the steps' console text is no part of the answer
-  gs::GraspState s;
-  gs::InitModelState(&s);
-  gs::StartUp(&s);
-  if (posed) gs::SetPoseAndWork(&s, angles[0], angles[1], centre, r);
-  gs::CopyVec3(centre, s.rwG);
-  s.aSph = r;
-  for (int k = 1; k <= 2; k++) {
-    gs::CopyVec3(rc[k], s.RC[k]);
-    gs::CopyVec3(nf[k], s.NF[k]);
-  }
   gs::ExactCheck e{};
-  s.exactModel = md;
-  if (posed)
-    gs::ExactGraspCheckModel(&s, &md, &e);
-  else
-    gs::ExactContactsCheck(&s, &md, &e);
+  gs::CheckGivenContacts(rc, nf, centre, r, posed ? angles : nullptr, &md, &e);
   return gs::ExactResult(e, md, posed ? 1 : 0);
 }
 
@@ -227,7 +194,7 @@ py::dict Sweep(py::handle x, py::handle y, py::handle hand, py::handle work, py:
   req.x = ReadAxis(x, "x");
   req.y = ReadAxis(y, "y");
   req.hand[0] = req.hand[1] = 0.0;
-  gs::CopyVec3(gs::kStartWorkCentre, req.work);
+  for (int i = 0; i < 3; i++) req.work[i] = gs::kStartWorkCentre[i];
   req.radius = gs::kStartRadius;
   if (!hand.is_none()) ReadNumbers(hand, 2, "hand", req.hand);
   if (!work.is_none()) ReadNumbers(work, 3, "work", req.work);
@@ -235,7 +202,7 @@ py::dict Sweep(py::handle x, py::handle y, py::handle hand, py::handle work, py:
   req.degrees = deg ? 1 : 0;
   req.model = UseModel(model);
   std::string error;
-  if (gs::CheckMapRequest(&req, &error) == 0) BadValue(KeywordWords(error));
+  if (gs::CheckMapRequest(&req, &error, "") == 0) BadValue(error);
   int n = static_cast<int>(std::thread::hardware_concurrency());
   if (!threads.is_none()) {
     if (!PyIndex_Check(threads.ptr()) || IsBool(threads))
@@ -270,20 +237,25 @@ void ReadModelVector(py::handle lower, py::handle upper, const char *name, const
   for (std::size_t i = 0; i < 3; i++) out[i] = ReadFloat(seq[i], given);
 }
 
-PyModel MakeModel(py::handle mu, py::handle rm, py::handle cap, py::handle fex, py::handle mex,
-                  const std::string &contact, py::handle FEX, py::handle MEX) {
-  const PyModel d = gs::DefaultPyModel();
-  PyModel m{};
-  // non-finite numbers are refused by CheckPyModel with the model's words
+gs::ExactModel MakeModel(py::handle mu, py::handle rm, py::handle cap, py::handle fex,
+                         py::handle mex, const std::string &contact, py::handle FEX,
+                         py::handle MEX) {
+  const gs::ExactModel &d = gs::kDefaultExactModel;
+  gs::ExactModel m{};
+  // non-finite numbers are refused by the model's own check, in its words
   m.mu = ReadFloat(mu, "mu");
   m.rm = ReadFloat(rm, "rm");
   m.cap = ReadFloat(cap, "cap");
-  ReadModelVector(fex, FEX, "fex", "FEX", d.fex, m.fex);
-  ReadModelVector(mex, MEX, "mex", "MEX", d.mex, m.mex);
-  if (gs::ParseContactLaw(contact, &m.contact) == 0)
-    BadValue("contact: the contact law must be soft, point or elliptic, got '" + contact + "'");
-  std::string error;
-  if (gs::CheckPyModel(&m, &error) == 0) BadValue(error);
+  ReadModelVector(fex, FEX, "fex", "FEX", d.FEX, m.FEX);
+  ReadModelVector(mex, MEX, "mex", "MEX", d.MEX, m.MEX);
+  m.law = gs::ContactLawFromName(contact.c_str());
+  const char *fields = nullptr;
+  const char *refused = gs::ExactModelError(&m, &fields);
+  if (refused != nullptr) {
+    std::string text = std::string(fields) + ": " + refused;
+    if (m.law < 0) text += ", got '" + contact + "'";
+    BadValue(text);
+  }
   return m;
 }
 
@@ -297,25 +269,33 @@ py::tuple Tuple3(const double *v) {
   return py::make_tuple(v[0], v[1], v[2]);
 }
 
-// A model's constructor arguments, in their order: what pickle and copy keep.
-py::tuple ModelState(const PyModel &m) {
-  return py::make_tuple(m.mu, m.rm, m.cap, Tuple3(m.fex), Tuple3(m.mex),
-                        gs::ContactLawText(m.contact));
+bool Equal3(const double *a, const double *b) {
+  return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
 }
 
-PyModel ModelFromState(const py::tuple &t) {
+bool SameModel(const gs::ExactModel &a, const gs::ExactModel &b) {
+  return a.mu == b.mu && a.rm == b.rm && a.cap == b.cap && a.law == b.law && Equal3(a.FEX, b.FEX) &&
+         Equal3(a.MEX, b.MEX);
+}
+
+// A model's constructor arguments, in their order: what pickle and copy keep.
+py::tuple ModelState(const gs::ExactModel &m) {
+  return py::make_tuple(m.mu, m.rm, m.cap, Tuple3(m.FEX), Tuple3(m.MEX), gs::ContactLawName(m.law));
+}
+
+gs::ExactModel ModelFromState(const py::tuple &t) {
   if (t.size() != 6) BadValue("Model state: expected 6 items, got " + std::to_string(t.size()));
   return MakeModel(t[0], t[1], t[2], t[3], t[4], t[5].cast<std::string>(), py::none(), py::none());
 }
 
-std::string ModelRepr(const PyModel &m) {
+std::string ModelRepr(const gs::ExactModel &m) {
   auto num = [](double v) { return std::string(py::repr(py::float_(v))); };
   auto vec = [&](const double *v) {
     return "(" + num(v[0]) + ", " + num(v[1]) + ", " + num(v[2]) + ")";
   };
   return "Model(mu=" + num(m.mu) + ", rm=" + num(m.rm) + ", cap=" + num(m.cap) +
-         ", fex=" + vec(m.fex) + ", mex=" + vec(m.mex) + ", contact='" +
-         gs::ContactLawText(m.contact) + "')";
+         ", fex=" + vec(m.FEX) + ", mex=" + vec(m.MEX) + ", contact='" + gs::ContactLawName(m.law) +
+         "')";
 }
 
 } // namespace
@@ -365,7 +345,7 @@ Example::
 
   gs::DefineResult(m);
 
-  py::class_<PyModel>(m, "Model", R"doc(
+  py::class_<gs::ExactModel>(m, "Model", R"doc(
 Model(mu: float = 0.5, rm: float = 10.0, cap: float = 10.0,
       fex: tuple[float, float, float] = (0, 0, 1),
       mex: tuple[float, float, float] = (0, 0, 0), contact: str = "soft", *,
@@ -385,43 +365,44 @@ ValueError, a bool or a non-number TypeError.
 ``exact.model`` uses, so ``Model(**vars(r.exact.model))`` rebuilds the model
 of a result; giving a vector under both names raises TypeError.
 ``solve``, ``check`` and ``sweep`` take a Model as ``model=``.)doc")
-      .def(py::init(&MakeModel), py::arg("mu") = gs::mu, py::arg("rm") = gs::rm,
+      .def(py::init(&MakeModel), py::arg("mu") = gs::kCaseMu, py::arg("rm") = gs::kCaseRm,
            py::arg("cap") = gs::kForceCap, py::arg("fex") = py::none(), py::arg("mex") = py::none(),
            py::arg("contact") = "soft", py::kw_only(), py::arg("FEX") = py::none(),
            py::arg("MEX") = py::none(), "__init__(self, ...): the arguments of Model above")
       .def_property_readonly(
-          "mu", [](const PyModel &p) { return p.mu; }, "friction coefficient (float)")
+          "mu", [](const gs::ExactModel &p) { return p.mu; }, "friction coefficient (float)")
       .def_property_readonly(
-          "rm", [](const PyModel &p) { return p.rm; }, "friction-moment radius (float, length)")
+          "rm", [](const gs::ExactModel &p) { return p.rm; },
+          "friction-moment radius (float, length)")
       .def_property_readonly(
-          "cap", [](const PyModel &p) { return p.cap; }, "normal-force cap per contact (float)")
+          "cap", [](const gs::ExactModel &p) { return p.cap; },
+          "normal-force cap per contact (float)")
       .def_property_readonly(
-          "fex", [](const PyModel &p) { return Vector3(p.fex); },
+          "fex", [](const gs::ExactModel &p) { return Vector3(p.FEX); },
           "required force on the work, ndarray shape (3,)")
       .def_property_readonly(
-          "mex", [](const PyModel &p) { return Vector3(p.mex); },
+          "mex", [](const gs::ExactModel &p) { return Vector3(p.MEX); },
           "required moment on the work about its centre, ndarray shape (3,)")
       .def_property_readonly(
-          "FEX", [](const PyModel &p) { return Vector3(p.fex); }, "fex, as the results name it")
+          "FEX", [](const gs::ExactModel &p) { return Vector3(p.FEX); },
+          "fex, as the results name it")
       .def_property_readonly(
-          "MEX", [](const PyModel &p) { return Vector3(p.mex); }, "mex, as the results name it")
+          "MEX", [](const gs::ExactModel &p) { return Vector3(p.MEX); },
+          "mex, as the results name it")
       .def_property_readonly(
-          "contact", [](const PyModel &p) { return std::string(gs::ContactLawText(p.contact)); },
+          "contact", [](const gs::ExactModel &p) { return std::string(gs::ContactLawName(p.law)); },
           "contact law (str): soft, point or elliptic")
       .def("__repr__", &ModelRepr, "__repr__(self) -> str")
       .def(
           "__eq__",
-          [](const PyModel &a, py::handle b) {
-            if (!py::isinstance<PyModel>(b)) return false;
-            const PyModel o = b.cast<PyModel>();
-            return a.mu == o.mu && a.rm == o.rm && a.cap == o.cap && a.contact == o.contact &&
-                   a.fex[0] == o.fex[0] && a.fex[1] == o.fex[1] && a.fex[2] == o.fex[2] &&
-                   a.mex[0] == o.mex[0] && a.mex[1] == o.mex[1] && a.mex[2] == o.mex[2];
+          [](const gs::ExactModel &a, py::handle b) {
+            return py::isinstance<gs::ExactModel>(b) && SameModel(a, b.cast<gs::ExactModel>());
           },
           "__eq__(self, other: object) -> bool: every field equal")
       .def(py::pickle(&ModelState, &ModelFromState))
       .def(
-          "is_default", [](const PyModel &p) { return gs::IsDefaultPyModel(&p) != 0; },
+          "is_default",
+          [](const gs::ExactModel &p) { return SameModel(p, gs::kDefaultExactModel); },
           "is_default(self) -> bool\n\nTrue when every field equals the default model's.");
 
   m.def("solve", &Solve, py::arg("hand"), py::arg("work"), py::arg("radius"), py::kw_only(),

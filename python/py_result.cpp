@@ -7,8 +7,7 @@
 
 #include <pybind11/numpy.h>
 
-#include "exact/exact_check.h"
-#include "tools/state_json.h"
+#include "graspstat/report.h"
 
 namespace gs {
 
@@ -53,23 +52,23 @@ py::object Vector(const double *v) {
   return a;
 }
 
-// [finger 1, finger 2] of a per-finger vector array, as a (2, 3) array.
-py::object PerFinger(const Vec3 *v) {
+// [finger 1, finger 2] of per-finger vectors, as a (2, 3) array.
+py::object PairVector(const double *const *v) {
   const Py_intptr_t dims[2] = {2, 3};
   double *d = nullptr;
   py::object a = NewArray(2, dims, &d);
   for (int k = 0; k < 2; k++)
-    for (int i = 0; i < 3; i++) d[3 * k + i] = ArrayValue(v[k + 1][i]);
+    for (int i = 0; i < 3; i++) d[3 * k + i] = ArrayValue(v[k][i]);
   return a;
 }
 
-// [finger 1, finger 2] of a per-finger number array, as a (2,) array.
-py::object PerFinger(const double *v) {
+// [finger 1, finger 2] of per-finger numbers, as a (2,) array.
+py::object Pair(const double *v) {
   const Py_intptr_t dims[1] = {2};
   double *d = nullptr;
   py::object a = NewArray(1, dims, &d);
-  d[0] = ArrayValue(v[1]);
-  d[1] = ArrayValue(v[2]);
+  d[0] = ArrayValue(v[0]);
+  d[1] = ArrayValue(v[1]);
   return a;
 }
 
@@ -78,10 +77,6 @@ py::object Utf8(const char *t, std::size_t n) {
   PyObject *s = PyUnicode_DecodeUTF8(t, static_cast<Py_ssize_t>(n), "replace");
   if (s == nullptr) throw py::error_already_set();
   return py::reinterpret_steal<py::object>(s);
-}
-
-py::object Text(const char *t) {
-  return t != nullptr ? py::object(py::str(t)) : py::object(py::none());
 }
 
 // The interned Python string of an attribute name, made on first use (the
@@ -157,105 +152,59 @@ copied (copy.copy, copy.deepcopy).)doc");
   return 1;
 }
 
-py::object ExactResult(const ExactCheck &e, const ExactModel &m, int torques) {
-  const bool holds = e.verdict == kExactHolds;
+py::object ResultOf(const ReportTable &t, const ReportSource *src) {
   Fields f;
-  f.Set("verdict", py::str(ExactVerdictText(e.verdict)));
-  f.Set("margin", holds ? Number(e.margin) : py::none());
-  f.Set("FCZ", holds ? PerFinger(e.FCZ) : py::none());
-  f.Set("T", holds ? PerFinger(e.T) : py::none());
-  f.Set("MCZ", holds ? PerFinger(e.MCZ) : py::none());
-  f.Set("jointTorque", (holds && torques != 0) ? PerFinger(e.jointTorque) : py::none());
-  if (e.verdict == kExactCannotHold) {
-    py::list blocking;
-    for (int i = 0; i < kExactLimitKinds; i++) {
-      int bit = 0;
-      const char *name = ExactLimitName(i, &bit);
-      if ((e.blocking & bit) != 0) blocking.append(py::str(name));
-    }
-    f.Set("blocking", std::move(blocking));
-  } else {
-    f.Set("blocking", py::none());
+  for (int i = 0; i < t.count; i++) {
+    const ReportField &field = t.fields[i];
+    ReportValue v;
+    field.read(src, &v);
+    if (v.present < 0) continue;
+    f.Set(field.name, v.present != 0 ? ValueOf(field, v) : py::none());
   }
-  f.Set("reason", Text(e.reason));
-  // the strength measures: None where undecided, muNeeded also where no
-  // friction coefficient suffices; then the model the check used
-  f.Set("capacity", std::isfinite(e.capacity) ? Number(e.capacity) : py::none());
-  f.Set("muNeeded", std::isfinite(e.muNeeded) ? Number(e.muNeeded) : py::none());
-  if (e.forceClosure == 0 || e.forceClosure == 1)
-    f.Set("forceClosure", py::bool_(e.forceClosure == 1));
-  else
-    f.Set("forceClosure", py::none());
-  Fields model;
-  model.Set("mu", Number(m.mu));
-  model.Set("rm", Number(m.rm));
-  model.Set("cap", Number(m.cap));
-  model.Set("FEX", Vector(m.FEX));
-  model.Set("MEX", Vector(m.MEX));
-  model.Set("contact", py::str(ContactLawName(m.law)));
-  f.Set("model", model.Done());
   return f.Done();
 }
 
+py::object ValueOf(const ReportField &f, const ReportValue &v) {
+  switch (f.kind) {
+  case kReportNumber:
+    return Number(v.number);
+  case kReportInt:
+    return py::int_(v.integer);
+  case kReportBool:
+    return py::bool_(v.integer != 0);
+  case kReportText:
+    return Utf8(v.text, v.length);
+  case kReportVector:
+    return Vector(v.vector);
+  case kReportPair:
+  case kReportPairInt:
+    return Pair(v.pair);
+  case kReportPairVector:
+    return PairVector(v.pairVector);
+  case kReportNames: {
+    py::list names;
+    for (int k = 0; k < v.nameCount; k++) names.append(py::str(v.names[k]));
+    return std::move(names);
+  }
+  case kReportLines: {
+    py::list lines;
+    if (v.lines != nullptr)
+      for (const std::string &line : *v.lines) lines.append(Utf8(line.data(), line.size()));
+    return std::move(lines);
+  }
+  default:
+    return ResultOf(*f.object, &v.sub);
+  }
+}
+
+py::object ExactResult(const ExactCheck &e, const ExactModel &m, int torques) {
+  const ReportSource src = ExactReportSource(&e, &m, torques);
+  return ResultOf(kExactReport, &src);
+}
+
 py::object RunResult(const BatchRun *run, int withContacts) {
-  const GraspState *s = &run->state;
-  Fields f;
-  f.Set("alHand", Number(s->alHand));
-  f.Set("betHand", Number(s->betHand));
-  f.Set("handPoseText", Utf8(s->handPoseText, static_cast<std::size_t>(s->handPoseTextLen)));
-  f.Set("aSph", Number(s->aSph));
-  f.Set("rwG", Vector(s->rwG));
-  f.Set("sgnCAL", py::str(&s->sgnCAL, 1));
-  f.Set("nFin", py::int_(s->nFin));
-  f.Set("cntContact", py::int_(s->cntContact));
-  f.Set("sgnGraspExec", py::int_(s->sgnGraspExec));
-  f.Set("sgnGraspEnd", py::int_(s->sgnGraspEnd));
-  f.Set("sgnStaticsEnd", py::int_(s->sgnStaticsEnd));
-  f.Set("StaticsStability", py::int_(s->StaticsStability));
-  f.Set("viewRot", Vector(s->viewRot));
-  f.Set("viewTrans", Vector(s->viewTrans));
-  const double qqf[3] = {0.0, s->qqf[1][1], s->qqf[2][1]};
-  f.Set("qqf", PerFinger(qqf));
-  if (withContacts != 0) {
-    // the fingers computed since the last reset are 1 .. nFin
-    double codes[3] = {0.0, NAN, NAN};
-    for (int n = 1; n <= 2; n++)
-      if (n <= s->nFin) codes[n] = s->contactCode[n];
-    f.Set("contactResult", PerFinger(codes));
-  }
-  const struct {
-    const char *name;
-    const Vec3 *v;
-  } vectors[] = {{"RC", s->RC}, {"NF", s->NF}, {"NW", s->NW}, {"nc", s->nc},
-                 {"tc", s->tc}, {"FC", s->FC}, {"TC", s->TC}, {"MC", s->MC}};
-  for (const auto &v : vectors) f.Set(v.name, PerFinger(v.v));
-  f.Set("FCZ", PerFinger(s->FCZ));
-  f.Set("TCF", PerFinger(s->TCF));
-  f.Set("MCZ", PerFinger(s->MCZ));
-  f.Set("staticsCase", Text(StaticsCaseText(s->staticsCase)));
-  f.Set("staticsSubCase", Text(StaticsSubCaseText(s->staticsSubCase)));
-  f.Set("normCandidate",
-        s->normCandidate > 0 ? py::object(py::int_(s->normCandidate)) : py::none());
-  double force = 0.0;
-  double moment = 0.0;
-  if (BalanceResidual(s, &force, &moment) != 0) {
-    Fields r;
-    r.Set("force", Number(force));
-    r.Set("moment", Number(moment));
-    f.Set("residual", r.Done());
-  } else {
-    f.Set("residual", py::none());
-  }
-  const bool solved = s->sgnStaticsEnd == 1 && s->staticsCase != kCaseNone;
-  const bool exact =
-      solved && s->exact.verdict >= kExactHolds && s->exact.verdict <= kExactPalmInside;
-  f.Set("exact", exact ? ExactResult(s->exact, s->exactModel, 1) : py::none());
-  f.Set("limitsKept", solved ? py::object(py::bool_(StaticsLimitsKept(s) != 0)) : py::none());
-  py::list messages;
-  for (const std::string &line : run->messages) messages.append(Utf8(line.data(), line.size()));
-  f.Set("messages", std::move(messages));
-  f.Set("exited", py::bool_(run->exited != 0));
-  return f.Done();
+  const ReportSource src = RunReportSource(&run->state, &run->messages, run->exited, withContacts);
+  return ResultOf(kRunReport, &src);
 }
 
 } // namespace gs

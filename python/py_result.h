@@ -7,8 +7,9 @@
 
 #include <pybind11/pybind11.h>
 
-#include "model/model_state.h"
-#include "tools/batch_run.h"
+#include "graspstat/grasp.h"
+#include "graspstat/report.h"
+#include "graspstat/state.h"
 
 namespace gs {
 
@@ -18,6 +19,13 @@ int DefineResult(pybind11::module_ &m);
 // The Result of a run: the fields of the batch tool's JSON object in its
 // order, with each finger's contact result code when withContacts is 1.
 pybind11::object RunResult(const BatchRun *run, int withContacts);
+
+// The Result of the object of table t read from src, its fields in table
+// order; a field read as null is None.
+pybind11::object ResultOf(const ReportTable &t, const ReportSource *src);
+
+// The value of one reported quantity as a Python object.
+pybind11::object ValueOf(const ReportField &f, const ReportValue &v);
 
 // The Result of an exact holding check (the JSON's "exact" object); with
 // torques 0 the joint torques are None (no hand pose they refer to).

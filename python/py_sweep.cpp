@@ -5,8 +5,8 @@
 
 #include <pybind11/numpy.h>
 
-#include "tools/map_csv.h"
-#include "tools/state_json.h"
+#include "graspstat/map_table.h"
+#include "graspstat/report.h"
 
 namespace gs {
 

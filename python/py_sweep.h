@@ -3,7 +3,7 @@
 
 #include <pybind11/pybind11.h>
 
-#include "tools/map_sweep.h"
+#include "graspstat/map.h"
 
 namespace gs {
 

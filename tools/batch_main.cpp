@@ -33,18 +33,17 @@
 
 #include <CLI/CLI.hpp>
 
-#include "grasp/start_up.h"
-#include "model/model_state.h"
-#include "tools/batch_run.h"
+#include "graspstat/grasp.h"
+#include "graspstat/keys.h"
+#include "graspstat/numbers.h"
+#include "graspstat/state.h"
+#include "graspstat/text.h"
 #include "tools/checked_output.h"
-#include "tools/key_sequence.h"
 #include "tools/map_output.h"
 #include "tools/map_picture.h"
 #include "tools/model_options.h"
-#include "tools/number_list.h"
 #include "tools/solve_stream.h"
 #include "tools/state_json.h"
-#include "tools/text_lines.h"
 #include "tools/trace_option.h"
 
 namespace {

@@ -14,13 +14,18 @@
 
 #include <nlohmann/json.hpp>
 
-#include "tools/map_csv.h"
+#include "graspstat/map_table.h"
+#include "graspstat/text.h"
 #include "tools/map_picture.h"
-#include "tools/text_lines.h"
 
 namespace gs {
 
 namespace {
+
+// Writes table text to the FILE ctx; returns 1, or 0 when it fell short.
+int WriteToFile(const char *text, std::size_t n, void *ctx) {
+  return std::fwrite(text, 1, n, static_cast<std::FILE *>(ctx)) == n ? 1 : 0;
+}
 
 using Clock = std::chrono::steady_clock;
 
@@ -287,7 +292,7 @@ int RunMapOutput(const MapRequest *req, int threads, const std::string &prefix, 
   AppendMapCsvHeader(req, &header);
   int ok = std::fwrite(header.data(), 1, header.size(), csv.file) == header.size() ? 1 : 0;
   Progress state{Clock::now()};
-  ok = ok && RunMapSweep(req, threads, csv.file, outcome.data(), shown.data(),
+  ok = ok && RunMapSweep(req, threads, &WriteToFile, csv.file, outcome.data(), shown.data(),
                          progress != 0 ? &ShowProgress : nullptr, &state);
   if (progress != 0) std::fprintf(stderr, "\n");
   if (ok == 0) *error = "cannot write " + csv.path + ": " + std::strerror(errno);

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/map_sweep.h"
+#include "graspstat/map.h"
 
 namespace gs {
 

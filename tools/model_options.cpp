@@ -1,7 +1,7 @@
 #include "tools/model_options.h"
 
-#include "tools/number_list.h"
-#include "tools/text_lines.h"
+#include "graspstat/numbers.h"
+#include "graspstat/text.h"
 
 namespace gs {
 

@@ -7,7 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "model/exact_model.h"
+#include "graspstat/model.h"
 
 namespace gs {
 

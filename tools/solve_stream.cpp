@@ -6,11 +6,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "tools/batch_run.h"
+#include "graspstat/grasp.h"
+#include "graspstat/numbers.h"
+#include "graspstat/text.h"
 #include "tools/checked_output.h"
-#include "tools/number_list.h"
 #include "tools/state_json.h"
-#include "tools/text_lines.h"
 #include "tools/trace_option.h"
 
 namespace gs {

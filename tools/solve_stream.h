@@ -5,7 +5,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "model/exact_model.h"
+#include "graspstat/model.h"
 
 namespace gs {
 

@@ -4,10 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "exact/exact_check.h"
-#include "geom/vecmat.h"
-#include "model/constants.h"
-#include "statics/statics_result.h"
+#include "graspstat/report.h"
 
 namespace gs {
 
@@ -122,234 +119,57 @@ void Vector(JsonText *j, const double *v) {
   j->End(']');
 }
 
-// [finger 1, finger 2] of a per-finger vector array.
-void PerFinger(JsonText *j, const Vec3 *v) {
-  j->Begin('[');
-  Vector(j, v[1]);
-  Vector(j, v[2]);
-  j->End(']');
-}
+// Writes the value of one reported quantity as its table says.
+void Value(JsonText *j, const ReportField &f, const ReportValue &v);
 
-// [finger 1, finger 2] of a per-finger number array.
-void PerFinger(JsonText *j, const double *v) {
-  j->Begin('[');
-  j->Number(v[1]);
-  j->Number(v[2]);
-  j->End(']');
-}
-
-// The model the exact check used: friction, moment radius, cap, required
-// force and moment, contact law.
-void ModelJson(JsonText *j, const ExactModel &m) {
+// Writes the object of table t read from src, its fields in table order.
+void Object(JsonText *j, const ReportTable &t, const ReportSource *src) {
   j->Begin('{');
-  j->Key("mu");
-  j->Number(m.mu);
-  j->Key("rm");
-  j->Number(m.rm);
-  j->Key("cap");
-  j->Number(m.cap);
-  j->Key("FEX");
-  Vector(j, m.FEX);
-  j->Key("MEX");
-  Vector(j, m.MEX);
-  j->Key("contact");
-  j->Text(ContactLawName(m.law));
-  j->End('}');
-}
-
-// The exact holding check: null without a statics result for the current
-// contacts; forces and torques only for "holds", blocking limits only for
-// "cannot hold"; the strength measures null where undecided (and muNeeded
-// where no friction coefficient suffices), then the model it used.
-void ExactJson(JsonText *j, const ExactCheck &e, const ExactModel &m) {
-  if (e.verdict < kExactHolds || e.verdict > kExactPalmInside) return j->Null();
-  const bool holds = e.verdict == kExactHolds;
-  j->Begin('{');
-  j->Key("verdict");
-  j->Text(ExactVerdictText(e.verdict));
-  j->Key("margin");
-  holds ? j->Number(e.margin) : j->Null();
-  j->Key("FCZ");
-  holds ? PerFinger(j, e.FCZ) : j->Null();
-  j->Key("T");
-  holds ? PerFinger(j, e.T) : j->Null();
-  j->Key("MCZ");
-  holds ? PerFinger(j, e.MCZ) : j->Null();
-  j->Key("jointTorque");
-  holds ? PerFinger(j, e.jointTorque) : j->Null();
-  j->Key("blocking");
-  if (e.verdict == kExactCannotHold) {
-    j->Begin('[');
-    for (int i = 0; i < kExactLimitKinds; i++) {
-      int bit = 0;
-      const char *name = ExactLimitName(i, &bit);
-      if ((e.blocking & bit) != 0) j->Text(name);
-    }
-    j->End(']');
-  } else {
-    j->Null();
+  for (int i = 0; i < t.count; i++) {
+    const ReportField &f = t.fields[i];
+    ReportValue v;
+    f.read(src, &v);
+    if (v.present < 0) continue;
+    j->Key(f.name);
+    v.present != 0 ? Value(j, f, v) : j->Null();
   }
-  j->Key("reason");
-  j->Text(e.reason);
-  j->Key("capacity");
-  j->Number(e.capacity);
-  j->Key("muNeeded");
-  j->Number(e.muNeeded);
-  j->Key("forceClosure");
-  (e.forceClosure == 0 || e.forceClosure == 1) ? j->Bool(e.forceClosure == 1) : j->Null();
-  j->Key("model");
-  ModelJson(j, m);
   j->End('}');
+}
+
+void Value(JsonText *j, const ReportField &f, const ReportValue &v) {
+  switch (f.kind) {
+  case kReportNumber:
+    return j->Number(v.number);
+  case kReportInt:
+    return j->Int(v.integer);
+  case kReportBool:
+    return j->Bool(v.integer != 0);
+  case kReportText:
+    return j->Text(v.text, v.length);
+  case kReportVector:
+    return Vector(j, v.vector);
+  case kReportObject:
+    return Object(j, *f.object, &v.sub);
+  default:
+    break;
+  }
+  j->Begin('[');
+  for (int k = 0; k < 2 && f.kind == kReportPair; k++) j->Number(v.pair[k]);
+  for (int k = 0; k < 2 && f.kind == kReportPairInt; k++)
+    v.pairPresent[k] != 0 ? j->Int(static_cast<int>(v.pair[k])) : j->Null();
+  for (int k = 0; k < 2 && f.kind == kReportPairVector; k++) Vector(j, v.pairVector[k]);
+  for (int k = 0; k < v.nameCount && f.kind == kReportNames; k++) j->Text(v.names[k]);
+  if (f.kind == kReportLines && v.lines != nullptr)
+    for (const std::string &m : *v.lines) j->Text(m.data(), m.size());
+  j->End(']');
 }
 
 } // namespace
 
-const char *ExactVerdictText(int verdict) {
-  switch (verdict) {
-  case kExactHolds:
-    return "holds";
-  case kExactCannotHold:
-    return "cannot hold";
-  case kExactUndecided:
-    return "undecided";
-  case kExactPalmInside:
-    return "palm inside work";
-  default:
-    return "";
-  }
-}
-
-const char *StaticsSubCaseText(int c) {
-  switch (c) {
-  case kSubSP11_1:
-    return "SP11-1";
-  case kSubSP11_2:
-    return "SP11-2";
-  case kSubSP113:
-    return "SP113";
-  case kSubSP31:
-    return "SP31";
-  case kSubSP32:
-    return "SP32";
-  case kSubSP33:
-    return "SP33";
-  default:
-    return nullptr;
-  }
-}
-
-const char *StaticsCaseText(int c) {
-  switch (c) {
-  case kCaseSP1:
-    return "SP1";
-  case kCaseSP2:
-    return "SP2";
-  case kCaseSP3:
-    return "SP3";
-  case kCaseNorm:
-    return "Norm";
-  default:
-    return nullptr;
-  }
-}
-
-int BalanceResidual(const GraspState *s, double *force, double *moment) {
-  if (s->sgnStaticsEnd != 1 || s->staticsCase == kCaseNone) return 0;
-  StaticsBalanceResidual(s->RC, s->rwG, FEX, s->FC, s->TC, s->MC, force, moment);
-  return 1;
-}
-
 void AppendBatchRunJson(const BatchRun *run, int withContacts, int layout, std::string *text) {
-  const GraspState *s = &run->state;
   JsonText j(text, layout);
-  j.Begin('{');
-  j.Key("alHand");
-  j.Number(s->alHand);
-  j.Key("betHand");
-  j.Number(s->betHand);
-  j.Key("handPoseText");
-  j.Text(s->handPoseText, static_cast<std::size_t>(s->handPoseTextLen));
-  j.Key("aSph");
-  j.Number(s->aSph);
-  j.Key("rwG");
-  Vector(&j, s->rwG);
-  j.Key("sgnCAL");
-  j.Text(&s->sgnCAL, 1);
-  const struct {
-    const char *name;
-    int value;
-  } counters[] = {{"nFin", s->nFin},
-                  {"cntContact", s->cntContact},
-                  {"sgnGraspExec", s->sgnGraspExec},
-                  {"sgnGraspEnd", s->sgnGraspEnd},
-                  {"sgnStaticsEnd", s->sgnStaticsEnd},
-                  {"StaticsStability", s->StaticsStability}};
-  for (const auto &c : counters) {
-    j.Key(c.name);
-    j.Int(c.value);
-  }
-  j.Key("viewRot");
-  Vector(&j, s->viewRot);
-  j.Key("viewTrans");
-  Vector(&j, s->viewTrans);
-  j.Key("qqf");
-  j.Begin('[');
-  j.Number(s->qqf[1][1]);
-  j.Number(s->qqf[2][1]);
-  j.End(']');
-  if (withContacts != 0) {
-    j.Key("contactResult");
-    j.Begin('[');
-    // the fingers computed since the last reset are 1 .. nFin
-    for (int n = 1; n <= 2; n++) n <= s->nFin ? j.Int(s->contactCode[n]) : j.Null();
-    j.End(']');
-  }
-  const struct {
-    const char *name;
-    const Vec3 *v;
-  } vectors[] = {{"RC", s->RC}, {"NF", s->NF}, {"NW", s->NW}, {"nc", s->nc},
-                 {"tc", s->tc}, {"FC", s->FC}, {"TC", s->TC}, {"MC", s->MC}};
-  for (const auto &f : vectors) {
-    j.Key(f.name);
-    PerFinger(&j, f.v);
-  }
-  j.Key("FCZ");
-  PerFinger(&j, s->FCZ);
-  j.Key("TCF");
-  PerFinger(&j, s->TCF);
-  j.Key("MCZ");
-  PerFinger(&j, s->MCZ);
-  j.Key("staticsCase");
-  j.Text(StaticsCaseText(s->staticsCase));
-  j.Key("staticsSubCase");
-  j.Text(StaticsSubCaseText(s->staticsSubCase));
-  j.Key("normCandidate");
-  (s->normCandidate > 0) ? j.Int(s->normCandidate) : j.Null();
-  double force = 0.0;
-  double moment = 0.0;
-  j.Key("residual");
-  if (BalanceResidual(s, &force, &moment) != 0) {
-    j.Begin('{');
-    j.Key("force");
-    j.Number(force);
-    j.Key("moment");
-    j.Number(moment);
-    j.End('}');
-  } else {
-    j.Null();
-  }
-  const bool solved = s->sgnStaticsEnd == 1 && s->staticsCase != kCaseNone;
-  j.Key("exact");
-  solved ? ExactJson(&j, s->exact, s->exactModel) : j.Null();
-  j.Key("limitsKept");
-  solved ? j.Bool(StaticsLimitsKept(s) != 0) : j.Null();
-  j.Key("messages");
-  j.Begin('[');
-  for (const std::string &m : run->messages) j.Text(m.data(), m.size());
-  j.End(']');
-  j.Key("exited");
-  j.Bool(run->exited != 0);
-  j.End('}');
+  const ReportSource src = RunReportSource(&run->state, &run->messages, run->exited, withContacts);
+  Object(&j, kRunReport, &src);
   text->push_back('\n');
 }
 

@@ -9,26 +9,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "tools/batch_run.h"
+#include "graspstat/grasp.h"
 
 namespace gs {
-
-// Name of a statics case as the output gives it ("SP1", "SP2", "SP3",
-// "Norm"), or nullptr for kCaseNone.
-const char *StaticsCaseText(int c);
-
-// Text of an exact-check verdict as the JSON gives it ("" for kExactNone).
-const char *ExactVerdictText(int verdict);
-
-// Name of a statics sub-case as the output gives it ("SP11-1", "SP11-2",
-// "SP113", "SP31", "SP32", "SP33"), or nullptr for kSubNone.
-const char *StaticsSubCaseText(int c);
-
-// Computes the norms of the force balance sum(FC + TC) - FEX and of the
-// moment balance sum(RCW x (FC + TC) + MC), RCW = RC - rwG, over contacts 1
-// and 2 from the stored vectors. Returns 1 when the current contacts carry a
-// statics result (values written), else 0 (nothing written).
-int BalanceResidual(const GraspState *s, double *force, double *moment);
 
 // Layouts of a run's JSON text.
 constexpr int kJsonOneLine = 0;    // the whole object on one line

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <memory>
 
-#include "tools/text_lines.h"
+#include "graspstat/text.h"
 
 namespace gs {
 

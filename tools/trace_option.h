@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "base/trace.h"
-#include "tools/batch_run.h"
+#include "graspstat/grasp.h"
+#include "graspstat/trace.h"
 
 namespace gs {
 

@@ -15,9 +15,9 @@
 #include <string>
 
 #include "app/keyboard.h"
-#include "base/trace.h"
 #include "grasp/start_up.h"
-#include "model/model_state.h"
+#include "graspstat/state.h"
+#include "graspstat/trace.h"
 #include "view/display.h"
 #include "view/view_constants.h"
 #include "view/window_camera.h"

@@ -1,6 +1,6 @@
 #include "app/key_help.h"
 
-#include "base/trace.h"
+#include "graspstat/trace.h"
 
 namespace gs {
 

@@ -1,10 +1,11 @@
 #include "app/keyboard.h"
 
-#include "base/trace.h"
+#include "geom/vecmat.h"
 #include "grasp/contact_step.h"
 #include "grasp/pose_step.h"
 #include "grasp/statics_step.h"
-#include "model/constants.h"
+#include "graspstat/constants.h"
+#include "graspstat/trace.h"
 
 namespace gs {
 

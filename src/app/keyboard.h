@@ -4,7 +4,7 @@
 // statics. Every key ends with a redraw through the caller's hook.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

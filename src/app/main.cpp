@@ -6,7 +6,7 @@
 #include "app/key_help.h"
 #include "app/keyboard.h"
 #include "grasp/start_up.h"
-#include "model/model_state.h"
+#include "graspstat/state.h"
 #include "view/display.h"
 #include "view/window_camera.h"
 

@@ -4,8 +4,8 @@
 
 #include "geom/vecmat.h"
 
-#include "base/trace.h"
-#include "model/constants.h"
+#include "graspstat/constants.h"
+#include "graspstat/trace.h"
 
 namespace gs {
 

@@ -2,7 +2,7 @@
 // the link turns in the XY plane about the z axis through the joint.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

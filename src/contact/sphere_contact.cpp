@@ -1,9 +1,10 @@
 #include "contact/sphere_contact.h"
 
-#include "base/trace.h"
 #include "contact/link_contact.h"
 #include "contact/tip_contact.h"
-#include "model/constants.h"
+#include "geom/vecmat.h"
+#include "graspstat/constants.h"
+#include "graspstat/trace.h"
 
 namespace gs {
 

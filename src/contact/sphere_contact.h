@@ -2,7 +2,7 @@
 // first, the fingertip sphere when the link would touch beyond its end.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "base/trace.h"
 #include "geom/vecmat.h"
-#include "model/constants.h"
+#include "graspstat/constants.h"
+#include "graspstat/trace.h"
 
 namespace gs {
 

@@ -9,7 +9,7 @@
 #include "exact/exact_law.h"
 #include "exact/exact_parallel.h"
 #include "exact/exact_point.h"
-#include "model/constants.h"
+#include "graspstat/constants.h"
 
 namespace gs {
 
@@ -483,7 +483,8 @@ int StaticsLimitsKept(const GraspState *s) {
     const double f = s->FCZ[k];
     if (!std::isfinite(f) || !std::isfinite(s->TCF[k]) || !std::isfinite(s->MCZ[k])) return 0;
     if (!(f >= 0.0 && f <= cap)) return 0;
-    if (!(std::fabs(s->TCF[k]) <= mu * f) || !(std::fabs(s->MCZ[k]) <= mu * rm * f)) return 0;
+    if (!(std::fabs(s->TCF[k]) <= kCaseMu * f) || !(std::fabs(s->MCZ[k]) <= kCaseMu * kCaseRm * f))
+      return 0;
   }
   return 1;
 }

@@ -29,8 +29,9 @@
 // |FCZ_k|, |FCZ_k| <= 10 FEX[z]).
 #pragma once
 
-#include "model/exact_model.h"
-#include "model/model_state.h"
+#include "graspstat/exact.h"
+#include "graspstat/model.h"
+#include "graspstat/state.h"
 
 namespace gs {
 
@@ -49,42 +50,5 @@ constexpr double kExactUnitTol = 1e-6;      // |NF[k]| farther than this from 1:
 constexpr double kExactParallelTol = 1e-12; // |n1 +- n2| below this: opposite / equal normals
 constexpr double kExactMinRadius = 1e-9;    // work radius below this: a point (length)
 constexpr double kRelaxedCapFactor = 1e6;   // force cap when that limit is relaxed
-
-// Decides whether the contacts RC, NF of s can hold the work (centre rwG)
-// against FEX with 0 <= FCZ_k <= 10 FEX[z], |T_k| <= mu FCZ_k and
-// |MCZ_k| <= mu rm FCZ_k; writes the answer, margin, least-force solution,
-// joint torques or blocking limits into *out. Returns out->verdict (an
-// ExactVerdict, never kExactNone).
-int ExactGraspCheck(const GraspState *s, ExactCheck *out);
-
-// The same check under the model *m (friction mu, moment radius rm, cap,
-// required force FEX and moment MEX, contact law), with the strength
-// measures capacity, muNeeded and forceClosure; a model that
-// ExactModelError refuses gives "undecided" with its text as the reason and
-// nothing computed. With kDefaultExactModel every answer equals the one of
-// ExactGraspCheck. Returns out->verdict.
-int ExactGraspCheckModel(const GraspState *s, const ExactModel *m, ExactCheck *out);
-// The same check of contacts given without a hand pose (from another
-// simulator, say) under the model *md: no palm test, everything else as
-// ExactGraspCheckModel; the hand fields must still be finite, and the joint
-// torques refer to them. A point within kContactPointTol of the radius off
-// the sphere and a normal within kContactNormalTol of the surface normal
-// are taken as the contact where that normal meets the sphere. Returns
-// out->verdict (never kExactPalmInside).
-int ExactContactsCheck(const GraspState *s, const ExactModel *md, ExactCheck *out);
-
-// Returns how deep the work sphere reaches into the palm box (length; <= 0
-// when they do not overlap).
-double PalmPenetration(const GraspState *s);
-
-// Returns 1 when the specified solver's reported FCZ, TCF, MCZ keep every
-// limit (0 <= FCZ_k <= 10 FEX[z], |TCF_k| <= mu FCZ_k, |MCZ_k| <= mu rm FCZ_k)
-// and are finite, else 0.
-int StaticsLimitsKept(const GraspState *s);
-
-// Returns the name of limit kind i (0 .. kExactLimitKinds - 1: "friction",
-// "moment", "force cap", "push only") and writes its ExactLimit bit to *bit.
-const char *ExactLimitName(int i, int *bit);
-constexpr int kExactLimitKinds = 4; // kinds of limit a "cannot hold" answer can name
 
 } // namespace gs

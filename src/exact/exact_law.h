@@ -11,7 +11,7 @@
 #pragma once
 
 #include "geom/vecmat.h"
-#include "model/exact_model.h"
+#include "graspstat/model.h"
 
 namespace gs {
 

@@ -8,7 +8,7 @@
 #include <limits>
 
 #include "exact/exact_check.h"
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

@@ -18,7 +18,7 @@
 #include <cmath>
 
 #include "geom/vecmat.h"
-#include "model/exact_model.h"
+#include "graspstat/model.h"
 
 namespace gs {
 

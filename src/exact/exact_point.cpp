@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "exact/exact_family.h"
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

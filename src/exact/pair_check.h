@@ -4,9 +4,9 @@
 // T_k) + M_k n_k = MEX under the limits of the contact law of the model.
 #pragma once
 
-#include "model/contact_pair.h"
-#include "model/exact_model.h"
-#include "model/model_state.h"
+#include "graspstat/model.h"
+#include "graspstat/pair.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

@@ -3,8 +3,8 @@
 // friction.
 #pragma once
 
-#include "model/contact_pair.h"
-#include "model/exact_model.h"
+#include "graspstat/model.h"
+#include "graspstat/pair.h"
 
 namespace gs {
 

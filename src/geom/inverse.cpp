@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "base/trace.h"
+#include "graspstat/trace.h"
 
 namespace gs {
 

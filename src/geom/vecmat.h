@@ -3,19 +3,13 @@
 // Outputs come last; "distinct" means the output must not alias an input.
 #pragma once
 
-#include <limits>
+#include "graspstat/types.h"
 
 namespace gs {
-
-using Vec3 = double[3];    // x, y, z at 0..2
-using Mat3 = double[3][3]; // row-major, [row][column]
 
 // pi with the decimals the tool has always used: turn wrapping and the
 // half-turn Euler angle (rad)
 constexpr double kPiWrap = 3.1415926535898;
-
-// +infinity: no bound, no solution (in the unit of whatever it stands for)
-constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // Returns true when all three components of v are finite.
 bool Finite3(const double *v);

@@ -1,8 +1,8 @@
 #include "grasp/contact_step.h"
 
-#include "base/trace.h"
 #include "contact/sphere_contact.h"
 #include "geom/vecmat.h"
+#include "graspstat/trace.h"
 #include "hand/kinematics.h"
 
 namespace gs {

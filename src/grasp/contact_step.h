@@ -2,7 +2,7 @@
 // is bent until its link or fingertip touches the work.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

@@ -3,7 +3,7 @@
 // which also decides whether the work can be grasped at all.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

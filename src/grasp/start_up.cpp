@@ -1,7 +1,8 @@
 #include "grasp/start_up.h"
 
+#include "geom/vecmat.h"
+#include "graspstat/constants.h"
 #include "hand/kinematics.h"
-#include "model/constants.h"
 
 namespace gs {
 

@@ -2,7 +2,8 @@
 // that fill the record with its start values and run the kinematics on it.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/grasp.h"
+#include "graspstat/state.h"
 
 namespace gs {
 
@@ -11,9 +12,5 @@ namespace gs {
 // joints back to 0 and recomputes both link frames; returns the new
 // sgnGraspExec (1 = the work can be grasped, 0 = it cannot).
 int InitGraspState(GraspState *s);
-
-// Runs the start-up steps (view, pose, kinematics, work, reachability, mode A,
-// reset) on a freshly initialised record; returns 1.
-int StartUp(GraspState *s);
 
 } // namespace gs

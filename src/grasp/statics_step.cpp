@@ -1,7 +1,7 @@
 #include "grasp/statics_step.h"
 
-#include "base/trace.h"
 #include "exact/exact_check.h"
+#include "graspstat/trace.h"
 #include "statics/statics.h"
 
 namespace gs {

@@ -2,7 +2,7 @@
 // the two contacts, then the exact holding check of the same contacts.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

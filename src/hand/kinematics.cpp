@@ -2,7 +2,8 @@
 
 #include <climits>
 
-#include "model/constants.h"
+#include "geom/vecmat.h"
+#include "graspstat/constants.h"
 
 namespace gs {
 

@@ -2,7 +2,7 @@
 // fingertip positions, the reachability check and the hand-pose banner text.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

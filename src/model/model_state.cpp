@@ -1,8 +1,8 @@
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 #include <cstring>
 
-#include "model/constants.h"
+#include "graspstat/constants.h"
 
 namespace gs {
 

@@ -2,9 +2,10 @@
 
 #include <cmath>
 
-#include "base/trace.h"
 #include "geom/inverse.h"
-#include "model/constants.h"
+#include "geom/vecmat.h"
+#include "graspstat/constants.h"
+#include "graspstat/trace.h"
 #include "statics/statics_constants.h"
 #include "statics/statics_result.h"
 
@@ -111,15 +112,15 @@ int SolveInclinedLine(int trace, const Vec3 *nc, const Vec3 *RCW, double R1, dou
   }
   // the lower contact carries the reserve, the other the rest
   if (nc[1][2] >= 0.0) {
-    FCZ[2] = kFrictionReserve * TCF[2] / mu;
+    FCZ[2] = kFrictionReserve * TCF[2] / kCaseMu;
     FCZ[1] = FCZ0 + FCZ[2];
   } else {
-    FCZ[1] = kFrictionReserve * TCF[1] / mu;
+    FCZ[1] = kFrictionReserve * TCF[1] / kCaseMu;
     FCZ[2] = FCZ[1] - FCZ0;
   }
   if (trace > 0) {
     ConsolePrintf("\n●SP32:YZ面内で2つの接触点・法線が一直線をなす場合の解");
-    ConsolePrintf("\n  R1=%7.4f R2=%7.4f μ=%4.2f", R1, R2, mu);
+    ConsolePrintf("\n  R1=%7.4f R2=%7.4f μ=%4.2f", R1, R2, kCaseMu);
   }
   return InverseFailed(det2) ? 0 : 1;
 }
@@ -200,9 +201,9 @@ int VeskLineStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double 
     CopyVec3(eZ, tc[1]);
     CopyVec3(eZ, tc[2]);
     TCF[1] = w[0] * FEXz;
-    FCZ[1] = kFrictionReserve * TCF[1] / mu;
+    FCZ[1] = kFrictionReserve * TCF[1] / kCaseMu;
     TCF[2] = w[1] * FEXz;
-    FCZ[2] = kFrictionReserve * TCF[2] / mu;
+    FCZ[2] = kFrictionReserve * TCF[2] / kCaseMu;
     if (FCZ[1] < FCZ[2]) {
       FCZ[2] = FCZ[1];
     } else {

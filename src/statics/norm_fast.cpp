@@ -4,7 +4,8 @@
 #include <cmath>
 
 #include "geom/inverse.h"
-#include "model/constants.h"
+#include "geom/vecmat.h"
+#include "graspstat/constants.h"
 #include "statics/norm_statics.h"
 #include "statics/statics_constants.h"
 #include "statics/statics_result.h"
@@ -122,8 +123,8 @@ int CertainlyFails(const SearchConstants &k, const TangentTerms &u, const Tangen
   const double fmax = kForceCap;
   for (int n = 1; n <= 2; n++) {
     if (FCZ[n] < -d) return 1;
-    if (std::fabs(TCF[n]) - mu * FCZ[n] > d * (1.0 + mu)) return 1;
-    if (std::fabs(MCZ[n]) - mu * rm * FCZ[n] > d * (1.0 + mu * rm)) return 1;
+    if (std::fabs(TCF[n]) - kCaseMu * FCZ[n] > d * (1.0 + kCaseMu)) return 1;
+    if (std::fabs(MCZ[n]) - kCaseMu * kCaseRm * FCZ[n] > d * (1.0 + kCaseMu * kCaseRm)) return 1;
     if (FCZ[n] - fmax > d) return 1;
   }
   return 0;

@@ -6,7 +6,7 @@
 // side needs, from the very factorisation inv does.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

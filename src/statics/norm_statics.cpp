@@ -2,9 +2,10 @@
 
 #include <cmath>
 
-#include "base/trace.h"
 #include "geom/inverse.h"
-#include "model/constants.h"
+#include "geom/vecmat.h"
+#include "graspstat/constants.h"
+#include "graspstat/trace.h"
 #include "statics/norm_fast.h"
 #include "statics/statics_constants.h"
 #include "statics/statics_result.h"
@@ -31,8 +32,9 @@ NormLimits NormCandidateLimits(const double *FCZ, const double *TCF, const doubl
   const double fmax = kForceCap;
   NormLimits lim;
   lim.pushing = FCZ[1] >= 0.0 && FCZ[2] >= 0.0;
-  lim.frictionOk = std::fabs(TCF[1]) <= mu * FCZ[1] && std::fabs(TCF[2]) <= mu * FCZ[2];
-  lim.momentOk = std::fabs(MCZ[1]) <= mu * rm * FCZ[1] && std::fabs(MCZ[2]) <= mu * rm * FCZ[2];
+  lim.frictionOk = std::fabs(TCF[1]) <= kCaseMu * FCZ[1] && std::fabs(TCF[2]) <= kCaseMu * FCZ[2];
+  lim.momentOk = std::fabs(MCZ[1]) <= kCaseMu * kCaseRm * FCZ[1] &&
+                 std::fabs(MCZ[2]) <= kCaseMu * kCaseRm * FCZ[2];
   lim.notExcessive = FCZ[1] <= fmax && FCZ[2] <= fmax;
   return lim;
 }
@@ -244,10 +246,10 @@ int VeskNormStaticsLiteral(GraspState *s, const Vec3 *RC, const Vec3 *nc, const 
     const bool pushing = lim.pushing, frictionOk = lim.frictionOk, momentOk = lim.momentOk;
     const bool notExcessive = lim.notExcessive;
     if (trace > 0) {
-      ConsolePrintf("\n  TCF[1]=%7.4f μFCZ[1]=%7.3f   ", TCF[1], mu * FCZ[1]);
-      ConsolePrintf("  TCF[2]=%7.4f μFCZ[2]=%7.3f", TCF[2], mu * FCZ[2]);
-      ConsolePrintf("\n  MCZ[1]=%7.4f μ*rm*FCZ[1]=%7.3f", MCZ[1], mu * rm * FCZ[1]);
-      ConsolePrintf("  MCZ[2]=%7.4f μ*rm*FCZ[2]=%7.3f", MCZ[2], mu * rm * FCZ[2]);
+      ConsolePrintf("\n  TCF[1]=%7.4f μFCZ[1]=%7.3f   ", TCF[1], kCaseMu * FCZ[1]);
+      ConsolePrintf("  TCF[2]=%7.4f μFCZ[2]=%7.3f", TCF[2], kCaseMu * FCZ[2]);
+      ConsolePrintf("\n  MCZ[1]=%7.4f μ*rm*FCZ[1]=%7.3f", MCZ[1], kCaseMu * kCaseRm * FCZ[1]);
+      ConsolePrintf("  MCZ[2]=%7.4f μ*rm*FCZ[2]=%7.3f", MCZ[2], kCaseMu * kCaseRm * FCZ[2]);
       ConsolePrintf("\n  n1=%d n2=%d", n1, n2);
       if (!pushing) ConsolePrintf("\n  法線力が負→やり直し");
       if (!notExcessive) ConsolePrintf("\n  法線力が過大→やり直し");

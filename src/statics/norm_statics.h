@@ -4,7 +4,7 @@
 // and friction moments.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

@@ -2,8 +2,9 @@
 
 #include <cmath>
 
-#include "base/trace.h"
-#include "model/constants.h"
+#include "geom/vecmat.h"
+#include "graspstat/constants.h"
+#include "graspstat/trace.h"
 #include "statics/line_statics.h"
 #include "statics/norm_statics.h"
 #include "statics/statics_result.h"
@@ -123,17 +124,17 @@ int VeskStatics(GraspState *s) {
   // the solvers work with the finger normals, which point into the work
   switch (statCase) {
   case kCaseSP3:
-    return VeskLineStatics(s, s->RC, s->NF, RW, FEX, s->FCZ, s->FC, s->tc, s->TCF, s->TC, s->MCZ,
-                           s->MC);
+    return VeskLineStatics(s, s->RC, s->NF, RW, kCaseLoad, s->FCZ, s->FC, s->tc, s->TCF, s->TC,
+                           s->MCZ, s->MC);
   case kCaseSP1:
-    return VeskXYStatics(s, s->RC, s->NF, RW, FEX, s->FCZ, s->FC, s->tc, s->TCF, s->TC, s->MCZ,
-                         s->MC);
+    return VeskXYStatics(s, s->RC, s->NF, RW, kCaseLoad, s->FCZ, s->FC, s->tc, s->TCF, s->TC,
+                         s->MCZ, s->MC);
   case kCaseSP2:
-    return VeskYZStatics(s, s->RC, s->NF, RW, FEX, s->FCZ, s->FC, s->tc, s->TCF, s->TC, s->MCZ,
-                         s->MC);
+    return VeskYZStatics(s, s->RC, s->NF, RW, kCaseLoad, s->FCZ, s->FC, s->tc, s->TCF, s->TC,
+                         s->MCZ, s->MC);
   default:
-    return VeskNormStatics(s, s->RC, s->NF, RW, FEX, s->FCZ, s->FC, s->tc, s->TCF, s->TC, s->MCZ,
-                           s->MC);
+    return VeskNormStatics(s, s->RC, s->NF, RW, kCaseLoad, s->FCZ, s->FC, s->tc, s->TCF, s->TC,
+                           s->MCZ, s->MC);
   }
 }
 

@@ -3,7 +3,7 @@
 // general case and hands it to that case's solver.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

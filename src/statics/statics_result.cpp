@@ -2,8 +2,9 @@
 
 #include <cmath>
 
-#include "base/trace.h"
 #include "geom/inverse.h"
+#include "geom/vecmat.h"
+#include "graspstat/trace.h"
 
 namespace gs {
 

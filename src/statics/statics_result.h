@@ -4,7 +4,7 @@
 // counting as a stable grasp.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

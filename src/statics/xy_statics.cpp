@@ -2,9 +2,10 @@
 
 #include <cmath>
 
-#include "base/trace.h"
 #include "geom/inverse.h"
-#include "model/constants.h"
+#include "geom/vecmat.h"
+#include "graspstat/constants.h"
+#include "graspstat/trace.h"
 #include "statics/statics_constants.h"
 #include "statics/statics_result.h"
 
@@ -160,7 +161,7 @@ int VeskXYStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *R
   // vertical balance, by the relation of the two normals
   const double S = std::fabs(nc[1][0] + nc[2][0]) + std::fabs(nc[1][1] + nc[2][1]);
   const double D = DistVecN(0, 2, nc[1], nc[2]);
-  const double mlim = kForceCap * mu * rm;
+  const double mlim = kForceCap * kCaseMu * kCaseRm;
   if (S < EPS4) {
     s->staticsSubCase = kSubSP11_2;
     if (SolveVerticalOpposite(trace, nc, RTz, FEX, TCZ, MCZ) == 0) return 0;
@@ -176,8 +177,8 @@ int VeskXYStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *R
   // SP12: grasp force along the contact line, raised until the combined
   // friction lies inside the cone at both contacts
   const double flim = kForceCap;
-  double FCZ0 = std::fabs(MCZ[1]) / (mu * rm);
-  if (std::fabs(MCZ[2]) > std::fabs(MCZ[1])) FCZ0 = std::fabs(MCZ[2]) / (mu * rm);
+  double FCZ0 = std::fabs(MCZ[1]) / (kCaseMu * kCaseRm);
+  if (std::fabs(MCZ[2]) > std::fabs(MCZ[1])) FCZ0 = std::fabs(MCZ[2]) / (kCaseMu * kCaseRm);
   Vec3 s12;
   SubVec3(RC[2], RC[1], s21);
   UnitVec3(s21, s21);
@@ -185,7 +186,7 @@ int VeskXYStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *R
   const double mu1 = DotVec3(tc[1], s21) / DotVec3(nc[1], s21);
   const double mu2 = DotVec3(tc[2], s12) / DotVec3(nc[2], s12);
   // a NaN ratio counts as too large
-  const bool planeOk = std::fabs(mu1) <= mu && std::fabs(mu2) <= mu;
+  const bool planeOk = std::fabs(mu1) <= kCaseMu && std::fabs(mu2) <= kCaseMu;
   if (trace > 0) {
     ConsolePrintf("\n●SP12 XY面内の釣り合い計算 nc[2]=-nc[1] nc[2]≠-nc[1]に共通");
     ConsolePrintf("\n  初期値FCZ0=%7.4f MCZ[1]=%7.4f MCZ[2]=%7.4f", FCZ0, MCZ[1], MCZ[2]);
@@ -199,7 +200,7 @@ int VeskXYStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *R
     TraceVec("  s12[]=", 0, s12);
     ConsolePrintf("  (nc[2],s12[])=%7.4f (tc[2],s12[])=%7.4f", DotVec3(nc[2], s12),
                   DotVec3(tc[2], s12));
-    ConsolePrintf("\n  μ1=%7.4f μ2=%7.4f μ=%5.2f", mu1, mu2, mu);
+    ConsolePrintf("\n  μ1=%7.4f μ2=%7.4f μ=%5.2f", mu1, mu2, kCaseMu);
     ConsolePrintf(planeOk ? "\n → XY面内では摩擦力過大でない．Z方向摩擦力との合力で判断へ"
                           : "→μ1 or μ2>μ:安定把握不能");
     PauseKey();
@@ -216,7 +217,7 @@ int VeskXYStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *R
     ComposeContactForces(nc, FCZ, FC, tc, TCF, TC, MCZ, MC);
     const double T1 = std::sqrt(TCZ[1] * TCZ[1] + TCF[1] * TCF[1]);
     const double T2 = std::sqrt(TCZ[2] * TCZ[2] + TCF[2] * TCF[2]);
-    const bool inside = T1 <= mu * FCZ[1] && T2 <= mu * FCZ[2];
+    const bool inside = T1 <= kCaseMu * FCZ[1] && T2 <= kCaseMu * FCZ[2];
     if (trace > 0) {
       ConsolePrintf("\n●XY面内の解:cnt=%d FCZ0=%7.4f FCZ[1,2]=[%7.4f %7.4f]\n  TCF[1,2]=[%7.4f "
                     "%7.4f]",

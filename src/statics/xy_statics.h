@@ -3,7 +3,7 @@
 // and friction moments, the grasp force acts along the line of the contacts.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

@@ -2,9 +2,10 @@
 
 #include <cmath>
 
-#include "base/trace.h"
 #include "geom/inverse.h"
-#include "model/constants.h"
+#include "geom/vecmat.h"
+#include "graspstat/constants.h"
+#include "graspstat/trace.h"
 #include "statics/statics_constants.h"
 #include "statics/statics_result.h"
 
@@ -63,11 +64,11 @@ void TracePass(const GraspState *s, const Vec3 *RC, const Vec3 *nc, const double
   ConsolePrintf("\n  FCZ[1]=%7.4f TCF[1]=%7.4f FCZ[2]=%7.4f TCF[2]=%7.4f", FCZ[1], TCF[1], FCZ[2],
                 TCF[2]);
   ConsolePrintf("\n●FCZ[1]=%7.4f TCF[1]=%7.4f μFCZ[1]=%7.4f MCZ[1]=%7.4f", FCZ[1], TCF[1],
-                mu * FCZ[1], MCZ[1]);
+                kCaseMu * FCZ[1], MCZ[1]);
   ConsolePrintf("\n  FCZ[2]=%7.4f TCF[2]=%7.4f μFCZ[2]=%7.4f MCZ[2]=%7.4f", FCZ[2], TCF[2],
-                mu * FCZ[2], MCZ[2]);
-  const bool within1 = std::fabs(TCF[1]) <= mu * FCZ[1];
-  const bool within2 = std::fabs(TCF[2]) <= mu * FCZ[2];
+                kCaseMu * FCZ[2], MCZ[2]);
+  const bool within1 = std::fabs(TCF[1]) <= kCaseMu * FCZ[1];
+  const bool within2 = std::fabs(TCF[2]) <= kCaseMu * FCZ[2];
   if (!within1) ConsolePrintf("\n  摩擦力TCF[1]は限界を超えている→やり直し");
   if (!within2) ConsolePrintf("\n  摩擦力TCF[2]は限界を超えている→やり直し");
   if (within1 && within2) ConsolePrintf("\n  摩擦力は限界内→解");
@@ -244,8 +245,8 @@ int VeskYZStatics(GraspState *s, const Vec3 *RC, const Vec3 *nc, const double *R
     if (trace > 0)
       TracePass(s, RC, nc, FEX, FCZ, FC, tc, TCF, TC, MCZ, RN, RT, ex, ey, A3, B3, Y3, X3);
     if (excessive) return SetStaticsVerdict(s, 0);
-    const bool accepted = !singular && FCZ[2] >= 0.0 && std::fabs(TCF[1]) <= mu * FCZ[1] &&
-                          std::fabs(TCF[2]) <= mu * FCZ[2] &&
+    const bool accepted = !singular && FCZ[2] >= 0.0 && std::fabs(TCF[1]) <= kCaseMu * FCZ[1] &&
+                          std::fabs(TCF[2]) <= kCaseMu * FCZ[2] &&
                           StaticsResultsFinite(FCZ, FC, tc, TCF, TC, MCZ, MC) != 0;
     if (!accepted) continue;
     ReportFrictionPositive(TCF, tc);

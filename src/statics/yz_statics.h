@@ -3,7 +3,7 @@
 // searched over the normal force of contact 1.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

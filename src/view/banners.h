@@ -2,7 +2,7 @@
 // each key mode, chosen from the model state without drawing anything.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

@@ -4,7 +4,7 @@
 // program's own lines (the exact check, the study additions) over the scene.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 #include "view/banners.h"
 
 namespace gs {

@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "model/constants.h"
+#include "geom/vecmat.h"
+#include "graspstat/constants.h"
 #include "view/primitives.h"
 #include "view/view_constants.h"
 #include "view/view_geometry.h"

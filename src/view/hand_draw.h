@@ -4,7 +4,7 @@
 // blended and without depth writes so that the forces show over them.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "geom/vecmat.h"
 #include "view/view_constants.h"
 #include "view/view_geometry.h"
 

@@ -5,6 +5,7 @@
 // lighting off around their drawing.
 #pragma once
 
+#include "geom/vecmat.h"
 #include "view/view_geometry.h"
 
 namespace gs {

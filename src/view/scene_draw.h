@@ -3,7 +3,7 @@
 // computed, and the load, contact forces and friction moments of the statics.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 #include "view/view_geometry.h"
 
 namespace gs {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "geom/vecmat.h"
 #include "view/display.h"
 #include "view/scene_draw.h"
 #include "view/view_constants.h"

@@ -3,7 +3,7 @@
 // With every addition off nothing here issues a GL call.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 #include "view/study_view.h"
 
 namespace gs {

@@ -5,7 +5,7 @@
 
 #include "exact/exact_check.h"
 #include "geom/vecmat.h"
-#include "model/constants.h"
+#include "graspstat/constants.h"
 #include "view/view_constants.h"
 
 namespace gs {

@@ -7,7 +7,7 @@
 
 #include <ctime>
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 #include "view/view_geometry.h"
 
 namespace gs {

@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "model/constants.h"
+#include "geom/vecmat.h"
+#include "graspstat/constants.h"
 #include "view/view_constants.h"
 
 namespace gs {
@@ -114,7 +115,7 @@ int StaticsSymbols(const GraspState *s, ForceSymbol *out) {
   load.p[1] = s->rwG[1];
   load.p[2] = s->rwG[2] - s->aSph;
   NegVec3(eZ, load.d);
-  load.value = std::fabs(FEX[2]);
+  load.value = std::fabs(kCaseLoad[2]);
   // a verdict reached without two contacts carries no contact forces
   if (s->cntContact < 2) return count;
 

@@ -4,7 +4,8 @@
 // moment symbols, and the list of symbols the statics view shows.
 #pragma once
 
-#include "model/model_state.h"
+#include "geom/vecmat.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

@@ -3,7 +3,7 @@
 // the view rotation and translation of key mode I, and the buffer swap.
 #pragma once
 
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 

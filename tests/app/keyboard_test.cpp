@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "grasp/start_up.h"
-#include "model/constants.h"
+#include "graspstat/constants.h"
 #include "support/console_capture.h"
 
 namespace gs {

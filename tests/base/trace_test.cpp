@@ -1,4 +1,4 @@
-#include "base/trace.h"
+#include "graspstat/trace.h"
 
 #include <unistd.h>
 

@@ -5,7 +5,8 @@
 
 #include "contact/link_contact.h"
 #include "contact/tip_contact.h"
-#include "model/constants.h"
+#include "geom/vecmat.h"
+#include "graspstat/constants.h"
 
 namespace gs {
 namespace {

@@ -7,9 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include "geom/vecmat.h"
 #include "grasp/start_up.h"
+#include "graspstat/constants.h"
 #include "hand/kinematics.h"
-#include "model/constants.h"
 #include "support/console_capture.h"
 
 namespace gs {

@@ -19,11 +19,11 @@
 
 #include "geom/vecmat.h"
 #include "grasp/start_up.h"
+#include "graspstat/constants.h"
+#include "graspstat/grasp.h"
+#include "graspstat/state.h"
 #include "hand/kinematics.h"
-#include "model/constants.h"
-#include "model/model_state.h"
 #include "statics/statics_result.h"
-#include "tools/batch_run.h"
 
 namespace gs {
 namespace {
@@ -93,8 +93,8 @@ TEST(ExactCheck, WorkedExamples) {
   s = HandMade(40.0, up1, up2);
   ASSERT_EQ(ExactGraspCheck(&s, &e), kExactHolds);
   EXPECT_NEAR(e.margin, 1.0, 1e-9);
-  EXPECT_NEAR(e.FCZ[1] + e.FCZ[2], 1.0 / (std::cos(th) + mu * std::sin(th)), 1e-9);
-  EXPECT_NEAR(NormVec3(e.T[1]), mu * e.FCZ[1], 1e-9);
+  EXPECT_NEAR(e.FCZ[1] + e.FCZ[2], 1.0 / (std::cos(th) + kCaseMu * std::sin(th)), 1e-9);
+  EXPECT_NEAR(NormVec3(e.T[1]), kCaseMu * e.FCZ[1], 1e-9);
   // the joint torques follow from the reported forces about each joint axis
   for (int k = 1; k <= 2; k++) {
     const double(*Es)[3] = k == 1 ? s.Es1 : s.Es2;
@@ -160,7 +160,7 @@ struct LpEntries {
 // by the regular 64-gon whose facets lie at `reach` times the disc radius;
 // +inf when there is none.
 double PolygonLpLeastForce(const GraspState &s, double reach, double scale) {
-  const double cap = kForceCapFactor * FEX[2];
+  const double cap = kForceCapFactor * kCaseLoad[2];
   Vec3 u[3], v[3], r[3];
   for (int k = 1; k <= 2; k++) {
     const double *n = s.NF[k];
@@ -182,7 +182,7 @@ double PolygonLpLeastForce(const GraspState &s, double reach, double scale) {
   auto put = [&](int row, int col, double val) { mat.Put(row, col, val); };
   const int balance = glp_add_rows(lp, 6);
   for (int i = 0; i < 3; i++) {
-    glp_set_row_bnds(lp, balance + i, GLP_FX, FEX[i], FEX[i]);
+    glp_set_row_bnds(lp, balance + i, GLP_FX, kCaseLoad[i], kCaseLoad[i]);
     glp_set_row_bnds(lp, balance + 3 + i, GLP_FX, 0.0, 0.0);
     for (int k = 1; k <= 2; k++) {
       Vec3 rn, ru, rv;
@@ -206,13 +206,13 @@ double PolygonLpLeastForce(const GraspState &s, double reach, double scale) {
       glp_set_row_bnds(lp, first + i, GLP_UP, 0.0, 0.0);
       put(first + i, 1 + 2 * k, std::cos(a));
       put(first + i, 2 + 2 * k, std::sin(a));
-      put(first + i, k, -mu * scale * reach);
+      put(first + i, k, -kCaseMu * scale * reach);
     }
     for (int sgn = 0; sgn < 2; sgn++) {
       const int row = first + kPolygonSides + sgn;
       glp_set_row_bnds(lp, row, GLP_UP, 0.0, 0.0);
       put(row, 6 + k, sgn == 0 ? 1.0 : -1.0);
-      put(row, k, -mu * scale * rm);
+      put(row, k, -kCaseMu * scale * kCaseRm);
     }
   }
   mat.Load(lp);
@@ -260,8 +260,8 @@ TEST(ExactCheck, StaticsLimitsKeptAtTheirEdges) {
   InitModelState(&s);
   for (int k = 1; k <= 2; k++) {
     s.FCZ[k] = kForceCap;
-    s.TCF[k] = -mu * kForceCap;
-    s.MCZ[k] = mu * rm * kForceCap;
+    s.TCF[k] = -kCaseMu * kForceCap;
+    s.MCZ[k] = kCaseMu * kCaseRm * kForceCap;
   }
   EXPECT_EQ(StaticsLimitsKept(&s), 1);
   for (const double f : {std::nextafter(kForceCap, INFINITY), -1e-300}) {
@@ -323,7 +323,7 @@ TEST(ExactCheck, GlpkBracketAndSolverConsistency) {
     }
     if (s.StaticsStability == 1 && StaticsLimitsKept(&s) != 0) {
       double force = 0.0, moment = 0.0;
-      StaticsBalanceResidual(s.RC, s.rwG, FEX, s.FC, s.TC, s.MC, &force, &moment);
+      StaticsBalanceResidual(s.RC, s.rwG, kCaseLoad, s.FC, s.TC, s.MC, &force, &moment);
       if (force > 1e-6 || moment > 1e-6) {
         keptUnbalanced++;
         continue;

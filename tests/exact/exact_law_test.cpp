@@ -13,7 +13,7 @@
 #include "exact/exact_family.h"
 #include "exact/exact_law.h"
 #include "geom/vecmat.h"
-#include "model/exact_model.h"
+#include "graspstat/model.h"
 
 namespace gs {
 namespace {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/keyboard.h"
+#include "geom/vecmat.h"
 #include "grasp/start_up.h"
 #include "hand/kinematics.h"
 #include "support/console_capture.h"

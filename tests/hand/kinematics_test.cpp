@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "grasp/start_up.h"
-#include "model/constants.h"
+#include "graspstat/constants.h"
 
 namespace gs {
 namespace {

@@ -1,4 +1,4 @@
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 #include <gtest/gtest.h>
 

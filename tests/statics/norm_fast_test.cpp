@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "geom/vecmat.h"
 #include "statics/norm_statics.h"
 #include "statics/solver_problem.h"
 #include "support/console_capture.h"

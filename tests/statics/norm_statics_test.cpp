@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "geom/inverse.h"
+#include "geom/vecmat.h"
 #include "statics/solver_problem.h"
 #include "statics/statics_result.h"
 #include "support/console_capture.h"

@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "geom/vecmat.h"
-#include "model/constants.h"
-#include "model/model_state.h"
+#include "graspstat/constants.h"
+#include "graspstat/state.h"
 #include "statics/statics_result.h"
 
 namespace gs::testing {
@@ -45,7 +45,7 @@ struct SolverProblem {
   Vec3 RC[3] = {};
   Vec3 nc[3] = {}; // normals into the work, as the solvers receive them
   Vec3 RW = {0.0, 0.0, 0.0};
-  double FEXv[3] = {FEX[0], FEX[1], FEX[2]};
+  double FEXv[3] = {kCaseLoad[0], kCaseLoad[1], kCaseLoad[2]};
   double FCZ[3] = {}, TCF[3] = {}, MCZ[3] = {};
   Vec3 FC[3] = {}, tc[3] = {}, TC[3] = {}, MC[3] = {};
 
@@ -81,7 +81,7 @@ inline Residual BalanceResidual(const Vec3 *RC, const double *RW, const double *
   Residual r;
   StaticsBalanceResidual(RC, RW, fex, FC, TC, MC, &r.force, &r.moment);
   for (int k = 1; k <= 2; k++) {
-    r.friction = std::max(r.friction, NormVec3(TC[k]) - mu * FCZ[k]);
+    r.friction = std::max(r.friction, NormVec3(TC[k]) - kCaseMu * FCZ[k]);
     r.friction = std::max(r.friction, -FCZ[k]);
   }
   return r;

@@ -11,9 +11,10 @@
 #include <gtest/gtest.h>
 
 #include "contact/sphere_contact.h"
+#include "geom/vecmat.h"
 #include "grasp/start_up.h"
+#include "graspstat/constants.h"
 #include "hand/kinematics.h"
-#include "model/constants.h"
 #include "statics/solver_problem.h"
 #include "support/console_capture.h"
 
@@ -95,7 +96,7 @@ TEST_F(Statics, StartUpSceneIsVerticalAndStable) {
   ExpectVec(s.tc[2], 0.0, -0.9915, -0.1303);
   for (int k = 1; k <= 2; k++)
     for (int i = 0; i < 3; i++) EXPECT_EQ(s.nc[k][i], s.NW[k][i]);
-  const auto r = BalanceResidual(s.RC, s.rwG, FEX, s.FCZ, s.FC, s.TC, s.MC);
+  const auto r = BalanceResidual(s.RC, s.rwG, kCaseLoad, s.FCZ, s.FC, s.TC, s.MC);
   EXPECT_LT(r.force, 1e-3);
   EXPECT_LT(r.moment, 1e-3);
   EXPECT_EQ(out.text(), "");
@@ -116,7 +117,7 @@ TEST_F(Statics, OnePressOfQIsGeneralAtCandidate65) {
   // the symmetric candidates on the way are singular; zero pivots report
   EXPECT_NE(out.text().find(" row = "), std::string::npos);
   EXPECT_NE(out.text().find(", no inverse"), std::string::npos);
-  const auto r = BalanceResidual(s.RC, s.rwG, FEX, s.FCZ, s.FC, s.TC, s.MC);
+  const auto r = BalanceResidual(s.RC, s.rwG, kCaseLoad, s.FCZ, s.FC, s.TC, s.MC);
   EXPECT_LT(r.force, 1e-9);
   EXPECT_LT(r.moment, 1e-9);
 }
@@ -241,10 +242,10 @@ TEST(StaticsProperty, StableGraspsBalance) {
       for (int k = 1; k <= 2; k++) {
         ASSERT_TRUE(std::isfinite(s.FCZ[k]) && std::isfinite(s.TCF[k]) && std::isfinite(s.MCZ[k]));
         if (s.staticsCase == kCaseNorm) {
-          EXPECT_LE(std::fabs(s.MCZ[k]), mu * rm * s.FCZ[k] + 1e-12);
+          EXPECT_LE(std::fabs(s.MCZ[k]), kCaseMu * kCaseRm * s.FCZ[k] + 1e-12);
         }
       }
-      const auto r = BalanceResidual(s.RC, s.rwG, FEX, s.FCZ, s.FC, s.TC, s.MC);
+      const auto r = BalanceResidual(s.RC, s.rwG, kCaseLoad, s.FCZ, s.FC, s.TC, s.MC);
       c.force = std::max(c.force, r.force);
       c.moment = std::max(c.moment, r.moment);
       c.friction = std::max(c.friction, r.friction);

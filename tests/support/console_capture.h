@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "base/console_capture.h"
-#include "base/trace.h"
+#include "graspstat/console.h"
+#include "graspstat/trace.h"
 
 namespace gs::testing {
 

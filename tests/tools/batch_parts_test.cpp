@@ -11,12 +11,13 @@
 
 #include "app/keyboard.h"
 #include "grasp/start_up.h"
-#include "model/constants.h"
-#include "tools/batch_run.h"
-#include "tools/key_sequence.h"
-#include "tools/number_list.h"
+#include "graspstat/constants.h"
+#include "graspstat/grasp.h"
+#include "graspstat/keys.h"
+#include "graspstat/numbers.h"
+#include "graspstat/report.h"
+#include "graspstat/text.h"
 #include "tools/state_json.h"
-#include "tools/text_lines.h"
 
 namespace gs::testing {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "app/keyboard.h"
 #include "grasp/start_up.h"
-#include "model/constants.h"
-#include "model/model_state.h"
+#include "graspstat/constants.h"
+#include "graspstat/state.h"
 #include "tools/run_program.h"
 
 namespace gs::testing {

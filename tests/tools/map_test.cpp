@@ -19,9 +19,9 @@
 #include <nlohmann/json.hpp>
 
 #include "exact/exact_check.h"
-#include "tools/batch_run.h"
+#include "graspstat/grasp.h"
+#include "graspstat/map.h"
 #include "tools/map_picture.h"
-#include "tools/map_sweep.h"
 #include "tools/run_program.h"
 
 namespace gs::testing {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "grasp/start_up.h"
-#include "model/model_state.h"
+#include "graspstat/state.h"
 
 namespace gs {
 namespace {

@@ -5,7 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "model/constants.h"
+#include "geom/vecmat.h"
+#include "graspstat/constants.h"
 #include "view/view_constants.h"
 
 namespace gs {

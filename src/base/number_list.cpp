@@ -1,9 +1,9 @@
-#include "tools/number_list.h"
+#include "graspstat/numbers.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "tools/text_lines.h"
+#include "graspstat/text.h"
 
 namespace gs {
 

@@ -7,8 +7,8 @@
 // else only reads it. The drawing writes nothing.
 #pragma once
 
-#include "geom/vecmat.h"
-#include "model/exact_model.h"
+#include "graspstat/model.h"
+#include "graspstat/types.h"
 
 namespace gs {
 

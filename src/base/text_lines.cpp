@@ -1,4 +1,4 @@
-#include "tools/text_lines.h"
+#include "graspstat/text.h"
 
 namespace gs {
 

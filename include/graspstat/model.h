@@ -4,7 +4,7 @@
 // with which every answer is the one of ExactGraspCheck.
 #pragma once
 
-#include "model/constants.h"
+#include "graspstat/constants.h"
 
 namespace gs {
 
@@ -29,12 +29,15 @@ struct ExactModel {
 // The model of the statics constants: mu 0.5, rm 10, cap 10 FEX[z], the
 // load FEX, no moment, soft contacts.
 constexpr ExactModel kDefaultExactModel = {
-    mu, rm, kForceCap, {FEX[0], FEX[1], FEX[2]}, {0.0, 0.0, 0.0}, kContactSoft};
+    kCaseMu,         kCaseRm,     kForceCap, {kCaseLoad[0], kCaseLoad[1], kCaseLoad[2]},
+    {0.0, 0.0, 0.0}, kContactSoft};
 
 // Returns nullptr when every value of *m is usable, else a static text
 // saying which is not (negative or non-finite numbers, a zero cap, a zero
-// wrench, an unknown law).
-const char *ExactModelError(const ExactModel *m);
+// wrench, an unknown law); then *fields (when fields is not nullptr) names
+// the values it concerns as the callers' keywords do ("mu", "rm", "cap",
+// "fex, mex", "contact").
+const char *ExactModelError(const ExactModel *m, const char **fields = nullptr);
 
 // Returns the name of a contact law ("soft", "point", "elliptic"), nullptr
 // for an unknown one.

@@ -1,12 +1,14 @@
-#include "tools/batch_run.h"
+#include "graspstat/grasp.h"
 
 #include <cmath>
 
-#include "app/keyboard.h"
-#include "base/console_capture.h"
+#include "exact/exact_check.h"
+#include "geom/vecmat.h"
 #include "grasp/grasp_solve.h"
+#include "grasp/pose_step.h"
 #include "grasp/start_up.h"
-#include "model/constants.h"
+#include "graspstat/console.h"
+#include "graspstat/constants.h"
 
 namespace gs {
 
@@ -16,20 +18,16 @@ namespace {
 // (a hundred full turns, far past any pose of interest).
 constexpr double kMaxReplayedPresses = 4000.0;
 
-void StartRun(BatchRun *run, const ExactModel *model) {
+} // namespace
+
+int StartRun(BatchRun *run, const ExactModel *model) {
   InitModelState(&run->state);
   StartUp(&run->state);
   run->state.exactModel = *model;
   run->messages.clear();
   run->exited = 0;
+  return 1;
 }
-
-// Applies one key; returns kKeyExit when it ends the run.
-int ApplyKey(BatchRun *run, unsigned char key) {
-  return KeyboardInterpret(&run->state, key, nullptr, nullptr);
-}
-
-} // namespace
 
 double HandDegreesToRad(double degrees) {
   const double presses = degrees / kHandStepDegrees;
@@ -39,19 +37,6 @@ double HandDegreesToRad(double degrees) {
   double angle = 0.0;
   for (double n = std::fabs(presses); n > 0.0; n -= 1.0) angle += step;
   return angle;
-}
-
-int RunKeys(BatchRun *run, const std::string &keys, const ExactModel *model) {
-  StartRun(run, model);
-  ConsoleCapture console;
-  for (const char c : keys) {
-    if (ApplyKey(run, static_cast<unsigned char>(c)) == kKeyExit) {
-      run->exited = 1;
-      break;
-    }
-  }
-  run->messages = console.Lines();
-  return run->exited;
 }
 
 int RunSolve(BatchRun *run, double al, double bet, const double *rwG, double aSph,
@@ -67,6 +52,24 @@ int SolveGrasp(GraspState *s, const GraspState *start, double al, double bet, co
                double aSph) {
   *s = *start;
   return SolvePose(s, al, bet, rwG, aSph);
+}
+
+int CheckGivenContacts(const Vec3 *RC, const Vec3 *NF, const double *rwG, double aSph,
+                       const double *hand, const ExactModel *m, ExactCheck *out) {
+  ConsoleCapture quiet; // the steps' console text is no part of the answer
+  GraspState s;
+  InitModelState(&s);
+  StartUp(&s);
+  if (hand != nullptr) SetPoseAndWork(&s, hand[0], hand[1], rwG, aSph);
+  CopyVec3(rwG, s.rwG);
+  s.aSph = aSph;
+  for (int k = 1; k <= 2; k++) {
+    CopyVec3(RC[k], s.RC[k]);
+    CopyVec3(NF[k], s.NF[k]);
+  }
+  *out = ExactCheck{};
+  s.exactModel = *m;
+  return hand != nullptr ? ExactGraspCheckModel(&s, m, out) : ExactContactsCheck(&s, m, out);
 }
 
 } // namespace gs

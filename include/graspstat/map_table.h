@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tools/map_sweep.h"
+#include "graspstat/map.h"
 
 namespace gs {
 

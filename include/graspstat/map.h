@@ -5,11 +5,11 @@
 // row by row: index = j * x.count + i, i along x, j along y.
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
 #include <string>
 
-#include "model/exact_model.h"
-#include "model/model_state.h"
+#include "graspstat/model.h"
+#include "graspstat/state.h"
 
 namespace gs {
 
@@ -94,8 +94,10 @@ int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error);
 // Checks the request as a whole: two different quantities, at most
 // kMapMaxPoints points, no negative work radius fixed or swept, a model the
 // exact check accepts at both ends of a swept mu, rm or cap. Returns 1
-// when it can run, 0 otherwise (then *error says why).
-int CheckMapRequest(const MapRequest *req, std::string *error);
+// when it can run, 0 otherwise (then *error says why, naming the options
+// with dashes before them: "--" as the batch tool spells them, "" as
+// keywords).
+int CheckMapRequest(const MapRequest *req, std::string *error, const char *dashes = "--");
 
 // The i-th value of an axis (command units); the last one is exactly `to`.
 double MapAxisValue(const MapAxis *axis, long i);
@@ -126,15 +128,20 @@ int MapOutcomeOf(const GraspState *s);
 // Receives the progress of a running map: points done so far of total.
 using MapProgressFn = void (*)(long done, long total, void *ctx);
 
+// Receives the next text of the table, in point order; returns 1 when it was
+// written, 0 when writing failed (errno then says why).
+using MapWriteFn = int (*)(const char *text, std::size_t n, void *ctx);
+
 // Computes every point of the map on `threads` threads. Each thread solves
 // its own chunks of kMapChunk consecutive points with its own model and
-// writes their CSV rows to csv (nullptr: none) in point order, so the output
-// does not depend on the thread count; outcome[index] and shown[index]
-// (MapShownValue) are filled when not nullptr. progress (may be nullptr) is called from the calling
-// thread a few times a second and once at the end. Returns 1, or 0 when writing csv failed (then
-// errno says why).
-int RunMapSweep(const MapRequest *req, int threads, std::FILE *csv, unsigned char *outcome,
-                float *shown, MapProgressFn progress, void *ctx);
+// hands their CSV rows to write (nullptr: no table) in point order, so the
+// table does not depend on the thread count; outcome[index] and
+// shown[index] (MapShownValue) are filled when not nullptr. progress (may be
+// nullptr) is called from the calling thread a few times a second and once
+// at the end. Returns 1, or 0 when writing the table failed (then errno says
+// why).
+int RunMapSweep(const MapRequest *req, int threads, MapWriteFn write, void *writeCtx,
+                unsigned char *outcome, float *shown, MapProgressFn progress, void *ctx);
 
 // Receives the values of point index's table row; called from the worker
 // threads, each point once, in no particular order.

@@ -1,8 +1,8 @@
 // Fixed parameters of the hand, the work and the statics, each with its unit.
 // Lengths are in model units (a finger link is 100 long); angles in radians
 // unless the name says degrees. The drawing's sizes, colours and camera
-// live in view/view_constants.h, the solvers' search steps in
-// statics/statics_constants.h.
+// live in the window's own constants, the solvers' search steps beside the
+// solvers.
 #pragma once
 
 namespace gs {
@@ -15,10 +15,11 @@ constexpr double tHand = 20.0;                 // palm thickness along hand Y
 constexpr double dHand = 100.0;                // palm size along hand Z
 constexpr double rPalmA[3] = {0.0, 10.0, 0.0}; // palm face centre, hand frame
 
-// ---- statics parameters ----
-constexpr double FEX[3] = {0.0, 0.0, 1.0}; // required total force on the work (force units)
-constexpr double mu = 0.5;                 // Coulomb friction coefficient (dimensionless)
-constexpr double rm = 10.0;                // friction-moment radius (length): |MCZ| <= mu*rm*FCZ
+// ---- the case solvers' fixed model (the statics variables FEX, mu, rm) ----
+constexpr double kCaseLoad[3] = {0.0, 0.0,
+                                 1.0}; // FEX: required total force on the work (force units)
+constexpr double kCaseMu = 0.5;        // mu: Coulomb friction coefficient (dimensionless)
+constexpr double kCaseRm = 10.0;       // rm: friction-moment radius (length): |MCZ| <= mu*rm*FCZ
 
 // ---- tolerances ----
 constexpr double EPS4 = 1e-4; // length / component tolerance of the statics cases
@@ -55,6 +56,7 @@ constexpr double kWorkStep = 1.0;      // model units per work key (radius and c
 // Normal and grasp forces stay within 10 FEX[z]; the horizontal case also caps
 // its friction moments at 10 mu rm FEX[z] (dimensionless factor).
 constexpr double kForceCapFactor = 10.0;
-constexpr double kForceCap = kForceCapFactor * FEX[2]; // cap on each normal force (force units)
+constexpr double kForceCap =
+    kForceCapFactor * kCaseLoad[2]; // cap on each normal force (force units)
 
 } // namespace gs

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/trace.h"
+#include "graspstat/trace.h"
 
 namespace gs {
 

@@ -1,6 +1,6 @@
-#include "tools/key_sequence.h"
+#include "graspstat/keys.h"
 
-#include "tools/text_lines.h"
+#include "graspstat/text.h"
 
 namespace gs {
 

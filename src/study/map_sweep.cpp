@@ -1,4 +1,4 @@
-#include "tools/map_sweep.h"
+#include "graspstat/map.h"
 
 #include <atomic>
 #include <cerrno>
@@ -11,13 +11,13 @@
 #include <thread>
 #include <vector>
 
-#include "base/trace.h"
 #include "geom/vecmat.h"
 #include "grasp/start_up.h"
-#include "tools/batch_run.h"
-#include "tools/map_csv.h"
-#include "tools/number_list.h"
-#include "tools/text_lines.h"
+#include "graspstat/grasp.h"
+#include "graspstat/map_table.h"
+#include "graspstat/numbers.h"
+#include "graspstat/text.h"
+#include "graspstat/trace.h"
 
 namespace gs {
 
@@ -42,7 +42,8 @@ struct Sweep {
   const GraspState *start; // the started model every point begins from
   long total;
   long chunks;
-  std::FILE *csv;
+  MapWriteFn write = nullptr; // receives the table text when set
+  void *writeCtx = nullptr;
   unsigned char *outcome;
   float *shown;
   MapRowFn rowFn = nullptr; // receives each point's row when set
@@ -54,7 +55,7 @@ struct Sweep {
   std::mutex lock;
   std::condition_variable turn; // a chunk was written, or the sweep ended
   long written = 0;             // chunks written so far, in order
-  int failed = 0;               // writing csv failed
+  int failed = 0;               // writing the table failed
   int writeErrno = 0;           // why, as the writing thread's errno said
   int running = 0;              // threads still working
 };
@@ -63,8 +64,8 @@ struct Sweep {
 void WriteInTurn(Sweep *w, long c, const std::string &rows) {
   std::unique_lock<std::mutex> guard(w->lock);
   w->turn.wait(guard, [w, c] { return w->written == c || w->failed != 0 || w->stopped != 0; });
-  if (w->failed == 0 && w->csv != nullptr && !rows.empty() &&
-      std::fwrite(rows.data(), 1, rows.size(), w->csv) != rows.size()) {
+  if (w->failed == 0 && w->write != nullptr && !rows.empty() &&
+      w->write(rows.data(), rows.size(), w->writeCtx) == 0) {
     w->failed = 1;
     w->writeErrno = errno;
   }
@@ -112,7 +113,7 @@ void SweepThread(Sweep *w) {
       MapPointPose(w->req, p, &al, &bet, rwG, &aSph);
       if (sweepsModel != 0) MapPointModel(w->req, p, &start.exactModel);
       SolveGrasp(&s, &start, al, bet, rwG, aSph);
-      if (w->csv != nullptr) AppendMapCsvRow(w->req, p, &s, &rows);
+      if (w->write != nullptr) AppendMapCsvRow(w->req, p, &s, &rows);
       if (w->outcome != nullptr) w->outcome[p] = static_cast<unsigned char>(MapOutcomeOf(&s));
       if (w->shown != nullptr) w->shown[p] = MapShownValue(w->req, &s);
       if (w->rowFn != nullptr) {
@@ -231,16 +232,17 @@ int ParseMapAxis(const std::string &text, MapAxis *axis, std::string *error) {
   return 1;
 }
 
-int CheckMapRequest(const MapRequest *req, std::string *error) {
+int CheckMapRequest(const MapRequest *req, std::string *error, const char *dashes) {
+  const std::string d = dashes;
   if (req->x.param == req->y.param)
-    return Fail(error, std::string("--x and --y both sweep ") + MapParamName(req->x.param));
+    return Fail(error, d + "x and " + d + "y both sweep " + MapParamName(req->x.param));
   if (req->x.count * req->y.count > kMapMaxPoints)
     return Fail(error, std::to_string(req->x.count) + " x " + std::to_string(req->y.count) +
                            " points exceed the largest map of " + std::to_string(kMapMaxPoints));
   for (const MapAxis *axis : {&req->x, &req->y})
     if (axis->param == kMapASph && (axis->from < 0.0 || axis->to < 0.0))
       return Fail(error, "aSph: the work radius must not be negative");
-  if (req->radius < 0.0) return Fail(error, "--radius: the work radius must not be negative");
+  if (req->radius < 0.0) return Fail(error, d + "radius: the work radius must not be negative");
   // the model is linear in a swept value: usable at both ends, usable between
   for (const long index : {0L, MapPointCount(req) - 1}) {
     ExactModel m;
@@ -328,10 +330,11 @@ int MapOutcomeOf(const GraspState *s) {
   }
 }
 
-int RunMapSweep(const MapRequest *req, int threads, std::FILE *csv, unsigned char *outcome,
-                float *shown, MapProgressFn progress, void *ctx) {
+int RunMapSweep(const MapRequest *req, int threads, MapWriteFn write, void *writeCtx,
+                unsigned char *outcome, float *shown, MapProgressFn progress, void *ctx) {
   Sweep w;
-  w.csv = csv;
+  w.write = write;
+  w.writeCtx = writeCtx;
   w.outcome = outcome;
   w.shown = shown;
   return RunSweep(&w, req, threads, progress, ctx);
@@ -340,7 +343,6 @@ int RunMapSweep(const MapRequest *req, int threads, std::FILE *csv, unsigned cha
 int RunMapSweepRows(const MapRequest *req, int threads, MapRowFn rowFn, MapStopFn stopFn,
                     void *ctx) {
   Sweep w;
-  w.csv = nullptr;
   w.outcome = nullptr;
   w.shown = nullptr;
   w.rowFn = rowFn;

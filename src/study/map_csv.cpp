@@ -1,10 +1,10 @@
-#include "tools/map_csv.h"
+#include "graspstat/map_table.h"
 
 #include <charconv>
 #include <cmath>
 
 #include "exact/exact_check.h"
-#include "tools/state_json.h"
+#include "graspstat/report.h"
 
 namespace gs {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "geom/vecmat.h"
+#include "graspstat/types.h"
 
 namespace gs {
 
