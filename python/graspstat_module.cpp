@@ -298,53 +298,8 @@ std::string ModelRepr(const gs::ExactModel &m) {
          "')";
 }
 
-} // namespace
-
-PYBIND11_MODULE(graspstat, m) {
-  // Every signature is written out in its docstring with the types a caller
-  // passes: the arguments arrive as Python objects and are read here.
-  py::options options;
-  options.disable_function_signatures();
-
-  m.doc() = R"doc(
-The statics of a two-finger robot hand grasping a sphere, computed in
-process: the same calculations as the graspstat-batch tool, with numpy
-arrays instead of JSON text.
-
-The hand is a palm with two fingers, each a revolute joint and a straight
-link of length 100 ending in a fingertip sphere; the work is a sphere with
-centre ``rwG`` and radius ``aSph``. A whole grasp finds where each finger
-touches the work, solves the grasp statics with the case solvers (normal
-force, friction force and friction moment at each contact holding the work
-against a unit force along +Z, friction 0.5) and runs the exact holding
-check of the same two contacts beside them.
-
-Functions:
-  solve(hand, work, radius)   one whole grasp, like ``graspstat-batch solve``
-  keys(sequence)              keys fed to the key interpreter, like ``keys``
-  check(RC, NF, rwG, radius)  the exact holding check of two given contacts
-  sweep(x, y)                 a study map as numpy columns, like ``map``
-  Model(...)                  the model record of the exact analysis
-
-Results are ``Result`` objects whose attributes carry the batch tool's JSON
-names and values. Results and Models can be pickled and copied (so they
-pass to other processes). ``__version__`` is the version of the tools.
-Bad arguments raise ValueError or TypeError with the batch tool's words; a
-bool is refused where a number is expected.
-
-In the signatures, a tuple of numbers also takes a list or a numpy array,
-and ``ndarray[(2, 3)]`` any nested sequence of that shape.
-
-Example::
-
-    import graspstat
-    r = graspstat.solve((0, 9), (0, 80, 0), 50, deg=True)
-    print(r.staticsCase, r.StaticsStability, r.exact.verdict, r.FCZ)
-)doc";
-  m.attr("__version__") = GRASPSTAT_VERSION;
-
-  gs::DefineResult(m);
-
+// Registers the Model class: the exact check's model record itself.
+void DefineModel(py::module_ &m) {
   py::class_<gs::ExactModel>(m, "Model", R"doc(
 Model(mu: float = 0.5, rm: float = 10.0, cap: float = 10.0,
       fex: tuple[float, float, float] = (0, 0, 1),
@@ -404,7 +359,10 @@ of a result; giving a vector under both names raises TypeError.
           "is_default",
           [](const gs::ExactModel &p) { return SameModel(p, gs::kDefaultExactModel); },
           "is_default(self) -> bool\n\nTrue when every field equals the default model's.");
+}
 
+// Registers the calculations: solve, keys, check and sweep.
+void DefineCalls(py::module_ &m) {
   m.def("solve", &Solve, py::arg("hand"), py::arg("work"), py::arg("radius"), py::kw_only(),
         py::arg("deg") = false, py::arg("model") = py::none(), R"doc(
 solve(hand: tuple[float, float], work: tuple[float, float, float],
@@ -488,4 +446,55 @@ value.
 
 With the default arguments it is the hand turned over a full turn about
 both axes, but in radians: pass ``deg=True`` for degrees.)doc");
+}
+
+} // namespace
+
+PYBIND11_MODULE(graspstat, m) {
+  // Every signature is written out in its docstring with the types a caller
+  // passes: the arguments arrive as Python objects and are read here.
+  py::options options;
+  options.disable_function_signatures();
+
+  m.doc() = R"doc(
+The statics of a two-finger robot hand grasping a sphere, computed in
+process: the same calculations as the graspstat-batch tool, with numpy
+arrays instead of JSON text.
+
+The hand is a palm with two fingers, each a revolute joint and a straight
+link of length 100 ending in a fingertip sphere; the work is a sphere with
+centre ``rwG`` and radius ``aSph``. A whole grasp finds where each finger
+touches the work, solves the grasp statics with the case solvers (normal
+force, friction force and friction moment at each contact holding the work
+against a unit force along +Z, friction 0.5) and runs the exact holding
+check of the same two contacts beside them.
+
+Functions:
+  solve(hand, work, radius)   one whole grasp, like ``graspstat-batch solve``
+  keys(sequence)              keys fed to the key interpreter, like ``keys``
+  check(RC, NF, rwG, radius)  the exact holding check of two given contacts
+  sweep(x, y)                 a study map as numpy columns, like ``map``
+  Model(...)                  the model record of the exact analysis
+
+Results are ``Result`` objects whose attributes carry the batch tool's JSON
+names and values. Results and Models can be pickled and copied (so they
+pass to other processes). ``__version__`` is the version of the tools.
+Bad arguments raise ValueError or TypeError with the batch tool's words; a
+bool is refused where a number is expected.
+
+In the signatures, a tuple of numbers also takes a list or a numpy array,
+and ``ndarray[(2, 3)]`` any nested sequence of that shape.
+
+Example::
+
+    import graspstat
+    r = graspstat.solve((0, 9), (0, 80, 0), 50, deg=True)
+    print(r.staticsCase, r.StaticsStability, r.exact.verdict, r.FCZ)
+)doc";
+  m.attr("__version__") = GRASPSTAT_VERSION;
+
+  gs::DefineResult(m);
+
+  DefineModel(m);
+  DefineCalls(m);
 }

@@ -174,19 +174,15 @@ int PrintRun(const gs::BatchRun *run, int withContacts) {
   return Print(text);
 }
 
-} // namespace
+// What main keeps of the commands it declares, to tell which one was given.
+struct Commands {
+  CLI::App *keys = nullptr, *solve = nullptr, *map = nullptr;
+  CLI::Option *hand = nullptr, *work = nullptr, *radius = nullptr; // solve's pose options
+  std::string mapFormat = "png";
+};
 
-int main(int argc, char **argv) {
-  // standard input and output get buffers of their own: a stream knows how
-  // much input waits, and every write failure reaches std::cout
-  std::ios::sync_with_stdio(false);
-
-  Options o;
-  CLI::App app{"Runs the grasp calculations headless and prints the model as JSON.", kProgram};
-  app.require_subcommand(1);
-  app.fallthrough(); // --trace after the command too
-  app.set_version_flag("--version", std::string(kProgram) + " " + GRASPSTAT_VERSION);
-
+// Declares --trace, the narration of chosen routines on standard error.
+void AddTraceOption(CLI::App &app, Options &o) {
   AddRead(&app, "--trace", "NAME[,NAME...]",
           "narrate these routines on standard error, pauses answered at once "
           "(all = every routine, help = list them)",
@@ -204,34 +200,43 @@ int main(int argc, char **argv) {
             o.trace = text;
             return gs::ParseTraceNames(text, levels, error);
           });
+}
 
-  CLI::App *keys = app.add_subcommand(
+// Declares the keys command: a key sequence after start-up.
+void AddKeysCommand(CLI::App &app, Options &o, Commands *c) {
+  c->keys = app.add_subcommand(
       "keys", "Feed SEQUENCE to the key interpreter (\\e = ESC, \\\\ = '\\', \\xHH = byte)");
-  AddRead(keys, "SEQUENCE", "SEQUENCE",
+  AddRead(c->keys, "SEQUENCE", "SEQUENCE",
           "keys typed after start-up; - reads them from standard input",
           [&o](const std::string &text, std::string *error) {
             o.sequence = text;
             return (text == "-") ? 1 : gs::ParseKeySequence(text, &o.keys, error);
           })
       ->required();
-  gs::AddModelOptions(keys, &o.model);
+  gs::AddModelOptions(c->keys, &o.model);
+}
 
-  CLI::App *solve = app.add_subcommand(
+// Declares the solve command: one pose from the options, or many from
+// standard input.
+void AddSolveCommand(CLI::App &app, Options &o, Commands *c) {
+  c->solve = app.add_subcommand(
       "solve", "Contacts of both fingers and the grasp statics for one hand pose and work");
-  CLI::Option *handOpt =
-      AddRead(solve, "--hand", "AL,BET", "hand angles about X and Y (rad)", Numbers(2, o.hand));
-  CLI::Option *workOpt = AddRead(solve, "--work", "X,Y,Z", "work centre", Numbers(3, o.work));
-  CLI::Option *radiusOpt =
-      AddRead(solve, "--radius", "R", "work radius (not negative)", Radius(&o.radius));
-  solve->add_flag("--deg", o.degrees, "hand angles in degrees (9 degrees = one hand key press)");
-  solve
+  c->hand =
+      AddRead(c->solve, "--hand", "AL,BET", "hand angles about X and Y (rad)", Numbers(2, o.hand));
+  c->work = AddRead(c->solve, "--work", "X,Y,Z", "work centre", Numbers(3, o.work));
+  c->radius = AddRead(c->solve, "--radius", "R", "work radius (not negative)", Radius(&o.radius));
+  c->solve->add_flag("--deg", o.degrees, "hand angles in degrees (9 degrees = one hand key press)");
+  c->solve
       ->add_flag("--stdin", o.fromStdin,
                  "one pose 'AL BET X Y Z R' per line from standard input, one JSON line each")
-      ->excludes(handOpt)
-      ->excludes(workOpt)
-      ->excludes(radiusOpt);
-  gs::AddModelOptions(solve, &o.model);
+      ->excludes(c->hand)
+      ->excludes(c->work)
+      ->excludes(c->radius);
+  gs::AddModelOptions(c->solve, &o.model);
+}
 
+// Declares the map command: whole grasps over a grid of two quantities.
+void AddMapCommand(CLI::App &app, Options &o, Commands *c) {
   // the map's fixed values default to the model as the window starts
   gs::GraspState start;
   gs::InitModelState(&start);
@@ -243,31 +248,31 @@ int main(int argc, char **argv) {
   req.radius = start.aSph;
   req.model = start.exactModel;
   o.threads = static_cast<int>(std::thread::hardware_concurrency());
-  CLI::App *map = app.add_subcommand(
+  c->map = app.add_subcommand(
       "map",
       "Whole grasps over a grid of two quantities, to PREFIX.csv and PREFIX.png (.svg, .pdf)");
-  AddRead(map, "--x", "PARAM:FROM:TO:COUNT",
+  AddRead(c->map, "--x", "PARAM:FROM:TO:COUNT",
           "quantity along x: alHand, betHand, x, y, z, aSph, mu, rm or cap",
           [&req](const std::string &text, std::string *error) {
             return gs::ParseMapAxis(text, &req.x, error);
           })
       ->required();
-  AddRead(map, "--y", "PARAM:FROM:TO:COUNT", "quantity along y, not the one along x",
+  AddRead(c->map, "--y", "PARAM:FROM:TO:COUNT", "quantity along y, not the one along x",
           [&req](const std::string &text, std::string *error) {
             return gs::ParseMapAxis(text, &req.y, error);
           })
       ->required();
-  AddRead(map, "--hand", "AL,BET",
+  AddRead(c->map, "--hand", "AL,BET",
           "fixed hand angles (rad; default " + gs::NumberListText(req.hand, 2) + ")",
           Numbers(2, req.hand));
-  AddRead(map, "--work", "X,Y,Z",
+  AddRead(c->map, "--work", "X,Y,Z",
           "fixed work centre (default " + gs::NumberListText(req.work, 3) + ")",
           Numbers(3, req.work));
-  AddRead(map, "--radius", "R",
+  AddRead(c->map, "--radius", "R",
           "fixed work radius (default " + gs::NumberListText(&req.radius, 1) + ")",
           Radius(&req.radius));
-  map->add_flag("--deg", o.mapDegrees, "hand angles, fixed and swept, in degrees");
-  AddRead(map, "--threads", "N", "threads (default: all cores)",
+  c->map->add_flag("--deg", o.mapDegrees, "hand angles, fixed and swept, in degrees");
+  AddRead(c->map, "--threads", "N", "threads (default: all cores)",
           [&o](const std::string &text, std::string *error) {
             const char *end = text.data() + text.size();
             const std::from_chars_result r = std::from_chars(text.data(), end, o.threads);
@@ -277,11 +282,10 @@ int main(int argc, char **argv) {
                      gs::EchoText(text) + "'";
             return 0;
           });
-  map->add_option("--out", o.out, "output prefix")->required();
-  std::string mapFormat = "png";
-  map->add_option("--format", mapFormat, "picture format: png, svg or pdf (default png)")
+  c->map->add_option("--out", o.out, "output prefix")->required();
+  c->map->add_option("--format", c->mapFormat, "picture format: png, svg or pdf (default png)")
       ->check(CLI::IsMember({"png", "svg", "pdf"}));
-  AddRead(map, "--show", "margin|capacity|muNeeded",
+  AddRead(c->map, "--show", "margin|capacity|muNeeded",
           "what the picture's second panel shades (default margin)",
           [&req](const std::string &text, std::string *error) {
             req.show = gs::MapShowFromName(text);
@@ -291,8 +295,91 @@ int main(int argc, char **argv) {
                      "muNeeded)";
             return 0;
           });
-  gs::AddModelOptions(map, &req.model);
+  gs::AddModelOptions(c->map, &req.model);
+}
 
+// Runs the keys command; returns the exit status.
+int RunKeysCommand(Options &o) {
+  gs::BatchRun run{};
+  std::string error;
+  if (o.sequence == "-") {
+    // the whole of standard input; the line end closing its last line is no key
+    std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+    gs::TrimLineEnd(&text);
+    if (gs::ParseKeySequence(text, &o.keys, &error) == 0)
+      return BadInput("standard input: " + error);
+  }
+  gs::NarrateOnStderr(o.trace, [&](gs::BatchRun *r) { gs::RunKeys(r, o.keys, &o.model); });
+  gs::RunKeys(&run, o.keys, &o.model);
+  return PrintRun(&run, 0);
+}
+
+// Runs the map command; returns the exit status.
+int RunMapCommand(Options &o, const Commands &c) {
+  gs::MapRequest &req = o.map;
+  std::string error;
+  const std::string &mapFormat = c.mapFormat;
+  req.degrees = o.mapDegrees ? 1 : 0;
+  if (o.out.empty()) return BadInput("--out: the output prefix must not be empty");
+  if (gs::CheckMapPrefix(o.out, &error) == 0) return BadInput(error);
+  if (gs::CheckModelOptions(&req.model, &error) == 0) return BadInput(error);
+  if (gs::CheckMapRequest(&req, &error) == 0) return BadInput(error);
+  const int shown = isatty(STDERR_FILENO) != 0 ? 1 : 0;
+  const int format = mapFormat == "svg"   ? gs::kMapSvg
+                     : mapFormat == "pdf" ? gs::kMapPdf
+                                          : gs::kMapPng;
+  const int result =
+      gs::RunMapOutput(&req, o.threads < 1 ? 1 : o.threads, o.out, format, shown, &error);
+  if (result != gs::kMapWritten) std::cerr << kProgram << ": " << gs::OneLineText(error) << '\n';
+  return result;
+}
+
+// Runs the solve command, on one pose or on the poses of standard input;
+// returns the exit status.
+int RunSolveCommand(Options &o, const Commands &c) {
+  gs::BatchRun run{};
+  if (o.fromStdin) {
+    const gs::StreamRequest stream{o.degrees ? 1 : 0, o.trace, kProgram, o.model};
+    long malformed = 0;
+    const int failed = gs::SolveStream(std::cin, std::cout, std::cerr, stream, &malformed);
+    if (failed != 0) {
+      std::cerr << gs::WriteFailureLine(kProgram, "standard output", failed);
+      return kExitWriteFailed;
+    }
+    return (malformed > 0) ? kExitBadInput : 0;
+  }
+  for (const CLI::Option *opt : {c.hand, c.work, c.radius})
+    if (opt->count() == 0) return BadInput(opt->get_name() + " is required (or give --stdin)");
+
+  double al = o.hand[0];
+  double bet = o.hand[1];
+  if (o.degrees) {
+    al = gs::HandDegreesToRad(al);
+    bet = gs::HandDegreesToRad(bet);
+  }
+  gs::NarrateOnStderr(
+      o.trace, [&](gs::BatchRun *n) { gs::RunSolve(n, al, bet, o.work, o.radius, &o.model); });
+  gs::RunSolve(&run, al, bet, o.work, o.radius, &o.model);
+  return PrintRun(&run, 1);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  // standard input and output get buffers of their own: a stream knows how
+  // much input waits, and every write failure reaches std::cout
+  std::ios::sync_with_stdio(false);
+
+  Options o;
+  CLI::App app{"Runs the grasp calculations headless and prints the model as JSON.", kProgram};
+  app.require_subcommand(1);
+  app.fallthrough(); // --trace after the command too
+  app.set_version_flag("--version", std::string(kProgram) + " " + GRASPSTAT_VERSION);
+  Commands c;
+  AddTraceOption(app, o);
+  AddKeysCommand(app, o, &c);
+  AddSolveCommand(app, o, &c);
+  AddMapCommand(app, o, &c);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp &) {
@@ -306,60 +393,10 @@ int main(int argc, char **argv) {
     return BadInput(RefusalText(e, given.empty() ? nullptr : given.front(), app, argc, argv));
   }
 
-  gs::BatchRun run{};
   std::string error;
-  if ((keys->parsed() || solve->parsed()) && gs::CheckModelOptions(&o.model, &error) == 0)
+  if ((c.keys->parsed() || c.solve->parsed()) && gs::CheckModelOptions(&o.model, &error) == 0)
     return BadInput(error);
-  if (keys->parsed()) {
-    if (o.sequence == "-") {
-      // the whole of standard input; the line end closing its last line is no key
-      std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-      gs::TrimLineEnd(&text);
-      if (gs::ParseKeySequence(text, &o.keys, &error) == 0)
-        return BadInput("standard input: " + error);
-    }
-    gs::NarrateOnStderr(o.trace, [&](gs::BatchRun *r) { gs::RunKeys(r, o.keys, &o.model); });
-    gs::RunKeys(&run, o.keys, &o.model);
-    return PrintRun(&run, 0);
-  }
-
-  if (map->parsed()) {
-    req.degrees = o.mapDegrees ? 1 : 0;
-    if (o.out.empty()) return BadInput("--out: the output prefix must not be empty");
-    if (gs::CheckMapPrefix(o.out, &error) == 0) return BadInput(error);
-    if (gs::CheckModelOptions(&req.model, &error) == 0) return BadInput(error);
-    if (gs::CheckMapRequest(&req, &error) == 0) return BadInput(error);
-    const int shown = isatty(STDERR_FILENO) != 0 ? 1 : 0;
-    const int format = mapFormat == "svg"   ? gs::kMapSvg
-                       : mapFormat == "pdf" ? gs::kMapPdf
-                                            : gs::kMapPng;
-    const int result =
-        gs::RunMapOutput(&req, o.threads < 1 ? 1 : o.threads, o.out, format, shown, &error);
-    if (result != gs::kMapWritten) std::cerr << kProgram << ": " << gs::OneLineText(error) << '\n';
-    return result;
-  }
-
-  if (o.fromStdin) {
-    const gs::StreamRequest stream{o.degrees ? 1 : 0, o.trace, kProgram, o.model};
-    long malformed = 0;
-    const int failed = gs::SolveStream(std::cin, std::cout, std::cerr, stream, &malformed);
-    if (failed != 0) {
-      std::cerr << gs::WriteFailureLine(kProgram, "standard output", failed);
-      return kExitWriteFailed;
-    }
-    return (malformed > 0) ? kExitBadInput : 0;
-  }
-  for (const CLI::Option *opt : {handOpt, workOpt, radiusOpt})
-    if (opt->count() == 0) return BadInput(opt->get_name() + " is required (or give --stdin)");
-
-  double al = o.hand[0];
-  double bet = o.hand[1];
-  if (o.degrees) {
-    al = gs::HandDegreesToRad(al);
-    bet = gs::HandDegreesToRad(bet);
-  }
-  gs::NarrateOnStderr(
-      o.trace, [&](gs::BatchRun *n) { gs::RunSolve(n, al, bet, o.work, o.radius, &o.model); });
-  gs::RunSolve(&run, al, bet, o.work, o.radius, &o.model);
-  return PrintRun(&run, 1);
+  if (c.keys->parsed()) return RunKeysCommand(o);
+  if (c.map->parsed()) return RunMapCommand(o, c);
+  return RunSolveCommand(o, c);
 }

@@ -625,6 +625,31 @@ const char *ContactsOnSurface(const GraspState *s, Vec3 *n) {
   return nullptr;
 }
 
+// Writes into *m the model *md in the units of the problem: lengths in L,
+// forces in W = |(FEX, MEX / L)|; cap, moment radius and friction clamped at
+// kExactScaledMost, *capScaled the cap before the clamp. Returns W, or 0
+// when the wrench is not representable in those units.
+double ScaledModel(const ExactModel *md, double L, ExactModel *m, double *capScaled) {
+  const double *F = md->FEX, *M = md->MEX;
+  const double W = std::hypot(std::hypot(F[0], F[1], F[2]), std::hypot(M[0], M[1], M[2]) / L);
+  if (!(W > 0.0 && std::isfinite(W))) return 0.0;
+  *m = *md;
+  for (int i = 0; i < 3; i++) {
+    m->FEX[i] = md->FEX[i] / W;
+    m->MEX[i] = md->MEX[i] / W / L;
+  }
+  // a cap, a moment radius or a friction coefficient beyond kExactScaledMost
+  // (in these units) moves no need by more than rounding: the needs are
+  // ratios of linear functions of the squeeze, level beyond it; a moment
+  // radius below its inverse bounds no moment beyond the balance residual
+  *capScaled = md->cap / W;
+  m->cap = std::min(*capScaled, kExactScaledMost);
+  m->rm = std::min(md->rm / L, kExactScaledMost);
+  if (m->rm < 1.0 / kExactScaledMost) m->rm = 0.0;
+  m->mu = std::min(md->mu, kExactScaledMost);
+  return W;
+}
+
 // The exact check under the model *md, with the palm test when palmTest is
 // 1. The contacts are taken on the sphere (each point where its normal
 // meets the surface) and everything is computed in the units of the
@@ -649,24 +674,10 @@ int CheckContacts(const GraspState *s, const ExactModel *md, int palmTest, Exact
   }
   const bool point = a < kExactMinRadius;
   const double L = point ? 1.0 : a;
-  const double *F = md->FEX, *M = md->MEX;
-  const double W = std::hypot(std::hypot(F[0], F[1], F[2]), std::hypot(M[0], M[1], M[2]) / L);
-  if (!(W > 0.0 && std::isfinite(W)))
-    return Undecided(out, "required wrench not representable in the units of the work");
-  ExactModel m = *md;
-  for (int i = 0; i < 3; i++) {
-    m.FEX[i] = md->FEX[i] / W;
-    m.MEX[i] = md->MEX[i] / W / L;
-  }
-  // a cap, a moment radius or a friction coefficient beyond kExactScaledMost
-  // (in these units) moves no need by more than rounding: the needs are
-  // ratios of linear functions of the squeeze, level beyond it; a moment
-  // radius below its inverse bounds no moment beyond the balance residual
-  const double capScaled = md->cap / W;
-  m.cap = std::min(capScaled, kExactScaledMost);
-  m.rm = std::min(md->rm / L, kExactScaledMost);
-  if (m.rm < 1.0 / kExactScaledMost) m.rm = 0.0;
-  m.mu = std::min(md->mu, kExactScaledMost);
+  ExactModel m;
+  double capScaled = 0.0;
+  const double W = ScaledModel(md, L, &m, &capScaled);
+  if (W == 0.0) return Undecided(out, "required wrench not representable in the units of the work");
   GraspState u = *s;
   u.aSph = point ? 0.0 : 1.0;
   for (int i = 0; i < 3; i++) u.rwG[i] = 0.0;
