@@ -29,6 +29,7 @@
 // |FCZ_k|, |FCZ_k| <= 10 FEX[z]).
 #pragma once
 
+#include "geom/vecmat.h"
 #include "model/exact_model.h"
 #include "model/model_state.h"
 
@@ -72,6 +73,17 @@ int ExactGraspCheckModel(const GraspState *s, const ExactModel *m, ExactCheck *o
 // are taken as the contact where that normal meets the sphere. Returns
 // out->verdict (never kExactPalmInside).
 int ExactContactsCheck(const GraspState *s, const ExactModel *md, ExactCheck *out);
+
+// Returns 1 when the normal forces fcz, friction forces tf and friction
+// moments mcz (entries 1, 2) of contacts at p with unit normals n keep every
+// limit of *md up to rounding (kExactLimitSlack) and balance (FEX, MEX)
+// about c within kExactResidualTol, else 0.
+int ExactBalanceKept(const Vec3 *p, const Vec3 *n, const double *c, const double *fcz,
+                     const Vec3 *tf, const double *mcz, const ExactModel *md);
+
+// Reason of an "undecided" answer whose verdict turns on less than the
+// decision tolerance.
+constexpr const char *kExactNearLimit = "the answer turns on less than 1e-9 of a limit";
 
 // Returns how deep the work sphere reaches into the palm box (length; <= 0
 // when they do not overlap).
