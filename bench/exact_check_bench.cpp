@@ -4,7 +4,8 @@
 // (vertical case) and one 6 x 6 inverse. Run with
 //   graspstat_bench --benchmark_filter='Exact|Reference'
 //     --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
-// and compare the medians.
+// and compare the medians; --benchmark_filter=Pair sets the check of contacts
+// given anywhere beside the sphere check of the same contacts.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -13,6 +14,7 @@
 
 #include "contact/sphere_contact.h"
 #include "exact/exact_check.h"
+#include "exact/pair_check.h"
 #include "geom/inverse.h"
 #include "grasp/start_up.h"
 #include "hand/kinematics.h"
@@ -112,6 +114,70 @@ void BM_ExactCheckModel(benchmark::State &state) {
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(grasps.size()));
 }
 BENCHMARK(BM_ExactCheckModel)
+    ->Arg(kContactSoft)
+    ->Arg(kContactPoint)
+    ->Arg(kContactElliptic)
+    ->Unit(benchmark::kMillisecond);
+
+constexpr int kPairGrasps = 200; // grasps of the palm-clear set in the pair comparison
+
+// The contacts of the first kPairGrasps palm-clear grasps as given contacts.
+const std::vector<ContactPair> &PairGrasps() {
+  static std::vector<ContactPair> pairs;
+  if (!pairs.empty()) return pairs;
+  for (const GraspState &s : PalmClearGrasps()) {
+    if (static_cast<int>(pairs.size()) == kPairGrasps) break;
+    ContactPair g{};
+    CopyVec3(s.rwG, g.c);
+    for (int k = 1; k <= 2; k++) {
+      CopyVec3(s.RC[k], g.p[k]);
+      CopyVec3(s.NF[k], g.n[k]);
+    }
+    pairs.push_back(g);
+  }
+  return pairs;
+}
+
+// The check of two contacts given anywhere against the sphere check of the
+// same given contacts, per contact law (default values otherwise).
+void BM_PairCheck(benchmark::State &state) {
+  ExactModel m = kDefaultExactModel;
+  m.law = static_cast<int>(state.range(0));
+  ExactCheck e;
+  const std::vector<ContactPair> &pairs = PairGrasps();
+  for (auto _ : state) {
+    for (const ContactPair &g : pairs) {
+      benchmark::DoNotOptimize(PairExactCheck(&g, &m, &e));
+      benchmark::ClobberMemory();
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(pairs.size()));
+}
+BENCHMARK(BM_PairCheck)
+    ->Arg(kContactSoft)
+    ->Arg(kContactPoint)
+    ->Arg(kContactElliptic)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_PairSphereCheck(benchmark::State &state) {
+  ExactModel m = kDefaultExactModel;
+  m.law = static_cast<int>(state.range(0));
+  ExactCheck e;
+  const std::vector<ContactPair> &pairs = PairGrasps();
+  std::vector<GraspState> given;
+  for (const GraspState &s : PalmClearGrasps()) {
+    if (given.size() == pairs.size()) break;
+    given.push_back(s);
+  }
+  for (auto _ : state) {
+    for (const GraspState &s : given) {
+      benchmark::DoNotOptimize(ExactContactsCheck(&s, &m, &e));
+      benchmark::ClobberMemory();
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(given.size()));
+}
+BENCHMARK(BM_PairSphereCheck)
     ->Arg(kContactSoft)
     ->Arg(kContactPoint)
     ->Arg(kContactElliptic)

@@ -22,17 +22,19 @@ namespace {
 // condition affine in x and the least friction coefficient a member needs
 // is quasi-convex in x: nested searches along one parameter at a time find
 // it, with the force bounds (linear in x) cut exactly at the innermost one.
-constexpr int kParams = 3;               // the squeeze and up to two friction moments
-constexpr double kPairRelTol = 1e-14;    // width, relative to the parameter (at least 1), at
-                                         // which a search along one parameter stops
-constexpr double kPairBoxFactor = 1e8;   // parameters searched within this many caps (and moment
-                                         // radii) of the origin: needs up to this are told
-constexpr double kPairHuge = 1e100;      // need standing for "no member" (dimensionless)
-constexpr double kPairAcrossTol = 1e-12; // |n_k . d| (d unit) below this: normal across the line
-constexpr double kPairCoincident = 1e-9; // contacts closer than this (length scales): one point
-constexpr double kPairTieTol = 1e-15;    // relative gap of two objective values that is rounding
-constexpr int kCapacityPowers = 40;      // caps up to 2^40 times the model's searched for one
-                                         // that holds; a smaller capacity is 0
+constexpr int kParams = 3;                  // the squeeze and up to two friction moments
+constexpr double kPairRelTol = 1e-14;       // width, relative to the parameter (at least 1), at
+                                            // which a search along one parameter stops
+constexpr double kPairBoxFactor = 1e8;      // parameters searched within this many caps (and moment
+                                            // radii) of the origin: needs up to this are told
+constexpr double kPairBracketGrowth = 16.0; // growth of a bracket moved out over the box
+constexpr double kPairHuge = 1e100;         // need standing for "no member" (dimensionless)
+constexpr double kPairAcrossTol = 1e-12;    // |n_k . d| (d unit) below this: normal across the line
+constexpr double kPairCoincident = 1e-9;    // contacts closer than this (length scales): one point
+constexpr double kPairLevelTol = 1e-15;     // relative gap of two needs that is rounding
+constexpr double kPairTieTol = 1e-15;       // relative gap of two objective values that is rounding
+constexpr int kCapacityPowers = 40;         // caps up to 2^40 times the model's searched for one
+                                            // that holds; a smaller capacity is 0
 
 // An affine function c[0] + c[1] lambda + c[2] r1 + c[3] r2.
 struct Lin {
@@ -136,23 +138,24 @@ void BuildPairFamily(const ContactPair *g, const ExactModel *m, const PairLimits
 double NeedAt(const PairFamily *fam, const PairLimits *lim, const double *x) {
   const bool point = fam->law == kContactPoint;
   const bool disc = lim->friction != 0, twist = lim->moment != 0 && !point;
-  double A = 0.0;
+  const bool joint = fam->law == kContactElliptic && disc && twist;
+  double A2 = 0.0; // the largest squared need
   for (int k = 1; k <= 2; k++) {
     const double F = lim->sign[k] * fam->F[k].At(x);
-    const Vec3 T = {fam->T[k][0].At(x), fam->T[k][1].At(x), fam->T[k][2].At(x)};
-    const double tn = NormVec3(T), mr = twist ? fam->M[k].At(x) / fam->rm : 0.0;
+    double t2 = 0.0;
+    for (int i = 0; i < 3 && disc; i++) {
+      const double t = fam->T[k][i].At(x);
+      t2 += t * t;
+    }
+    const double mr = twist ? fam->M[k].At(x) / fam->rm : 0.0, m2 = mr * mr;
     if (!(F > 0.0)) {
-      if ((disc && tn != 0.0) || mr != 0.0) return kInf;
+      if (t2 != 0.0 || m2 != 0.0) return kInf;
       continue;
     }
-    if (fam->law == kContactElliptic && disc && twist) {
-      A = std::max(A, std::hypot(tn, mr) / F);
-      continue;
-    }
-    if (disc) A = std::max(A, tn / F);
-    A = std::max(A, std::fabs(mr) / F);
+    const double F2 = F * F;
+    A2 = std::max(A2, joint ? (t2 + m2) / F2 : std::max(t2, m2) / F2);
   }
-  return A;
+  return std::sqrt(A2);
 }
 
 // The range of parameter l (the others as in x) where both normal forces
@@ -206,6 +209,18 @@ template <class F> double GoldenLeast(F f, double a, double b, double stop, doub
   return best;
 }
 
+// Narrows the box [*lo, *hi] (about 0) of a quasi-convex f to a bracket of
+// its least value: each end moved out from start by kPairBracketGrowth while
+// its value does not exceed the one at 0.
+template <class F> void Bracket(F f, double start, double *lo, double *hi) {
+  const double f0 = f(0.0);
+  double a = -start, b = start;
+  while (a > *lo && f(a) <= f0) a = std::max(*lo, kPairBracketGrowth * a);
+  while (b < *hi && f(b) <= f0) b = std::min(*hi, kPairBracketGrowth * b);
+  *lo = a;
+  *hi = b;
+}
+
 // Squared need of one limit of contact k along parameter l at x, as
 // (q2 t^2 + q1 t + q0) / (f0 + f1 t)^2: the place of its least value
 // (the quadratic over the square is stationary where a linear function
@@ -252,6 +267,7 @@ double LeastNeedFrom(const PairSearch *s, int l, double *x) {
     x[l] = t;
     return last ? std::min(NeedAt(fam, s->lim, x), kPairHuge) : LeastNeedFrom(s, l + 1, x);
   };
+  if (lo == -fam->box[l] && hi == fam->box[l]) Bracket(f, fam->box[l] / kPairBoxFactor, &lo, &hi);
   double best = GoldenLeast(f, lo, hi, s->stop, &at);
   if (!last || best <= s->stop) {
     f(at); // the deeper parameters of the best place
@@ -269,8 +285,9 @@ double LeastNeedFrom(const PairSearch *s, int l, double *x) {
       if (!withDisc && !withTwist) continue;
       const double v = PieceVertex(fam, k, l, x, withDisc, withTwist);
       if (!(v >= lo && v <= hi)) continue;
+      // level with the golden best to the rounding: the vertex is the place
       const double need = f(v);
-      if (need <= best) {
+      if (need <= best * (1.0 + kPairLevelTol)) {
         best = need;
         at = v;
       }

@@ -114,7 +114,7 @@ TEST(PairCheck, AgreesWithTheSphereCheckOnASphere) {
         double d = std::fabs(e.FCZ[k] - r.FCZ[k]) + std::fabs(e.MCZ[k] - r.MCZ[k]) / a;
         for (int j = 0; j < 3; j++) d += std::fabs(e.T[k][j] - r.T[k][j]);
         worst[3] = std::max(worst[3], d / scale);
-        EXPECT_LE(d / scale, 1e-6) << i << " law " << law << " contact " << k;
+        EXPECT_LE(d / scale, kAgreeTol) << i << " law " << law << " contact " << k;
       }
     }
   }
