@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "exact/exact_check.h"
+#include "exact/exact_family.h"
 #include "geom/line_search.h"
 #include "geom/vecmat.h"
 
@@ -66,6 +67,43 @@ void Combine(Lin *out, double a, const Lin &x) {
   for (int j = 0; j <= kParams; j++) out->c[j] += a * x.c[j];
 }
 
+// Contacts at one point with normals not along one line: the friction
+// moments make up the moment Q about that point (M1 n1 + M2 n2 = Q, none
+// where their bound is 0), and the force f2 of the second contact is free
+// (x its components), f1 = FEX - f2.
+void OnePointFamily(const ContactPair *g, const ExactModel *m, bool fixed, const double *Q,
+                    PairFamily *fam) {
+  Vec3 cr;
+  CrossVec3(g->n[1], g->n[2], cr);
+  const double c = DotVec3(g->n[1], g->n[2]), q1 = DotVec3(Q, g->n[1]), q2 = DotVec3(Q, g->n[2]);
+  const double sn2 = DotVec3(cr, cr); // 1 - c^2 without its cancellation
+  const double M1 = fixed ? 0.0 : (q1 - c * q2) / sn2;
+  const double M2 = fixed ? 0.0 : (q2 - c * q1) / sn2;
+  Vec3 res;
+  for (int i = 0; i < 3; i++) res[i] = Q[i] - M1 * g->n[1][i] - M2 * g->n[2][i];
+  if (NormVec3(res) > 0.5 * kExactResidualTol) fam->never = 1;
+  fam->M[1].c[0] = M1;
+  fam->M[2].c[0] = M2;
+  fam->params = kParams;
+  // f2 = x0 e1 + x1 e2 + x2 w over the frame of the normals' plane: the
+  // normal forces do not move with x2
+  Vec3 basis[3], t[3];
+  double dp = 0.0, dm = 0.0;
+  NormalPlaneFrame(g->n[1], g->n[2], basis[0], basis[1], basis[2], t, &dp, &dm);
+  for (int i = 0; i < 3; i++) {
+    Lin f1 = {}, f2 = {};
+    for (int j = 0; j < kParams; j++) f2.c[1 + j] = basis[j][i];
+    f1.c[0] = m->FEX[i];
+    Combine(&f1, -1.0, f2);
+    for (int k = 1; k <= 2; k++) {
+      Combine(&fam->F[k], g->n[k][i], k == 1 ? f1 : f2);
+      Combine(&fam->T[k][i], 1.0, k == 1 ? f1 : f2);
+    }
+  }
+  for (int k = 1; k <= 2; k++)
+    for (int j = 0; j < 3; j++) Combine(&fam->T[k][j], -g->n[k][j], fam->F[k]);
+}
+
 // Builds the family of the contacts *g (points relative to the reference
 // point, distinct) for the wrench and law of *m under the limits lim.
 void BuildPairFamily(const ContactPair *g, const ExactModel *m, const PairLimits *lim,
@@ -74,62 +112,66 @@ void BuildPairFamily(const ContactPair *g, const ExactModel *m, const PairLimits
   Vec3 d, e, pf, Q;
   SubVec3(g->p[2], g->p[1], d);
   const double len = NormVec3(d);
-  ScaleVec3(1.0 / len, d, e);
+  ScaleVec3(len > 0.0 ? 1.0 / len : 0.0, d, e);
   fam->rm = m->rm;
   fam->law = m->rm > 0.0 ? m->law : kContactPoint;
   const bool fixed = fam->law == kContactPoint && lim->moment != 0;
   CrossVec3(g->p[1], m->FEX, pf);
   SubVec3(m->MEX, pf, Q);
-  const double q = DotVec3(Q, e), a1 = DotVec3(g->n[1], e), a2 = DotVec3(g->n[2], e);
-  int free = 0;
-  if (!fixed && std::max(std::fabs(a1), std::fabs(a2)) > kPairAcrossTol) {
-    // the moment of the normal with the larger part along d follows
-    free = 1;
-    const int k = std::fabs(a2) >= std::fabs(a1) ? 2 : 1, j = 3 - k;
-    const double ak = k == 2 ? a2 : a1, aj = k == 2 ? a1 : a2;
-    fam->M[j].c[2] = 1.0;
-    fam->M[k].c[0] = q / ak;
-    fam->M[k].c[2] = -aj / ak;
+  if (len < kPairCoincident) {
+    OnePointFamily(g, m, fixed, Q, fam);
   } else {
-    // no friction moment acts about d: the load must have no twist there
-    // beyond the balance residual a reported solution may keep
-    if (std::fabs(q) > 0.5 * kExactResidualTol) fam->never = 1;
-    if (!fixed) {
-      free = 2;
-      fam->M[1].c[2] = 1.0;
-      fam->M[2].c[3] = 1.0;
+    const double q = DotVec3(Q, e), a1 = DotVec3(g->n[1], e), a2 = DotVec3(g->n[2], e);
+    int free = 0;
+    if (!fixed && std::max(std::fabs(a1), std::fabs(a2)) > kPairAcrossTol) {
+      // the moment of the normal with the larger part along d follows
+      free = 1;
+      const int k = std::fabs(a2) >= std::fabs(a1) ? 2 : 1, j = 3 - k;
+      const double ak = k == 2 ? a2 : a1, aj = k == 2 ? a1 : a2;
+      fam->M[j].c[2] = 1.0;
+      fam->M[k].c[0] = q / ak;
+      fam->M[k].c[2] = -aj / ak;
+    } else {
+      // no friction moment acts about d: the load must have no twist there
+      // beyond the balance residual a reported solution may keep
+      if (std::fabs(q) > 0.5 * kExactResidualTol) fam->never = 1;
+      if (!fixed) {
+        free = 2;
+        fam->M[1].c[2] = 1.0;
+        fam->M[2].c[3] = 1.0;
+      }
     }
-  }
-  fam->params = 1 + free;
-  // v = Q - M1 n1 - M2 n2 without its part along d; f2 = lambda e + v x e / |d|
-  Lin v[3] = {}, f2[3] = {};
-  for (int i = 0; i < 3; i++) {
-    v[i].c[0] = Q[i];
-    for (int k = 1; k <= 2; k++) Combine(&v[i], -g->n[k][i], fam->M[k]);
-  }
-  for (int j = 0; j <= kParams; j++) {
-    Vec3 vj = {v[0].c[j], v[1].c[j], v[2].c[j]}, w;
-    const double along = DotVec3(vj, e);
-    for (int i = 0; i < 3; i++) vj[i] -= along * e[i];
-    CrossVec3(vj, e, w);
-    for (int i = 0; i < 3; i++) f2[i].c[j] = w[i] / len;
-  }
-  for (int i = 0; i < 3; i++) f2[i].c[1] += e[i];
-  Lin f[3][3] = {};
-  for (int i = 0; i < 3; i++) {
-    f[2][i] = f2[i];
-    f[1][i].c[0] = m->FEX[i];
-    Combine(&f[1][i], -1.0, f2[i]);
-  }
-  for (int k = 1; k <= 2; k++) {
-    for (int i = 0; i < 3; i++) Combine(&fam->F[k], g->n[k][i], f[k][i]);
+    fam->params = 1 + free;
+    // v = Q - M1 n1 - M2 n2 without its part along d; f2 = lambda e + v x e / |d|
+    Lin v[3] = {}, f2[3] = {};
     for (int i = 0; i < 3; i++) {
-      fam->T[k][i] = f[k][i];
-      Combine(&fam->T[k][i], -g->n[k][i], fam->F[k]);
+      v[i].c[0] = Q[i];
+      for (int k = 1; k <= 2; k++) Combine(&v[i], -g->n[k][i], fam->M[k]);
+    }
+    for (int j = 0; j <= kParams; j++) {
+      Vec3 vj = {v[0].c[j], v[1].c[j], v[2].c[j]}, w;
+      const double along = DotVec3(vj, e);
+      for (int i = 0; i < 3; i++) vj[i] -= along * e[i];
+      CrossVec3(vj, e, w);
+      for (int i = 0; i < 3; i++) f2[i].c[j] = w[i] / len;
+    }
+    for (int i = 0; i < 3; i++) f2[i].c[1] += e[i];
+    Lin f[3][3] = {};
+    for (int i = 0; i < 3; i++) {
+      f[2][i] = f2[i];
+      f[1][i].c[0] = m->FEX[i];
+      Combine(&f[1][i], -1.0, f2[i]);
+    }
+    for (int k = 1; k <= 2; k++) {
+      for (int i = 0; i < 3; i++) Combine(&fam->F[k], g->n[k][i], f[k][i]);
+      for (int i = 0; i < 3; i++) {
+        fam->T[k][i] = f[k][i];
+        Combine(&fam->T[k][i], -g->n[k][i], fam->F[k]);
+      }
     }
   }
   fam->box[0] = kPairBoxFactor * (1.0 + lim->cap);
-  fam->box[1] = fam->box[2] = fam->box[0] * (1.0 + m->rm);
+  fam->box[1] = fam->box[2] = fam->box[0] * (len < kPairCoincident ? 1.0 : 1.0 + m->rm);
 }
 
 // The least friction coefficient with which the member at x keeps the
@@ -221,26 +263,48 @@ template <class F> void Bracket(F f, double start, double *lo, double *hi) {
   *hi = b;
 }
 
-// Squared need of one limit of contact k along parameter l at x, as
-// (q2 t^2 + q1 t + q0) / (f0 + f1 t)^2: the place of its least value
-// (the quadratic over the square is stationary where a linear function
-// vanishes), NaN where it has none.
-double PieceVertex(const PairFamily *fam, int k, int l, const double *x, bool disc, bool twist) {
+// The squared need of one limit of a contact along parameter l at x: the
+// squared friction (and twist over rm) q2 t^2 + q1 t + q0 over the squared
+// normal force (f0 + f1 t)^2.
+struct LinePiece {
+  double q2, q1, q0, f0, f1;
+  // the place of its least value: the quadratic over the square is
+  // stationary where a linear function vanishes (NaN where none)
+  double Vertex() const {
+    const double den = 2.0 * q2 * f0 - q1 * f1;
+    return den != 0.0 ? (2.0 * f1 * q0 - q1 * f0) / den : NAN;
+  }
+};
+
+// The pieces of the limits lim along parameter l at x into pc; returns how
+// many (the elliptic law has one per contact, the others a disc and a twist).
+int LinePieces(const PairFamily *fam, const PairLimits *lim, int l, const double *x,
+               LinePiece *pc) {
+  const bool point = fam->law == kContactPoint;
+  const bool disc = lim->friction != 0, twist = lim->moment != 0 && !point;
+  const bool joint = fam->law == kContactElliptic && disc && twist;
   double y[kParams] = {x[0], x[1], x[2]};
   y[l] = 0.0;
-  double q2 = 0.0, q1 = 0.0, q0 = 0.0;
-  auto add = [&](const Lin &v, double scale) {
-    const double b = scale * v.At(y), c = scale * v.c[1 + l];
-    q2 += c * c;
-    q1 += 2.0 * b * c;
-    q0 += b * b;
-  };
-  if (disc)
-    for (int i = 0; i < 3; i++) add(fam->T[k][i], 1.0);
-  if (twist) add(fam->M[k], 1.0 / fam->rm);
-  const double f0 = fam->F[k].At(y), f1 = fam->F[k].c[1 + l];
-  const double den = 2.0 * q2 * f0 - q1 * f1;
-  return den != 0.0 ? (2.0 * f1 * q0 - q1 * f0) / den : NAN;
+  int count = 0;
+  for (int k = 1; k <= 2; k++) {
+    for (int piece = 0; piece < 2; piece++) {
+      const bool withDisc = joint ? piece == 0 : (piece == 0 && disc);
+      const bool withTwist = joint ? piece == 0 : (piece == 1 && twist);
+      if (!withDisc && !withTwist) continue;
+      LinePiece p = {0.0, 0.0, 0.0, lim->sign[k] * fam->F[k].At(y),
+                     lim->sign[k] * fam->F[k].c[1 + l]};
+      auto add = [&](const Lin &v, double scale) {
+        const double b = scale * v.At(y), c = scale * v.c[1 + l];
+        p.q2 += c * c;
+        p.q1 += 2.0 * b * c;
+        p.q0 += b * b;
+      };
+      for (int i = 0; i < 3 && withDisc; i++) add(fam->T[k][i], 1.0);
+      if (withTwist) add(fam->M[k], 1.0 / fam->rm);
+      pc[count++] = p;
+    }
+  }
+  return count;
 }
 
 struct PairSearch {
@@ -267,30 +331,52 @@ double LeastNeedFrom(const PairSearch *s, int l, double *x) {
     x[l] = t;
     return last ? std::min(NeedAt(fam, s->lim, x), kPairHuge) : LeastNeedFrom(s, l + 1, x);
   };
-  if (lo == -fam->box[l] && hi == fam->box[l]) Bracket(f, fam->box[l] / kPairBoxFactor, &lo, &hi);
-  double best = GoldenLeast(f, lo, hi, s->stop, &at);
-  if (!last || best <= s->stop) {
-    f(at); // the deeper parameters of the best place
-    return best;
+  LinePiece pc[4];
+  const int count = last ? LinePieces(fam, s->lim, l, x, pc) : 0;
+  bool steady = last;
+  for (int i = 0; i < count; i++)
+    steady = steady && std::fabs(pc[i].f1) <= kPairLevelTol * std::max(1.0, std::fabs(pc[i].f0));
+  double best = kInf;
+  if (!steady) {
+    if (lo == -fam->box[l] && hi == fam->box[l]) Bracket(f, fam->box[l] / kPairBoxFactor, &lo, &hi);
+    best = GoldenLeast(f, lo, hi, s->stop, &at);
+    if (!last || best <= s->stop) {
+      f(at); // the deeper parameters of the best place
+      return best;
+    }
   }
-  // a smooth least value lies at the vertex of one limit's need
-  const bool point = fam->law == kContactPoint;
-  const bool disc = s->lim->friction != 0, twist = s->lim->moment != 0 && !point;
-  const bool joint = fam->law == kContactElliptic && disc && twist;
-  for (int k = 1; k <= 2; k++) {
-    for (int piece = 0; piece < 2; piece++) {
-      // the elliptic law has one limit per contact, the others a disc and a twist
-      const bool withDisc = joint ? piece == 0 : (piece == 0 && disc);
-      const bool withTwist = joint ? piece == 0 : (piece == 1 && twist);
-      if (!withDisc && !withTwist) continue;
-      const double v = PieceVertex(fam, k, l, x, withDisc, withTwist);
-      if (!(v >= lo && v <= hi)) continue;
-      // level with the golden best to the rounding: the vertex is the place
-      const double need = f(v);
-      if (need <= best * (1.0 + kPairLevelTol)) {
-        best = need;
-        at = v;
+  // a smooth least value lies at the vertex of one limit's need; where the
+  // normal forces do not move with the parameter the needs are square
+  // roots of quadratics, whose largest is least at a vertex or where two
+  // cross (or at an end)
+  auto consider = [&](double t, double tie) {
+    if (!(t >= lo && t <= hi)) return;
+    const double need = f(t);
+    if (need <= best * tie) {
+      best = need;
+      at = t;
+    }
+  };
+  if (steady) {
+    consider(lo, 1.0);
+    consider(hi, 1.0);
+  }
+  for (int i = 0; i < count; i++) {
+    // level with the golden best to the rounding: the vertex is the place
+    consider(pc[i].Vertex(), 1.0 + kPairLevelTol);
+    for (int j = i + 1; j < count && steady; j++) {
+      const double wi = 1.0 / (pc[i].f0 * pc[i].f0), wj = 1.0 / (pc[j].f0 * pc[j].f0);
+      const double qa = pc[i].q2 * wi - pc[j].q2 * wj, qb = pc[i].q1 * wi - pc[j].q1 * wj,
+                   qc = pc[i].q0 * wi - pc[j].q0 * wj;
+      if (qa == 0.0) {
+        if (qb != 0.0) consider(-qc / qb, 1.0);
+        continue;
       }
+      const double disc = qb * qb - 4.0 * qa * qc;
+      if (disc < 0.0) continue;
+      const double q = -0.5 * (qb + std::copysign(std::sqrt(disc), qb)); // no cancellation
+      consider(q / qa, 1.0);
+      if (q != 0.0) consider(qc / q, 1.0);
     }
   }
   x[l] = at;
@@ -504,10 +590,10 @@ int CheckScaled(const ContactPair *g, const ExactModel *m, ExactCheck *out) {
   return out->verdict;
 }
 
-// Contacts at one point p: as two contacts on a sphere touching there
-// (equal normals, a sphere of radius L whose centre lies along the
-// normal), else as a point work at p, which takes no moment; the moments
-// taken about that centre.
+// Contacts at one point p with normals along one line: as two contacts on
+// a sphere touching there (equal normals, a sphere of radius L whose centre
+// lies along the normal), else (opposite) as a point work at p, which takes
+// no moment; the moments taken about that centre.
 int OnePoint(const ContactPair *g, const Vec3 *n, const ExactModel *md, double L, double W,
              ExactCheck *out) {
   GraspState s;
@@ -566,7 +652,6 @@ int PairExactCheck(const ContactPair *g, const ExactModel *md, ExactCheck *out) 
   const double W = std::hypot(std::hypot(F[0], F[1], F[2]), std::hypot(M[0], M[1], M[2]) / L);
   if (!(W > 0.0 && std::isfinite(W)))
     return Undecided(out, "required wrench not representable in the units of the grasp");
-  if (NormVec3(d) < kPairCoincident * L) return OnePoint(g, n, md, L, W, out);
   ExactModel m = *md;
   for (int i = 0; i < 3; i++) {
     m.FEX[i] = F[i] / W;
@@ -585,6 +670,11 @@ int PairExactCheck(const ContactPair *g, const ExactModel *md, ExactCheck *out) 
     ScaleVec3(1.0 / L, r[k], u.p[k]);
     CopyVec3(n[k], u.n[k]);
   }
+  Vec3 du;
+  SubVec3(u.p[2], u.p[1], du);
+  if (NormVec3(du) < kPairCoincident &&
+      std::min(DistVecN(0, 2, n[1], n[2]), NormSumVecN(0, 2, n[1], n[2])) < kExactParallelTol)
+    return OnePoint(g, n, md, L, W, out);
   CopyVec3(zeroVec, u.c);
   CopyVec3(zeroVec, u.p[0]);
   CopyVec3(zeroVec, u.n[0]);

@@ -144,7 +144,8 @@ ContactPair RandomContacts(std::mt19937_64 *rng, int i) {
   UnitVec3(g.n[1], g.n[1]);
   UnitVec3(g.n[2], g.n[2]);
   switch (i % 12) {
-  case 1: // one point
+  case 1: // one point, with and without a required moment
+  case 6:
     CopyVec3(g.p[1], g.p[2]);
     break;
   case 3: // normals along the line through the contacts
@@ -218,6 +219,32 @@ TEST(PairCheck, GlpkBracketOnContactsAnywhere) {
   EXPECT_GT(shown, kPairConfigs);
   std::printf("contacts anywhere: holds %d, cannot hold %d, undecided %d; %d told by the LPs\n",
               count[kExactHolds], count[kExactCannotHold], count[kExactUndecided], shown);
+}
+
+// Contacts at one point without a required moment answer as a point work
+// there (the friction moments then vanish).
+TEST(PairCheck, OnePointAsAPointWork) {
+  std::mt19937_64 rng(59);
+  int held = 0;
+  for (int i = 0; i < kPairConfigs / 30; i++) { // three free force components: slow
+    ContactPair g{};
+    RandomUnit(&rng, g.c);
+    RandomUnit(&rng, g.n[1]);
+    RandomUnit(&rng, g.n[2]);
+    CopyVec3(g.c, g.p[1]);
+    CopyVec3(g.c, g.p[2]);
+    const ExactModel m = RandomModel(&rng, 2 * i, i % 3);
+    ExactCheck e, r;
+    PairExactCheck(&g, &m, &e);
+    const GraspState s = AsGiven(g, 0.0);
+    ExactContactsCheck(&s, &m, &r);
+    if (e.verdict == kExactUndecided || r.verdict == kExactUndecided) continue;
+    ASSERT_EQ(e.verdict, r.verdict) << i;
+    EXPECT_LE(Gap(e.muNeeded, r.muNeeded), 1e-7) << i;
+    EXPECT_LE(Gap(e.capacity, r.capacity), 1e-7) << i;
+    held += e.verdict == kExactHolds;
+  }
+  EXPECT_GT(held, 0);
 }
 
 // Turned, moved and given in other units, a grasp keeps its verdict and
