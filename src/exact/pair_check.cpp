@@ -19,10 +19,12 @@ namespace {
 // which leaves one friction moment r free (two where both normals lie
 // across d, none for point contacts); across d it fixes the part of f2
 // across d; the squeeze lambda of f2 along d is free. Every force and
-// moment is affine in x = (lambda, r1, r2), so each limit is a cone
-// condition affine in x and the least friction coefficient a member needs
-// is quasi-convex in x: nested searches along one parameter at a time find
-// it, with the force bounds (linear in x) cut exactly at the innermost one.
+// moment is affine in x = (lambda, r) (x = (r1, r2, lambda) where both
+// moments are free), so each limit is a cone condition affine in x and the
+// least friction coefficient a member needs is quasi-convex in x: nested
+// searches along one parameter at a time find it, with the force bounds
+// (linear in x) cut exactly at the innermost one, solved in closed form
+// where the normal forces do not move with it.
 constexpr int kParams = 3;                  // the squeeze and up to two friction moments
 constexpr double kPairRelTol = 1e-14;       // width, relative to the parameter (at least 1), at
                                             // which a search along one parameter stops
@@ -37,7 +39,7 @@ constexpr double kPairTieTol = 1e-15;       // relative gap of two objective val
 constexpr int kCapacityPowers = 40;         // caps up to 2^40 times the model's searched for one
                                             // that holds; a smaller capacity is 0
 
-// An affine function c[0] + c[1] lambda + c[2] r1 + c[3] r2.
+// An affine function c[0] + c[1] x0 + c[2] x1 + c[3] x2 of the parameters.
 struct Lin {
   double c[kParams + 1];
   double At(const double *x) const { return c[0] + c[1] * x[0] + c[2] * x[1] + c[3] * x[2]; }
@@ -136,9 +138,11 @@ void BuildPairFamily(const ContactPair *g, const ExactModel *m, const PairLimits
       // beyond the balance residual a reported solution may keep
       if (std::fabs(q) > 0.5 * kExactResidualTol) fam->never = 1;
       if (!fixed) {
+        // both moments free; the squeeze, which moves neither normal force
+        // now, is searched innermost
         free = 2;
-        fam->M[1].c[2] = 1.0;
-        fam->M[2].c[3] = 1.0;
+        fam->M[1].c[1] = 1.0;
+        fam->M[2].c[2] = 1.0;
       }
     }
     fam->params = 1 + free;
@@ -155,7 +159,7 @@ void BuildPairFamily(const ContactPair *g, const ExactModel *m, const PairLimits
       CrossVec3(vj, e, w);
       for (int i = 0; i < 3; i++) f2[i].c[j] = w[i] / len;
     }
-    for (int i = 0; i < 3; i++) f2[i].c[1] += e[i];
+    for (int i = 0; i < 3; i++) f2[i].c[free == 2 ? 3 : 1] += e[i];
     Lin f[3][3] = {};
     for (int i = 0; i < 3; i++) {
       f[2][i] = f2[i];
@@ -170,8 +174,11 @@ void BuildPairFamily(const ContactPair *g, const ExactModel *m, const PairLimits
       }
     }
   }
-  fam->box[0] = kPairBoxFactor * (1.0 + lim->cap);
-  fam->box[1] = fam->box[2] = fam->box[0] * (len < kPairCoincident ? 1.0 : 1.0 + m->rm);
+  // forces within kPairBoxFactor caps, moments within as many caps times rm
+  const double force = kPairBoxFactor * (1.0 + lim->cap);
+  const double moment = force * (len < kPairCoincident ? 1.0 : 1.0 + m->rm);
+  for (int j = 0; j < kParams; j++) fam->box[j] = moment;
+  fam->box[fam->params == kParams && len >= kPairCoincident ? kParams - 1 : 0] = force;
 }
 
 // The least friction coefficient with which the member at x keeps the

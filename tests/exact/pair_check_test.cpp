@@ -152,7 +152,8 @@ ContactPair RandomContacts(std::mt19937_64 *rng, int i) {
     NegVec3(d, g.n[1]);
     CopyVec3(d, g.n[2]);
     break;
-  case 5: { // both normals across that line
+  case 5: // both normals across that line, with and without a required moment
+  case 10: {
     Vec3 a, b;
     CrossVec3(d, g.n[1], a);
     UnitVec3(a, a);
@@ -187,7 +188,17 @@ TEST(PairCheck, GlpkBracketOnContactsAnywhere) {
     const ContactPair g = RandomContacts(&rng, i);
     const GraspState s = AsGiven(g, 0.0);
     for (int law = kContactSoft; law <= kContactElliptic; law++) {
-      const ExactModel m = RandomModel(&rng, i, law);
+      ExactModel m = RandomModel(&rng, i, law);
+      if (i % 12 == 10) {
+        // no twist about the contact line, which normals across it cannot resist
+        Vec3 d, r, pf;
+        SubVec3(g.p[2], g.p[1], d);
+        UnitVec3(d, d);
+        SubVec3(g.p[1], g.c, r);
+        CrossVec3(r, m.FEX, pf);
+        const double twist = DotVec3(m.MEX, d) - DotVec3(pf, d);
+        for (int j = 0; j < 3; j++) m.MEX[j] -= twist * d[j];
+      }
       ExactCheck e;
       const int v = PairExactCheck(&g, &m, &e);
       ASSERT_TRUE(v == kExactHolds || v == kExactCannotHold || v == kExactUndecided) << i;
