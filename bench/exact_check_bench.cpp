@@ -138,13 +138,34 @@ const std::vector<ContactPair> &PairGrasps() {
   return pairs;
 }
 
+// The same contacts with the normals turned by 0.1 rad about the contact
+// line, each the other way: their lines no longer meet, so the contacts lie
+// on no sphere and the normal forces move with every parameter.
+const std::vector<ContactPair> &OffSphereGrasps() {
+  static std::vector<ContactPair> pairs;
+  if (!pairs.empty()) return pairs;
+  for (ContactPair g : PairGrasps()) {
+    Vec3 d, turned;
+    SubVec3(g.p[2], g.p[1], d);
+    UnitVec3(d, d);
+    for (int k = 1; k <= 2; k++) {
+      // Rodrigues about d by 0.1 rad
+      CrossVec3(d, g.n[k], turned);
+      const double angle = k == 1 ? 0.1 : -0.1;
+      const double c = std::cos(angle), s = std::sin(angle), along = DotVec3(d, g.n[k]) * (1.0 - c);
+      for (int i = 0; i < 3; i++) g.n[k][i] = g.n[k][i] * c + turned[i] * s + d[i] * along;
+    }
+    pairs.push_back(g);
+  }
+  return pairs;
+}
+
 // The check of two contacts given anywhere against the sphere check of the
 // same given contacts, per contact law (default values otherwise).
-void BM_PairCheck(benchmark::State &state) {
+void RunPairCheck(benchmark::State &state, const std::vector<ContactPair> &pairs) {
   ExactModel m = kDefaultExactModel;
   m.law = static_cast<int>(state.range(0));
   ExactCheck e;
-  const std::vector<ContactPair> &pairs = PairGrasps();
   for (auto _ : state) {
     for (const ContactPair &g : pairs) {
       benchmark::DoNotOptimize(PairExactCheck(&g, &m, &e));
@@ -153,7 +174,20 @@ void BM_PairCheck(benchmark::State &state) {
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(pairs.size()));
 }
+
+void BM_PairCheck(benchmark::State &state) {
+  RunPairCheck(state, PairGrasps());
+}
 BENCHMARK(BM_PairCheck)
+    ->Arg(kContactSoft)
+    ->Arg(kContactPoint)
+    ->Arg(kContactElliptic)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_PairCheckOffSphere(benchmark::State &state) {
+  RunPairCheck(state, OffSphereGrasps());
+}
+BENCHMARK(BM_PairCheckOffSphere)
     ->Arg(kContactSoft)
     ->Arg(kContactPoint)
     ->Arg(kContactElliptic)
