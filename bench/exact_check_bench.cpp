@@ -4,7 +4,8 @@
 // (vertical case) and one 6 x 6 inverse. Run with
 //   graspstat_bench --benchmark_filter='Exact|Reference'
 //     --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
-// and compare the medians.
+// and compare the medians; --benchmark_filter=Pair sets the check of contacts
+// given anywhere beside the sphere check of the same contacts.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -13,6 +14,7 @@
 
 #include "contact/sphere_contact.h"
 #include "exact/exact_check.h"
+#include "exact/pair_check.h"
 #include "geom/inverse.h"
 #include "geom/vecmat.h"
 #include "grasp/start_up.h"
@@ -113,6 +115,104 @@ void BM_ExactCheckModel(benchmark::State &state) {
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(grasps.size()));
 }
 BENCHMARK(BM_ExactCheckModel)
+    ->Arg(kContactSoft)
+    ->Arg(kContactPoint)
+    ->Arg(kContactElliptic)
+    ->Unit(benchmark::kMillisecond);
+
+constexpr int kPairGrasps = 200; // grasps of the palm-clear set in the pair comparison
+
+// The contacts of the first kPairGrasps palm-clear grasps as given contacts.
+const std::vector<ContactPair> &PairGrasps() {
+  static std::vector<ContactPair> pairs;
+  if (!pairs.empty()) return pairs;
+  for (const GraspState &s : PalmClearGrasps()) {
+    if (static_cast<int>(pairs.size()) == kPairGrasps) break;
+    ContactPair g{};
+    CopyVec3(s.rwG, g.c);
+    for (int k = 1; k <= 2; k++) {
+      CopyVec3(s.RC[k], g.p[k]);
+      CopyVec3(s.NF[k], g.n[k]);
+    }
+    pairs.push_back(g);
+  }
+  return pairs;
+}
+
+// The same contacts with the normals turned by 0.1 rad about the contact
+// line, each the other way: their lines no longer meet, so the contacts lie
+// on no sphere and the normal forces move with every parameter.
+const std::vector<ContactPair> &OffSphereGrasps() {
+  static std::vector<ContactPair> pairs;
+  if (!pairs.empty()) return pairs;
+  for (ContactPair g : PairGrasps()) {
+    Vec3 d, turned;
+    SubVec3(g.p[2], g.p[1], d);
+    UnitVec3(d, d);
+    for (int k = 1; k <= 2; k++) {
+      // Rodrigues about d by 0.1 rad
+      CrossVec3(d, g.n[k], turned);
+      const double angle = k == 1 ? 0.1 : -0.1;
+      const double c = std::cos(angle), s = std::sin(angle), along = DotVec3(d, g.n[k]) * (1.0 - c);
+      for (int i = 0; i < 3; i++) g.n[k][i] = g.n[k][i] * c + turned[i] * s + d[i] * along;
+    }
+    pairs.push_back(g);
+  }
+  return pairs;
+}
+
+// The check of two contacts given anywhere against the sphere check of the
+// same given contacts, per contact law (default values otherwise).
+void RunPairCheck(benchmark::State &state, const std::vector<ContactPair> &pairs) {
+  ExactModel m = kDefaultExactModel;
+  m.law = static_cast<int>(state.range(0));
+  ExactCheck e;
+  for (auto _ : state) {
+    for (const ContactPair &g : pairs) {
+      benchmark::DoNotOptimize(PairExactCheck(&g, &m, &e));
+      benchmark::ClobberMemory();
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(pairs.size()));
+}
+
+void BM_PairCheck(benchmark::State &state) {
+  RunPairCheck(state, PairGrasps());
+}
+BENCHMARK(BM_PairCheck)
+    ->Arg(kContactSoft)
+    ->Arg(kContactPoint)
+    ->Arg(kContactElliptic)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_PairCheckOffSphere(benchmark::State &state) {
+  RunPairCheck(state, OffSphereGrasps());
+}
+BENCHMARK(BM_PairCheckOffSphere)
+    ->Arg(kContactSoft)
+    ->Arg(kContactPoint)
+    ->Arg(kContactElliptic)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_PairSphereCheck(benchmark::State &state) {
+  ExactModel m = kDefaultExactModel;
+  m.law = static_cast<int>(state.range(0));
+  ExactCheck e;
+  const std::vector<ContactPair> &pairs = PairGrasps();
+  std::vector<GraspState> given;
+  for (const GraspState &s : PalmClearGrasps()) {
+    if (given.size() == pairs.size()) break;
+    given.push_back(s);
+  }
+  for (auto _ : state) {
+    for (const GraspState &s : given) {
+      benchmark::DoNotOptimize(ExactContactsCheck(&s, &m, &e));
+      benchmark::ClobberMemory();
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(given.size()));
+}
+BENCHMARK(BM_PairSphereCheck)
     ->Arg(kContactSoft)
     ->Arg(kContactPoint)
     ->Arg(kContactElliptic)

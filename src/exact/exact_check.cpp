@@ -205,32 +205,7 @@ void GeneralNormals(const double *n1, const double *n2, double a, const ExactMod
 // Whether forces x keep every limit (up to rounding) and balance FEX about
 // the true contact points with a residual of at most kExactResidualTol.
 bool Recheck(const GraspState *s, const ExactForces *x, const ExactModel *md) {
-  const double cap = md->cap, mu = md->mu, rm = md->rm;
-  auto within = [](double v, double limit) {
-    return v <= limit + kExactLimitSlack * std::max(1.0, std::fabs(limit));
-  };
-  Vec3 F, M;
-  NegVec3(md->FEX, F);
-  NegVec3(md->MEX, M);
-  for (int k = 1; k <= 2; k++) {
-    const double f = x->f[k];
-    if (!within(-f, 0.0) || !within(f, cap)) return false;
-    const double tn = NormVec3(x->T[k]), mn = std::fabs(x->m[k]);
-    if (md->law == kContactElliptic && rm > 0.0) {
-      if (!within(std::hypot(tn, mn / rm), mu * f)) return false;
-    } else if (!within(tn, mu * f) || !within(mn, mu * rm * f))
-      return false;
-    if (std::fabs(DotVec3(x->T[k], s->NF[k])) > kExactResidualTol) return false;
-    Vec3 fk, rk, mk;
-    for (int i = 0; i < 3; i++) fk[i] = f * s->NF[k][i] + x->T[k][i];
-    SubVec3(s->RC[k], s->rwG, rk);
-    CrossVec3(rk, fk, mk);
-    for (int i = 0; i < 3; i++) {
-      F[i] += fk[i];
-      M[i] += mk[i] + x->m[k] * s->NF[k][i];
-    }
-  }
-  return NormVec3(F) <= kExactResidualTol && NormVec3(M) <= kExactResidualTol;
+  return ExactBalanceKept(s->RC, s->NF, s->rwG, x->f, x->T, x->m, md) != 0;
 }
 
 // z_k . ((RC[k] - joint_k) x F_k + MCZ_k NF[k]) for both fingers.
@@ -253,7 +228,7 @@ int Undecided(ExactCheck *out, const char *reason) {
   return out->verdict;
 }
 
-constexpr const char *kNearLimit = "the answer turns on less than 1e-9 of a limit";
+constexpr const char *kNearLimit = kExactNearLimit;
 
 // A point work without friction: the normal forces alone must make up the
 // load, FCZ_1 n1 + FCZ_2 n2 = FEX, a plain linear problem (along one line
@@ -463,6 +438,36 @@ double CapacityByCap(CapAnswer answer, const double *n1, const double *n2, const
 }
 
 } // namespace
+
+int ExactBalanceKept(const Vec3 *p, const Vec3 *n, const double *c, const double *fcz,
+                     const Vec3 *tf, const double *mcz, const ExactModel *md) {
+  const double cap = md->cap, mu = md->mu, rm = md->rm;
+  auto within = [](double v, double limit) {
+    return v <= limit + kExactLimitSlack * std::max(1.0, std::fabs(limit));
+  };
+  Vec3 F, M;
+  NegVec3(md->FEX, F);
+  NegVec3(md->MEX, M);
+  for (int k = 1; k <= 2; k++) {
+    const double f = fcz[k];
+    if (!within(-f, 0.0) || !within(f, cap)) return 0;
+    const double tn = NormVec3(tf[k]), mn = std::fabs(mcz[k]);
+    if (md->law == kContactElliptic && rm > 0.0) {
+      if (!within(std::hypot(tn, mn / rm), mu * f)) return 0;
+    } else if (!within(tn, mu * f) || !within(mn, mu * rm * f))
+      return 0;
+    if (std::fabs(DotVec3(tf[k], n[k])) > kExactResidualTol) return 0;
+    Vec3 fk, rk, mk;
+    for (int i = 0; i < 3; i++) fk[i] = f * n[k][i] + tf[k][i];
+    SubVec3(p[k], c, rk);
+    CrossVec3(rk, fk, mk);
+    for (int i = 0; i < 3; i++) {
+      F[i] += fk[i];
+      M[i] += mk[i] + mcz[k] * n[k][i];
+    }
+  }
+  return NormVec3(F) <= kExactResidualTol && NormVec3(M) <= kExactResidualTol ? 1 : 0;
+}
 
 double PalmPenetration(const GraspState *s) {
   Vec3 c;

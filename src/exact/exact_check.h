@@ -29,6 +29,7 @@
 // |FCZ_k|, |FCZ_k| <= 10 FEX[z]).
 #pragma once
 
+#include "geom/vecmat.h"
 #include "graspstat/exact.h"
 #include "graspstat/model.h"
 #include "graspstat/state.h"
@@ -50,5 +51,16 @@ constexpr double kExactUnitTol = 1e-6;      // |NF[k]| farther than this from 1:
 constexpr double kExactParallelTol = 1e-12; // |n1 +- n2| below this: opposite / equal normals
 constexpr double kExactMinRadius = 1e-9;    // work radius below this: a point (length)
 constexpr double kRelaxedCapFactor = 1e6;   // force cap when that limit is relaxed
+
+// Returns 1 when the normal forces fcz, friction forces tf and friction
+// moments mcz (entries 1, 2) of contacts at p with unit normals n keep every
+// limit of *md up to rounding (kExactLimitSlack) and balance (FEX, MEX)
+// about c within kExactResidualTol, else 0.
+int ExactBalanceKept(const Vec3 *p, const Vec3 *n, const double *c, const double *fcz,
+                     const Vec3 *tf, const double *mcz, const ExactModel *md);
+
+// Reason of an "undecided" answer whose verdict turns on less than the
+// decision tolerance.
+constexpr const char *kExactNearLimit = "the answer turns on less than 1e-9 of a limit";
 
 } // namespace gs

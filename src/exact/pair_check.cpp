@@ -1,0 +1,699 @@
+#include "exact/pair_check.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "exact/exact_check.h"
+#include "exact/exact_family.h"
+#include "geom/line_search.h"
+#include "geom/vecmat.h"
+
+namespace gs {
+
+namespace {
+
+// The family of balances of two contacts at distinct points. With
+// d = p2 - p1 and the moments taken about p1, the balance reads
+// f1 + f2 = FEX and d x f2 + M1 n1 + M2 n2 = Q (Q = MEX - p1 x FEX, the
+// points relative to c). Along d it fixes M1 (n1.d) + M2 (n2.d) = Q.d,
+// which leaves one friction moment r free (two where both normals lie
+// across d, none for point contacts); across d it fixes the part of f2
+// across d; the squeeze lambda of f2 along d is free. Every force and
+// moment is affine in x = (lambda, r) (x = (r1, r2, lambda) where both
+// moments are free), so each limit is a cone condition affine in x and the
+// least friction coefficient a member needs is quasi-convex in x: nested
+// searches along one parameter at a time find it, with the force bounds
+// (linear in x) cut exactly at the innermost one, solved in closed form
+// where the normal forces do not move with it.
+constexpr int kParams = 3;                  // the squeeze and up to two friction moments
+constexpr double kPairRelTol = 1e-14;       // width, relative to the parameter (at least 1), at
+                                            // which a search along one parameter stops
+constexpr double kPairBoxFactor = 1e8;      // parameters searched within this many caps (and moment
+                                            // radii) of the origin: needs up to this are told
+constexpr double kPairBracketGrowth = 16.0; // growth of a bracket moved out over the box
+constexpr double kPairHuge = 1e100;         // need standing for "no member" (dimensionless)
+constexpr double kPairAcrossTol = 1e-12;    // |n_k . d| (d unit) below this: normal across the line
+constexpr double kPairCoincident = 1e-9;    // contacts closer than this (length scales): one point
+constexpr double kPairLevelTol = 1e-15;     // relative gap of two needs that is rounding
+constexpr double kPairTieTol = 1e-15;       // relative gap of two objective values that is rounding
+constexpr int kCapacityPowers = 40;         // caps up to 2^40 times the model's searched for one
+                                            // that holds; a smaller capacity is 0
+
+// An affine function c[0] + c[1] x0 + c[2] x1 + c[3] x2 of the parameters.
+struct Lin {
+  double c[kParams + 1];
+  double At(const double *x) const { return c[0] + c[1] * x[0] + c[2] * x[1] + c[3] * x[2]; }
+};
+
+// Which limits take part and the signs of the normal forces (-1: the
+// contact pulls, its limits bound by |F_k|).
+struct PairLimits {
+  int friction; // 1: the friction force is bounded
+  int moment;   // 1: the friction moment is bounded (point law: it is 0)
+  double cap;   // |F_k| <= cap (force units)
+  int sign[3];
+};
+
+struct PairFamily {
+  Lin F[3];    // normal forces
+  Lin T[3][3]; // friction force vectors
+  Lin M[3];    // friction moments
+  int params;  // 1 + the free friction moments
+  int never;   // 1: a twist about the contact line is left over, held by no member
+  int law;     // ContactLaw; point where rm is 0
+  double rm;   // friction-moment radius (length)
+  double box[kParams];
+};
+
+void Combine(Lin *out, double a, const Lin &x) {
+  for (int j = 0; j <= kParams; j++) out->c[j] += a * x.c[j];
+}
+
+// Contacts at one point with normals not along one line: the friction
+// moments make up the moment Q about that point (M1 n1 + M2 n2 = Q, none
+// where their bound is 0), and the force f2 of the second contact is free
+// (x its components), f1 = FEX - f2.
+void OnePointFamily(const ContactPair *g, const ExactModel *m, bool fixed, const double *Q,
+                    PairFamily *fam) {
+  Vec3 cr;
+  CrossVec3(g->n[1], g->n[2], cr);
+  const double c = DotVec3(g->n[1], g->n[2]), q1 = DotVec3(Q, g->n[1]), q2 = DotVec3(Q, g->n[2]);
+  const double sn2 = DotVec3(cr, cr); // 1 - c^2 without its cancellation
+  const double M1 = fixed ? 0.0 : (q1 - c * q2) / sn2;
+  const double M2 = fixed ? 0.0 : (q2 - c * q1) / sn2;
+  Vec3 res;
+  for (int i = 0; i < 3; i++) res[i] = Q[i] - M1 * g->n[1][i] - M2 * g->n[2][i];
+  if (NormVec3(res) > 0.5 * kExactResidualTol) fam->never = 1;
+  fam->M[1].c[0] = M1;
+  fam->M[2].c[0] = M2;
+  fam->params = kParams;
+  // f2 = x0 e1 + x1 e2 + x2 w over the frame of the normals' plane: the
+  // normal forces do not move with x2
+  Vec3 basis[3], t[3];
+  double dp = 0.0, dm = 0.0;
+  NormalPlaneFrame(g->n[1], g->n[2], basis[0], basis[1], basis[2], t, &dp, &dm);
+  for (int i = 0; i < 3; i++) {
+    Lin f1 = {}, f2 = {};
+    for (int j = 0; j < kParams; j++) f2.c[1 + j] = basis[j][i];
+    f1.c[0] = m->FEX[i];
+    Combine(&f1, -1.0, f2);
+    for (int k = 1; k <= 2; k++) {
+      Combine(&fam->F[k], g->n[k][i], k == 1 ? f1 : f2);
+      Combine(&fam->T[k][i], 1.0, k == 1 ? f1 : f2);
+    }
+  }
+  for (int k = 1; k <= 2; k++)
+    for (int j = 0; j < 3; j++) Combine(&fam->T[k][j], -g->n[k][j], fam->F[k]);
+}
+
+// Builds the family of the contacts *g (points relative to the reference
+// point, distinct) for the wrench and law of *m under the limits lim.
+void BuildPairFamily(const ContactPair *g, const ExactModel *m, const PairLimits *lim,
+                     PairFamily *fam) {
+  *fam = PairFamily{};
+  Vec3 d, e, pf, Q;
+  SubVec3(g->p[2], g->p[1], d);
+  const double len = NormVec3(d);
+  ScaleVec3(len > 0.0 ? 1.0 / len : 0.0, d, e);
+  fam->rm = m->rm;
+  fam->law = m->rm > 0.0 ? m->law : kContactPoint;
+  const bool fixed = fam->law == kContactPoint && lim->moment != 0;
+  CrossVec3(g->p[1], m->FEX, pf);
+  SubVec3(m->MEX, pf, Q);
+  if (len < kPairCoincident) {
+    OnePointFamily(g, m, fixed, Q, fam);
+  } else {
+    const double q = DotVec3(Q, e), a1 = DotVec3(g->n[1], e), a2 = DotVec3(g->n[2], e);
+    int free = 0;
+    if (!fixed && std::max(std::fabs(a1), std::fabs(a2)) > kPairAcrossTol) {
+      // the moment of the normal with the larger part along d follows
+      free = 1;
+      const int k = std::fabs(a2) >= std::fabs(a1) ? 2 : 1, j = 3 - k;
+      const double ak = k == 2 ? a2 : a1, aj = k == 2 ? a1 : a2;
+      fam->M[j].c[2] = 1.0;
+      fam->M[k].c[0] = q / ak;
+      fam->M[k].c[2] = -aj / ak;
+    } else {
+      // no friction moment acts about d: the load must have no twist there
+      // beyond the balance residual a reported solution may keep
+      if (std::fabs(q) > 0.5 * kExactResidualTol) fam->never = 1;
+      if (!fixed) {
+        // both moments free; the squeeze, which moves neither normal force
+        // now, is searched innermost
+        free = 2;
+        fam->M[1].c[1] = 1.0;
+        fam->M[2].c[2] = 1.0;
+      }
+    }
+    fam->params = 1 + free;
+    // v = Q - M1 n1 - M2 n2 without its part along d; f2 = lambda e + v x e / |d|
+    Lin v[3] = {}, f2[3] = {};
+    for (int i = 0; i < 3; i++) {
+      v[i].c[0] = Q[i];
+      for (int k = 1; k <= 2; k++) Combine(&v[i], -g->n[k][i], fam->M[k]);
+    }
+    for (int j = 0; j <= kParams; j++) {
+      Vec3 vj = {v[0].c[j], v[1].c[j], v[2].c[j]}, w;
+      const double along = DotVec3(vj, e);
+      for (int i = 0; i < 3; i++) vj[i] -= along * e[i];
+      CrossVec3(vj, e, w);
+      for (int i = 0; i < 3; i++) f2[i].c[j] = w[i] / len;
+    }
+    for (int i = 0; i < 3; i++) f2[i].c[free == 2 ? 3 : 1] += e[i];
+    Lin f[3][3] = {};
+    for (int i = 0; i < 3; i++) {
+      f[2][i] = f2[i];
+      f[1][i].c[0] = m->FEX[i];
+      Combine(&f[1][i], -1.0, f2[i]);
+    }
+    for (int k = 1; k <= 2; k++) {
+      for (int i = 0; i < 3; i++) Combine(&fam->F[k], g->n[k][i], f[k][i]);
+      for (int i = 0; i < 3; i++) {
+        fam->T[k][i] = f[k][i];
+        Combine(&fam->T[k][i], -g->n[k][i], fam->F[k]);
+      }
+    }
+  }
+  // forces within kPairBoxFactor caps, moments within as many caps times rm
+  const double force = kPairBoxFactor * (1.0 + lim->cap);
+  const double moment = force * (len < kPairCoincident ? 1.0 : 1.0 + m->rm);
+  for (int j = 0; j < kParams; j++) fam->box[j] = moment;
+  fam->box[fam->params == kParams && len >= kPairCoincident ? kParams - 1 : 0] = force;
+}
+
+// The least friction coefficient with which the member at x keeps the
+// limits lim (the force bounds not tested); +inf where a contact without
+// normal force would have to carry something.
+double NeedAt(const PairFamily *fam, const PairLimits *lim, const double *x) {
+  const bool point = fam->law == kContactPoint;
+  const bool disc = lim->friction != 0, twist = lim->moment != 0 && !point;
+  const bool joint = fam->law == kContactElliptic && disc && twist;
+  double A2 = 0.0; // the largest squared need
+  for (int k = 1; k <= 2; k++) {
+    const double F = lim->sign[k] * fam->F[k].At(x);
+    double t2 = 0.0;
+    for (int i = 0; i < 3 && disc; i++) {
+      const double t = fam->T[k][i].At(x);
+      t2 += t * t;
+    }
+    const double mr = twist ? fam->M[k].At(x) / fam->rm : 0.0, m2 = mr * mr;
+    if (!(F > 0.0)) {
+      if (t2 != 0.0 || m2 != 0.0) return kInf;
+      continue;
+    }
+    const double F2 = F * F;
+    A2 = std::max(A2, joint ? (t2 + m2) / F2 : std::max(t2, m2) / F2);
+  }
+  return std::sqrt(A2);
+}
+
+// The range of parameter l (the others as in x) where both normal forces
+// keep the signs and cap of lim, within the box; returns by how much that
+// range is empty (0 where it is not).
+double ParamRange(const PairFamily *fam, const PairLimits *lim, int l, const double *x, double *lo,
+                  double *hi) {
+  *lo = -fam->box[l];
+  *hi = fam->box[l];
+  double y[kParams] = {x[0], x[1], x[2]}, gap = 0.0;
+  y[l] = 0.0;
+  for (int k = 1; k <= 2; k++) {
+    const double s = lim->sign[k], base = s * fam->F[k].At(y), coef = s * fam->F[k].c[1 + l];
+    // 0 <= base + coef t <= cap
+    if (coef == 0.0) {
+      gap = std::max({gap, -base, base - lim->cap});
+      continue;
+    }
+    const double t1 = -base / coef, t2 = (lim->cap - base) / coef;
+    *lo = std::max(*lo, std::min(t1, t2));
+    *hi = std::min(*hi, std::max(t1, t2));
+  }
+  return std::max(gap, *lo - *hi);
+}
+
+// Golden-section search of a quasi-convex f over [a, b], ends included,
+// to a width relative to the parameter; stops at the first value at or
+// below stop. Returns the least value probed and writes where into *at.
+template <class F> double GoldenLeast(F f, double a, double b, double stop, double *at) {
+  double best = f(a), x = a;
+  auto keep = [&](double t, double v) {
+    if (v < best) {
+      best = v;
+      x = t;
+    }
+  };
+  if (b > a && best > stop) {
+    keep(b, f(b));
+    double x1 = b - kGolden * (b - a), x2 = a + kGolden * (b - a), v1 = f(x1), v2 = f(x2);
+    keep(x1, v1);
+    keep(x2, v2);
+    for (int i = 0; i < kRootSearchSteps && best > stop &&
+                    b - a > kPairRelTol * std::max({1.0, std::fabs(a), std::fabs(b)});
+         i++) {
+      GoldenStep(f, &a, &b, &x1, &x2, &v1, &v2);
+      keep(x1, v1);
+      keep(x2, v2);
+    }
+  }
+  *at = x;
+  return best;
+}
+
+// Narrows the box [*lo, *hi] (about 0) of a quasi-convex f to a bracket of
+// its least value: each end moved out from start by kPairBracketGrowth while
+// its value does not exceed the one at 0.
+template <class F> void Bracket(F f, double start, double *lo, double *hi) {
+  const double f0 = f(0.0);
+  double a = -start, b = start;
+  while (a > *lo && f(a) <= f0) a = std::max(*lo, kPairBracketGrowth * a);
+  while (b < *hi && f(b) <= f0) b = std::min(*hi, kPairBracketGrowth * b);
+  *lo = a;
+  *hi = b;
+}
+
+// The squared need of one limit of a contact along parameter l at x: the
+// squared friction (and twist over rm) q2 t^2 + q1 t + q0 over the squared
+// normal force (f0 + f1 t)^2.
+struct LinePiece {
+  double q2, q1, q0, f0, f1;
+  // the place of its least value: the quadratic over the square is
+  // stationary where a linear function vanishes (NaN where none)
+  double Vertex() const {
+    const double den = 2.0 * q2 * f0 - q1 * f1;
+    return den != 0.0 ? (2.0 * f1 * q0 - q1 * f0) / den : NAN;
+  }
+};
+
+// The pieces of the limits lim along parameter l at x into pc; returns how
+// many (the elliptic law has one per contact, the others a disc and a twist).
+int LinePieces(const PairFamily *fam, const PairLimits *lim, int l, const double *x,
+               LinePiece *pc) {
+  const bool point = fam->law == kContactPoint;
+  const bool disc = lim->friction != 0, twist = lim->moment != 0 && !point;
+  const bool joint = fam->law == kContactElliptic && disc && twist;
+  double y[kParams] = {x[0], x[1], x[2]};
+  y[l] = 0.0;
+  int count = 0;
+  for (int k = 1; k <= 2; k++) {
+    for (int piece = 0; piece < 2; piece++) {
+      const bool withDisc = joint ? piece == 0 : (piece == 0 && disc);
+      const bool withTwist = joint ? piece == 0 : (piece == 1 && twist);
+      if (!withDisc && !withTwist) continue;
+      LinePiece p = {0.0, 0.0, 0.0, lim->sign[k] * fam->F[k].At(y),
+                     lim->sign[k] * fam->F[k].c[1 + l]};
+      auto add = [&](const Lin &v, double scale) {
+        const double b = scale * v.At(y), c = scale * v.c[1 + l];
+        p.q2 += c * c;
+        p.q1 += 2.0 * b * c;
+        p.q0 += b * b;
+      };
+      for (int i = 0; i < 3 && withDisc; i++) add(fam->T[k][i], 1.0);
+      if (withTwist) add(fam->M[k], 1.0 / fam->rm);
+      pc[count++] = p;
+    }
+  }
+  return count;
+}
+
+struct PairSearch {
+  const PairFamily *fam;
+  const PairLimits *lim;
+  double stop; // a need at or below this ends the search (-1: the full search)
+};
+
+// The least need over parameters l and beyond, the earlier ones as in x;
+// writes where into x. Above kPairHuge by how much the force bounds are
+// missed where no member keeps them.
+double LeastNeedFrom(const PairSearch *s, int l, double *x) {
+  const PairFamily *fam = s->fam;
+  const bool last = l == fam->params - 1;
+  double lo = -fam->box[l], hi = fam->box[l], at = 0.0;
+  if (last) {
+    const double gap = ParamRange(fam, s->lim, l, x, &lo, &hi);
+    if (gap > 0.0) {
+      x[l] = lo;
+      return kPairHuge * (1.0 + gap);
+    }
+  }
+  auto f = [&](double t) {
+    x[l] = t;
+    return last ? std::min(NeedAt(fam, s->lim, x), kPairHuge) : LeastNeedFrom(s, l + 1, x);
+  };
+  LinePiece pc[4];
+  const int count = last ? LinePieces(fam, s->lim, l, x, pc) : 0;
+  bool steady = last;
+  for (int i = 0; i < count; i++)
+    steady = steady && std::fabs(pc[i].f1) <= kPairLevelTol * std::max(1.0, std::fabs(pc[i].f0));
+  double best = kInf;
+  if (!steady) {
+    if (lo == -fam->box[l] && hi == fam->box[l]) Bracket(f, fam->box[l] / kPairBoxFactor, &lo, &hi);
+    best = GoldenLeast(f, lo, hi, s->stop, &at);
+    if (!last || best <= s->stop) {
+      f(at); // the deeper parameters of the best place
+      return best;
+    }
+  }
+  // a smooth least value lies at the vertex of one limit's need; where the
+  // normal forces do not move with the parameter the needs are square
+  // roots of quadratics, whose largest is least at a vertex or where two
+  // cross (or at an end)
+  auto consider = [&](double t, double tie) {
+    if (!(t >= lo && t <= hi)) return;
+    const double need = f(t);
+    if (need <= best * tie) {
+      best = need;
+      at = t;
+    }
+  };
+  if (steady) {
+    consider(lo, 1.0);
+    consider(hi, 1.0);
+  }
+  for (int i = 0; i < count; i++) {
+    // level with the golden best to the rounding: the vertex is the place
+    consider(pc[i].Vertex(), 1.0 + kPairLevelTol);
+    for (int j = i + 1; j < count && steady; j++) {
+      const double wi = 1.0 / (pc[i].f0 * pc[i].f0), wj = 1.0 / (pc[j].f0 * pc[j].f0);
+      const double qa = pc[i].q2 * wi - pc[j].q2 * wj, qb = pc[i].q1 * wi - pc[j].q1 * wj,
+                   qc = pc[i].q0 * wi - pc[j].q0 * wj;
+      if (qa == 0.0) {
+        if (qb != 0.0) consider(-qc / qb, 1.0);
+        continue;
+      }
+      const double disc = qb * qb - 4.0 * qa * qc;
+      if (disc < 0.0) continue;
+      const double q = -0.5 * (qb + std::copysign(std::sqrt(disc), qb)); // no cancellation
+      consider(q / qa, 1.0);
+      if (q != 0.0) consider(qc / q, 1.0);
+    }
+  }
+  x[l] = at;
+  return best;
+}
+
+// The objective of a member: 0 the total normal force, 1 the larger one.
+double Objective(const PairFamily *fam, int obj, const double *x) {
+  const double f1 = fam->F[1].At(x), f2 = fam->F[2].At(x);
+  return obj == 0 ? f1 + f2 : std::max(f1, f2);
+}
+
+// The least objective over the members with parameters l and beyond (the
+// earlier ones as in x) whose need is at most mu; writes the member into x.
+// kPairHuge where none is.
+double LeastObjectiveFrom(const PairSearch *s, double mu, int obj, int l, double *x) {
+  const PairFamily *fam = s->fam;
+  const bool last = l == fam->params - 1;
+  const PairSearch full = {fam, s->lim, -1.0};
+  const double least = LeastNeedFrom(&full, l, x);
+  if (!(least <= mu)) return kPairHuge;
+  const double star = x[l];
+  double lo = -fam->box[l], hi = fam->box[l];
+  if (last) ParamRange(fam, s->lim, l, x, &lo, &hi);
+  auto excess = [&](double t) {
+    x[l] = t;
+    return (last ? NeedAt(fam, s->lim, x) : LeastNeedFrom(&full, l + 1, x)) - mu;
+  };
+  // the range of parameter l whose need is at most mu, about star
+  const double es = least - mu, el = excess(lo), eh = excess(hi);
+  const double L = el <= 0.0 ? lo : ZeroIn(excess, lo, el, star, es, kPairRelTol, kPairRelTol);
+  const double R = eh <= 0.0 ? hi : ZeroIn(excess, hi, eh, star, es, kPairRelTol, kPairRelTol);
+  if (!last) {
+    double at = star;
+    auto g = [&](double t) {
+      x[l] = t;
+      return LeastObjectiveFrom(s, mu, obj, l + 1, x);
+    };
+    const double best = GoldenLeast(g, L, R, -kInf, &at);
+    g(at);
+    return best;
+  }
+  // an affine total, or the larger of two affine forces: least at an end of
+  // the range or where the forces cross; level ends keep the least need
+  double cand[3] = {L, R, NAN};
+  const double c1 = fam->F[1].c[1 + l], c2 = fam->F[2].c[1 + l];
+  if (obj == 1 && c1 != c2) {
+    x[l] = 0.0;
+    cand[2] = (fam->F[2].At(x) - fam->F[1].At(x)) / (c1 - c2);
+  }
+  double best = kInf, at = star, top = -kInf;
+  for (const double t : cand) {
+    if (!(t >= L && t <= R)) continue;
+    x[l] = t;
+    const double v = Objective(fam, obj, x);
+    top = std::max(top, v);
+    if (v < best) {
+      best = v;
+      at = t;
+    }
+  }
+  if (top - best <= kPairTieTol * std::max(1.0, std::fabs(best))) at = star;
+  x[l] = at;
+  return Objective(fam, obj, x);
+}
+
+// The least need under lim, stopping at stop; kInf where no member keeps
+// the force bounds or the twist is left over. Writes the member into x.
+double LeastNeed(const ContactPair *g, const ExactModel *m, const PairLimits *lim, double stop,
+                 double *x) {
+  PairFamily fam;
+  BuildPairFamily(g, m, lim, &fam);
+  if (fam.never != 0) return kInf;
+  const PairSearch s = {&fam, lim, stop};
+  x[0] = x[1] = x[2] = 0.0;
+  const double A = LeastNeedFrom(&s, 0, x);
+  return A >= kPairHuge ? kInf : A;
+}
+
+bool HoldsWith(const ContactPair *g, const ExactModel *m, const PairLimits *lim) {
+  double x[kParams];
+  return LeastNeed(g, m, lim, m->mu, x) <= m->mu;
+}
+
+// The least objective of a member needing at most mu under lim.
+double LeastObjective(const ContactPair *g, const ExactModel *m, const PairLimits *lim, int obj,
+                      double *x) {
+  PairFamily fam;
+  BuildPairFamily(g, m, lim, &fam);
+  const PairSearch s = {&fam, lim, -1.0};
+  x[0] = x[1] = x[2] = 0.0;
+  return LeastObjectiveFrom(&s, m->mu, obj, 0, x);
+}
+
+// The largest load factor of a grasp that cannot hold: a load lambda
+// (FEX, MEX) with cap c holds exactly when the load holds with cap
+// c / lambda, so the factor is the cap over the least larger normal force
+// among the members needing at most mu with a cap that holds (a power of
+// two times the model's, found by halving the powers). 0 when none up to
+// 2^kCapacityPowers holds.
+double CapacityBeyond(const ContactPair *g, const ExactModel *m, const PairLimits *all) {
+  PairLimits lim = *all;
+  lim.cap = std::ldexp(all->cap, kCapacityPowers);
+  if (!HoldsWith(g, m, &lim)) return 0.0;
+  int lo = 0, hi = kCapacityPowers;
+  while (hi - lo > 1) {
+    const int mid = (lo + hi) / 2;
+    lim.cap = std::ldexp(all->cap, mid);
+    (HoldsWith(g, m, &lim) ? hi : lo) = mid;
+  }
+  lim.cap = std::ldexp(all->cap, hi);
+  double x[kParams];
+  return all->cap / LeastObjective(g, m, &lim, 1, x);
+}
+
+// Whether any wrench can be held with the cap removed: with friction and a
+// friction moment a squeeze along the line through the contacts can be made
+// as large as needed, so every wrench is held exactly when that line lies
+// strictly inside both friction cones; point contacts or no friction
+// cannot resist a twist about that line. -1 within the tolerance.
+int PairForceClosure(const ContactPair *g, const ExactModel *m) {
+  if (m->mu == 0.0 || m->rm == 0.0 || m->law == kContactPoint) return 0;
+  Vec3 d, cr;
+  SubVec3(g->p[2], g->p[1], d);
+  UnitVec3(d, d);
+  double tanAngle = 0.0;
+  for (int k = 1; k <= 2; k++) {
+    const double along = (k == 1 ? 1.0 : -1.0) * DotVec3(g->n[k], d);
+    CrossVec3(g->n[k], d, cr);
+    if (!(along > 0.0)) return 0;
+    tanAngle = std::max(tanAngle, NormVec3(cr) / along);
+  }
+  if (std::fabs(tanAngle - m->mu) <= kExactDecisionTol * m->mu) return -1;
+  return tanAngle < m->mu ? 1 : 0;
+}
+
+int Undecided(ExactCheck *out, const char *reason) {
+  out->verdict = kExactUndecided;
+  out->reason = reason;
+  return out->verdict;
+}
+
+// The check of distinct contacts *g (points relative to the reference
+// point, in length scales) under the model *m in the units of the problem.
+int CheckScaled(const ContactPair *g, const ExactModel *m, ExactCheck *out) {
+  const double mu = m->mu;
+  const PairLimits all = {1, 1, m->cap, {0, 1, 1}};
+  double x[kParams];
+  const double need = LeastNeed(g, m, &all, -1.0, x);
+  const double u = mu > 0.0 ? need / mu : (need > 0.0 ? kInf : 1.0);
+  out->forceClosure = PairForceClosure(g, m);
+  out->muNeeded = need;
+  const bool nearLimit = std::fabs(u - 1.0) <= kExactDecisionTol;
+  if (u > 1.0) {
+    out->capacity = CapacityBeyond(g, m, &all);
+    if (nearLimit) return Undecided(out, kExactNearLimit);
+    // relaxed one at a time
+    PairLimits lim = all;
+    lim.friction = 0;
+    if (HoldsWith(g, m, &lim)) out->blocking |= kLimitFriction;
+    lim = all;
+    lim.moment = 0;
+    if (HoldsWith(g, m, &lim)) out->blocking |= kLimitMoment;
+    // a higher cap holds exactly when some load factor below 1 holds: plain
+    // from the capacity unless it lies near 1 / kRelaxedCapFactor
+    lim = all;
+    lim.cap = kRelaxedCapFactor * m->cap;
+    const double c = out->capacity;
+    const bool plain = c >= 2.0 / kRelaxedCapFactor || c < 0.5 / kRelaxedCapFactor;
+    if (plain ? c >= 2.0 / kRelaxedCapFactor : HoldsWith(g, m, &lim))
+      out->blocking |= kLimitForceCap;
+    for (const int s1 : {1, -1}) {
+      for (const int s2 : {1, -1}) {
+        lim = all;
+        lim.sign[1] = s1;
+        lim.sign[2] = s2;
+        if ((s1 < 0 || s2 < 0) && (out->blocking & kLimitPushOnly) == 0 && HoldsWith(g, m, &lim))
+          out->blocking |= kLimitPushOnly;
+      }
+    }
+    out->verdict = kExactCannotHold;
+    return out->verdict;
+  }
+  PairFamily fam;
+  BuildPairFamily(g, m, &all, &fam);
+  const double least = LeastObjective(g, m, &all, 0, x);
+  double y[kParams];
+  const double larger = LeastObjective(g, m, &all, 1, y);
+  out->capacity = m->cap / larger;
+  if (nearLimit) return Undecided(out, kExactNearLimit);
+  double f[3], mz[3];
+  Vec3 T[3];
+  for (int k = 1; k <= 2; k++) {
+    f[k] = fam.F[k].At(x);
+    for (int i = 0; i < 3; i++) T[k][i] = fam.T[k][i].At(x);
+    mz[k] = fam.M[k].At(x); // 0 for point contacts
+  }
+  const Vec3 origin = {0.0, 0.0, 0.0};
+  if (!(least < kPairHuge) || ExactBalanceKept(g->p, g->n, origin, f, T, mz, m) == 0) {
+    out->muNeeded = NAN;
+    out->capacity = NAN;
+    return Undecided(out, "the solution failed its re-check");
+  }
+  out->verdict = kExactHolds;
+  out->margin = 1.0 - u;
+  for (int k = 1; k <= 2; k++) {
+    out->FCZ[k] = f[k];
+    CopyVec3(T[k], out->T[k]);
+    out->MCZ[k] = mz[k];
+  }
+  return out->verdict;
+}
+
+// Contacts at one point p with normals along one line: as two contacts on
+// a sphere touching there (equal normals, a sphere of radius L whose centre
+// lies along the normal), else (opposite) as a point work at p, which takes
+// no moment; the moments taken about that centre.
+int OnePoint(const ContactPair *g, const Vec3 *n, const ExactModel *md, double L, double W,
+             ExactCheck *out) {
+  GraspState s;
+  InitModelState(&s);
+  Vec3 p;
+  AddVec3(g->p[1], g->p[2], p);
+  ScaleVec3(0.5, p, p);
+  const bool equal = DistVecN(0, 2, n[1], n[2]) < kExactParallelTol;
+  s.aSph = equal ? L : 0.0;
+  for (int i = 0; i < 3; i++) s.rwG[i] = p[i] + s.aSph * n[1][i];
+  ExactModel m = *md;
+  Vec3 arm, shift;
+  SubVec3(g->c, s.rwG, arm);
+  CrossVec3(arm, md->FEX, shift);
+  AddVec3(md->MEX, shift, m.MEX);
+  // the shift of the moments rounds: below the balance residual, no moment
+  if (!equal && NormVec3(m.MEX) <= kExactResidualTol * W * L) CopyVec3(zeroVec, m.MEX);
+  for (int k = 1; k <= 2; k++) {
+    CopyVec3(p, s.RC[k]);
+    CopyVec3(n[k], s.NF[k]);
+  }
+  ExactContactsCheck(&s, &m, out);
+  for (int k = 0; k < 3; k++) out->jointTorque[k] = 0.0;
+  return out->verdict;
+}
+
+} // namespace
+
+int PairExactCheck(const ContactPair *g, const ExactModel *md, ExactCheck *out) {
+  *out = ExactCheck{};
+  out->capacity = NAN;
+  out->muNeeded = NAN;
+  out->forceClosure = -1;
+  const char *bad = ExactModelError(md);
+  if (bad != nullptr) return Undecided(out, bad);
+  if (!Finite3(g->p[1]) || !Finite3(g->p[2]) || !Finite3(g->n[1]) || !Finite3(g->n[2]) ||
+      !Finite3(g->c))
+    return Undecided(out, "non-finite contact data");
+  Vec3 n[3];
+  for (int k = 1; k <= 2; k++) {
+    const double len = NormVec3(g->n[k]);
+    if (!(std::fabs(len - 1.0) <= kExactUnitTol))
+      return Undecided(out, "contact normal not a unit vector");
+    ScaleVec3(1.0 / len, g->n[k], n[k]);
+  }
+  // the units of the problem: lengths in the larger distance of a contact
+  // from the reference point (the contact distance where both lie there),
+  // forces in the size of the required wrench
+  Vec3 r[3], d;
+  for (int k = 1; k <= 2; k++) SubVec3(g->p[k], g->c, r[k]);
+  SubVec3(g->p[2], g->p[1], d);
+  double L = std::max(NormVec3(r[1]), NormVec3(r[2]));
+  if (!(L > 0.0)) L = NormVec3(d);
+  if (!(L > 0.0)) L = 1.0;
+  const double *F = md->FEX, *M = md->MEX;
+  const double W = std::hypot(std::hypot(F[0], F[1], F[2]), std::hypot(M[0], M[1], M[2]) / L);
+  if (!(W > 0.0 && std::isfinite(W)))
+    return Undecided(out, "required wrench not representable in the units of the grasp");
+  ExactModel m = *md;
+  for (int i = 0; i < 3; i++) {
+    m.FEX[i] = F[i] / W;
+    m.MEX[i] = M[i] / W / L;
+  }
+  // beyond kExactScaledMost a cap, moment radius or friction moves no need
+  // by more than rounding; a moment radius below its inverse bounds no
+  // moment beyond the balance residual
+  const double capScaled = md->cap / W;
+  m.cap = std::min(capScaled, kExactScaledMost);
+  m.rm = std::min(md->rm / L, kExactScaledMost);
+  if (m.rm < 1.0 / kExactScaledMost) m.rm = 0.0;
+  m.mu = std::min(md->mu, kExactScaledMost);
+  ContactPair u;
+  for (int k = 1; k <= 2; k++) {
+    ScaleVec3(1.0 / L, r[k], u.p[k]);
+    CopyVec3(n[k], u.n[k]);
+  }
+  Vec3 du;
+  SubVec3(u.p[2], u.p[1], du);
+  if (NormVec3(du) < kPairCoincident &&
+      std::min(DistVecN(0, 2, n[1], n[2]), NormSumVecN(0, 2, n[1], n[2])) < kExactParallelTol)
+    return OnePoint(g, n, md, L, W, out);
+  CopyVec3(zeroVec, u.c);
+  CopyVec3(zeroVec, u.p[0]);
+  CopyVec3(zeroVec, u.n[0]);
+  CheckScaled(&u, &m, out);
+  out->capacity *= capScaled / m.cap;
+  if (out->verdict != kExactHolds) return out->verdict;
+  for (int k = 1; k <= 2; k++) {
+    out->FCZ[k] *= W;
+    ScaleVec3(W, out->T[k], out->T[k]);
+    out->MCZ[k] *= W * L;
+  }
+  return out->verdict;
+}
+
+} // namespace gs
