@@ -22,20 +22,6 @@ constexpr double kExactSigmaTol = 1e-12; // relative width of the search for u*
 constexpr double kSoftFamilySpread = 1e-3;
 constexpr double kRelaxedSigmaTol = 1e-8; // the same for a relaxed limit (blocking only)
 
-// One balance: normal forces, friction force vectors, friction moments.
-struct ExactForces {
-  double f[3];
-  Vec3 T[3];
-  double m[3];
-};
-
-// Outcome of the force analysis of one contact geometry.
-struct ExactAnswer {
-  double u;          // least friction scale u*, +inf when none holds
-  ExactForces least; // least-total-normal-force balance (when u <= 1)
-  int blocking;      // ExactLimit bits (when u > 1)
-};
-
 bool InputFinite(const GraspState *s) {
   if (!std::isfinite(s->aSph) || !Finite3(s->rwG)) return false;
   for (int k = 1; k <= 2; k++) {
@@ -251,7 +237,7 @@ int FrictionlessPoint(const GraspState *s, const Vec3 *n, const ExactModel *md, 
   }
   Vec3 res;
   for (int i = 0; i < 3; i++) res[i] = g[i] - x.f[1] * n[1][i] - x.f[2] * n[2][i];
-  ExactPointAnswer friction;
+  ExactAnswer friction;
   PointWorkAnswer(n[1], n[2], g, cap, 1.0, &friction);
   const double lo = std::min(x.f[1], x.f[2]), hi = std::max(x.f[1], x.f[2]);
   const double scale = std::max(cap, NormVec3(g));
@@ -406,13 +392,13 @@ using CapAnswer = void (*)(const double *n1, const double *n2, const double *g, 
 
 void PointAnswer(const double *n1, const double *n2, const double *g, double cap, double mu,
                  ExactAnswer *ans) {
-  ExactPointAnswer point;
+  ExactAnswer point;
   PointWorkAnswer(n1, n2, g, cap, mu, &point);
   ans->u = point.u;
   ans->blocking = point.blocking;
   for (int k = 1; k <= 2; k++) {
-    ans->least.f[k] = point.f[k];
-    CopyVec3(point.T[k], ans->least.T[k]);
+    ans->least.f[k] = point.least.f[k];
+    CopyVec3(point.least.T[k], ans->least.T[k]);
     ans->least.m[k] = 0.0;
   }
 }
@@ -530,7 +516,7 @@ int CheckScaled(const GraspState *s, const ExactModel *md, ExactCheck *out) {
       byCap = opposite ? OppositeAnswer : EqualAnswer;
       byCap(n[1], n[2], md->FEX, cap, mu, &ans);
     } else {
-      ParallelAnswer par;
+      ExactAnswer par;
       ParallelNormalsAnswer(n[1], opposite ? 1 : 0, a, md, &par);
       if (std::isnan(par.u) || (par.u > 1.0 && std::isnan(par.capacity)))
         return Undecided(out, kNearLimit);
@@ -539,9 +525,9 @@ int CheckScaled(const GraspState *s, const ExactModel *md, ExactCheck *out) {
       need = par.need;
       scaledCapacity = par.capacity;
       for (int k = 1; k <= 2; k++) {
-        ans.least.f[k] = par.f[k];
-        CopyVec3(par.T[k], ans.least.T[k]);
-        ans.least.m[k] = par.m[k];
+        ans.least.f[k] = par.least.f[k];
+        CopyVec3(par.least.T[k], ans.least.T[k]);
+        ans.least.m[k] = par.least.m[k];
       }
     }
   } else if (classic && std::min(NormSumVecN(0, 2, n[1], n[2]), DistVecN(0, 2, n[1], n[2])) >=

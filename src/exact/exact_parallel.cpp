@@ -144,7 +144,7 @@ double LoadOnLine(const double *n, const ExactModel *md, LineLoad *L) {
   return Mn;
 }
 
-void Opposite(const double *n, double a, const ExactModel *md, ParallelAnswer *ans) {
+void Opposite(const double *n, double a, const ExactModel *md, ExactAnswer *ans) {
   const double mu = md->mu, cap = md->cap;
   LineLoad L;
   const double Mn = LoadOnLine(n, md, &L);
@@ -181,11 +181,11 @@ void Opposite(const double *n, double a, const ExactModel *md, ParallelAnswer *a
       const double mid = 0.5 * (lo + hi);
       (NeedAtSqueeze(&L, &all, mid) <= mu ? hi : lo) = mid;
     }
-    ans->f[1] = std::max(0.0, hi + L.gn);
-    ans->f[2] = std::max(0.0, hi);
-    for (int k = 1; k <= 2; k++) CopyVec3(T[k], ans->T[k]);
+    ans->least.f[1] = std::max(0.0, hi + L.gn);
+    ans->least.f[2] = std::max(0.0, hi);
+    for (int k = 1; k <= 2; k++) CopyVec3(T[k], ans->least.T[k]);
     // MCZ_1 n - MCZ_2 n about n: MCZ_1 - MCZ_2 = Mn
-    SplitTwist(&L, mu, ans->f[1], ans->f[2], Mn, -1.0, ans->m);
+    SplitTwist(&L, mu, ans->least.f[1], ans->least.f[2], Mn, -1.0, ans->least.m);
     return;
   }
   // relaxed one at a time
@@ -208,7 +208,7 @@ void Opposite(const double *n, double a, const ExactModel *md, ParallelAnswer *a
   }
 }
 
-void Equal(const double *n, double a, const ExactModel *md, ParallelAnswer *ans) {
+void Equal(const double *n, double a, const ExactModel *md, ExactAnswer *ans) {
   const double mu = md->mu, cap = md->cap;
   LineLoad L;
   const double Mn = LoadOnLine(n, md, &L);
@@ -235,9 +235,9 @@ void Equal(const double *n, double a, const ExactModel *md, ParallelAnswer *ans)
   if (std::fabs(ans->capacity - 1.0) <= kExactDecisionTol) ans->capacity = NAN;
   if (ans->u <= 1.0) {
     for (int k = 1; k <= 2; k++) {
-      ans->f[k] = 0.5 * L.gn;
-      ScaleVec3(0.5, gt, ans->T[k]);
-      ans->m[k] = L.point ? 0.0 : 0.5 * Mn;
+      ans->least.f[k] = 0.5 * L.gn;
+      ScaleVec3(0.5, gt, ans->least.T[k]);
+      ans->least.m[k] = L.point ? 0.0 : 0.5 * Mn;
     }
     return;
   }
@@ -258,7 +258,7 @@ void Equal(const double *n, double a, const ExactModel *md, ParallelAnswer *ans)
 } // namespace
 
 int ParallelNormalsAnswer(const double *n1, int opposite, double a, const ExactModel *md,
-                          ParallelAnswer *ans) {
+                          ExactAnswer *ans) {
   if (opposite != 0)
     Opposite(n1, a, md, ans);
   else

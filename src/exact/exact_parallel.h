@@ -17,28 +17,17 @@
 
 #include <cmath>
 
+#include "exact/exact_answer.h"
 #include "geom/vecmat.h"
 #include "graspstat/model.h"
 
 namespace gs {
 
-// Result for contacts with parallel normals (per-contact arrays indexed 1, 2).
-struct ParallelAnswer {
-  double u;        // least friction scale u* (need / mu), +inf when none holds, NaN when the
-                   // answer turns on less than the decision tolerance (mu = 0)
-  double need;     // least friction coefficient that holds the load (+inf: none)
-  double f[3];     // least-total-normal-force balance (when u <= 1)
-  Vec3 T[3];       // its friction forces
-  double m[3];     // its friction moments
-  int blocking;    // ExactLimit bits (when u > 1)
-  double capacity; // largest load factor held
-};
-
 // Decides for contacts with unit normals n1 and n2 = -n1 (opposite = 1) or
 // n2 = n1 (opposite = 0) on a sphere of radius a > 0 under the model *md
 // (mu >= 0, any law and wrench); returns 1.
 int ParallelNormalsAnswer(const double *n1, int opposite, double a, const ExactModel *md,
-                          ParallelAnswer *ans);
+                          ExactAnswer *ans);
 
 constexpr int kCapacityHalvings = 200; // bound on the halvings of the load-factor search
 

@@ -161,7 +161,7 @@ void SetRegion(PointFamily *P, double cap, int s1, int s2) {
 }
 
 void General(const double *n1, const double *n2, const double *g, double cap, double mu,
-             ExactPointAnswer *ans) {
+             ExactAnswer *ans) {
   PointFamily P;
   CopyVec3(n1, P.n[1]);
   CopyVec3(n2, P.n[2]);
@@ -204,11 +204,11 @@ void General(const double *n1, const double *n2, const double *g, double cap, do
     const double R1 = std::sqrt(std::max(0.0, mu * mu * f1 * f1 - a1 * a1));
     const double R2 = std::sqrt(std::max(0.0, mu * mu * f2 * f2 - a2 * a2));
     const double b1 = 0.5 * (std::max(-R1, P.gw - R2) + std::min(R1, P.gw + R2)), b2 = P.gw - b1;
-    ans->f[1] = f1;
-    ans->f[2] = f2;
+    ans->least.f[1] = f1;
+    ans->least.f[2] = f2;
     for (int i = 0; i < 3; i++) {
-      ans->T[1][i] = a1 * P.t[1][i] + b1 * P.w[i];
-      ans->T[2][i] = a2 * P.t[2][i] + b2 * P.w[i];
+      ans->least.T[1][i] = a1 * P.t[1][i] + b1 * P.w[i];
+      ans->least.T[2][i] = a2 * P.t[2][i] + b2 * P.w[i];
     }
     return;
   }
@@ -233,7 +233,7 @@ void General(const double *n1, const double *n2, const double *g, double cap, do
 // Normals along one line (sign = -1 opposite, +1 equal): the friction
 // forces share the load across the line in proportion to the normal forces.
 void Collinear(const double *n, int sign, const double *g, double cap, double mu,
-               ExactPointAnswer *ans) {
+               ExactAnswer *ans) {
   const double gn = DotVec3(g, n);
   Vec3 gt;
   for (int i = 0; i < 3; i++) gt[i] = g[i] - gn * n[i];
@@ -244,9 +244,9 @@ void Collinear(const double *n, int sign, const double *g, double cap, double mu
   const bool range = sign < 0 ? std::fabs(gn) <= cap : (gn >= 0.0 && gn <= 2.0 * cap);
   ans->u = !range ? kInf : (need == 0.0 ? 0.0 : (most > 0.0 ? need / (mu * most) : kInf));
   const double S = sign < 0 ? std::max(least, need / mu) : gn;
-  ans->f[1] = sign < 0 ? 0.5 * (S + gn) : 0.5 * gn;
-  ans->f[2] = sign < 0 ? 0.5 * (S - gn) : 0.5 * gn;
-  for (int k = 1; k <= 2; k++) ScaleVec3(S > 0.0 ? ans->f[k] / S : 0.5, gt, ans->T[k]);
+  ans->least.f[1] = sign < 0 ? 0.5 * (S + gn) : 0.5 * gn;
+  ans->least.f[2] = sign < 0 ? 0.5 * (S - gn) : 0.5 * gn;
+  for (int k = 1; k <= 2; k++) ScaleVec3(S > 0.0 ? ans->least.f[k] / S : 0.5, gt, ans->least.T[k]);
   ans->blocking = 0;
   if (ans->u <= 1.0) return;
   if (range) ans->blocking |= kLimitFriction;
@@ -257,7 +257,7 @@ void Collinear(const double *n, int sign, const double *g, double cap, double mu
 } // namespace
 
 int PointWorkAnswer(const double *n1, const double *n2, const double *g, double cap, double mu,
-                    ExactPointAnswer *ans) {
+                    ExactAnswer *ans) {
   if (NormSumVecN(0, 2, n1, n2) < kParallel)
     Collinear(n1, -1, g, cap, mu, ans);
   else if (DistVecN(0, 2, n1, n2) < kParallel)

@@ -6,21 +6,15 @@
 
 #include "geom/vecmat.h"
 
-namespace gs {
+#include "exact/exact_answer.h"
 
-// Result for a point work (per-contact arrays indexed 1, 2).
-struct ExactPointAnswer {
-  double u;     // least friction scale u*, +inf when none holds
-  double f[3];  // least-total-normal-force balance (when u <= 1)
-  Vec3 T[3];    // its friction forces (its friction moments are 0)
-  int blocking; // ExactLimit bits (when u > 1)
-};
+namespace gs {
 
 // Decides for two contacts with unit normals n1, n2 at a point work under the
 // load g, normal forces capped at cap, friction coefficient mu (> 0): the
 // least friction scale, the least-force balance and the blocking limits;
 // returns 1.
 int PointWorkAnswer(const double *n1, const double *n2, const double *g, double cap, double mu,
-                    ExactPointAnswer *ans);
+                    ExactAnswer *ans);
 
 } // namespace gs
