@@ -1,6 +1,7 @@
 #include "exact/epsilon.h"
 
 #include <cmath>
+#include <initializer_list>
 
 namespace gs {
 
