@@ -58,7 +58,7 @@ def deadline_loop(timeout, what):
 # ---------------------------------------------------------------- the program's numbers
 
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-CONSTANT_HEADERS = ("src/model/constants.h", "src/view/view_constants.h")
+CONSTANT_HEADERS = ("include/graspstat/constants.h", "src/view/view_constants.h")
 _CONSTANT = re.compile(r"constexpr\s+(?:double|float|int)\s+(\w+)((?:\[\d+\])*)\s*=\s*([^;]+);")
 _NUMBER = re.compile(r"-?\d+(?:\.\d*)?(?:[eE][-+]?\d+)?")
 
