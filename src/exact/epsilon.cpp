@@ -327,7 +327,7 @@ void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, dou
 // Branch and bound over the sphere for one form: proves a lower bound of the
 // least support, lowering *value and moving weakest where a box centre does
 // better. Returns the proven bound (per unit cap).
-double Prove(const EpsGeom &e, bool one, double size, double *value, double *weakest) {
+double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, double *weakest) {
   std::priority_queue<Box, std::vector<Box>, BoxOrder> q;
   for (int ax = 0; ax < 6; ax++)
     for (double sg : {1.0, -1.0})
@@ -345,7 +345,7 @@ double Prove(const EpsGeom &e, bool one, double size, double *value, double *wea
         BoundBox(e, one, size, &b, value, weakest);
         q.push(b);
       }
-  for (int n = 0; n < kProofBoxes && !q.empty(); n++) {
+  for (int n = 0; n < boxes && !q.empty(); n++) {
     const Box b = q.top();
     if (b.bound >= *value * (1.0 - kProofRel)) break;
     q.pop();
@@ -373,6 +373,11 @@ void Fill(EpsilonForm *f, double value, double lower, const double *u) {
 } // namespace
 
 int PairEpsilon(const ContactPair *g, const ExactModel *m, double torqueScale, GraspEpsilon *out) {
+  return PairEpsilonBudget(g, m, torqueScale, kProofBoxes, out);
+}
+
+int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,
+                      GraspEpsilon *out) {
   const double nan = std::nan("");
   out->torqueScale = torqueScale;
   for (EpsilonForm *f : {&out->inf, &out->one}) {
@@ -463,7 +468,7 @@ int PairEpsilon(const ContactPair *g, const ExactModel *m, double torqueScale, G
     if (best <= kRoundRel * size) best = 0.0;
     double lower = 0.0;
     if (best > 0.0) {
-      lower = Prove(e, one, size, &best, bestU);
+      lower = Prove(e, one, size, proofBoxes, &best, bestU);
       if (best > 0.0) {
         // a better direction found by the proof is refined once more
         const double h = Refine(e, one, bestU);
