@@ -33,9 +33,13 @@ constexpr double kUnitNormalTol = 1e-6; // accepted deviation of |n_k| from 1 (d
 constexpr double kProofRel = 1e-7;      // proof target: value - lower below this share of value
 constexpr int kProofBoxes = 20000;      // bound on the boxes the proof examines
 constexpr double kLocalStepEnd = 1e-11; // angle at which the local refinement stops (rad)
-constexpr int kLocalSteps = 4000;       // bound on the steps of one local refinement
+constexpr int kLocalSteps = 150;        // bound on the simplex steps of one refinement round
+constexpr double kLocalFlat = 1e-13;    // simplex values this close (relative): converged
+constexpr int kLocalRounds = 8;         // bound on the restarts of one local refinement
+constexpr double kLocalStart = 0.05;    // size of the first simplex (tangent chart units)
 constexpr int kSpread = 96;             // directions of the deterministic spread
-constexpr int kRefined = 4;             // best distinct starts refined locally
+constexpr int kCircle = 24;             // directions on each contact's blind circle
+constexpr int kRefined = 6;             // best distinct starts refined locally
 constexpr double kRoundRel = 1e-12;     // rounding margin of a bound (share of the set's size)
 
 // The contacts in the scaled wrench space.
@@ -217,6 +221,25 @@ std::vector<std::array<double, 6>> Starts(const EpsGeom &e) {
       s.push_back(u);
       s.push_back(v);
     }
+  // the directions no wrench of contact k reaches (g_k = 0, um normal to
+  // n_k): the circle (a_k x m, m) for m normal to n_k, where only the other
+  // contact resists
+  for (int k = 0; k < 2; k++) {
+    double t1[3], t2[3];
+    const double *n = e.n[k];
+    const double ref[3] = {std::fabs(n[0]) < 0.9 ? 1.0 : 0.0, std::fabs(n[0]) < 0.9 ? 0.0 : 1.0,
+                           0.0};
+    CrossVec3(n, ref, t1);
+    UnitVec3(t1, t1);
+    CrossVec3(n, t1, t2);
+    for (int j = 0; j < kCircle; j++) {
+      const double th = 2.0 * kPiWrap * j / kCircle;
+      std::array<double, 6> u{};
+      for (int i = 0; i < 3; i++) u[3 + i] = std::cos(th) * t1[i] + std::sin(th) * t2[i];
+      CrossVec3(e.a[k], u.data() + 3, u.data());
+      s.push_back(u);
+    }
+  }
   static const int kBase[6] = {2, 3, 5, 7, 11, 13};
   for (int j = 1; j <= kSpread; j++) {
     std::array<double, 6> u{};
@@ -227,66 +250,116 @@ std::vector<std::array<double, 6>> Starts(const EpsGeom &e) {
   return s;
 }
 
-// Moves the unit direction u by the angle t along the unit tangent v.
-void Turn(const double *u, const double *v, double t, double *out) {
-  const double c = std::cos(t), sn = std::sin(t);
-  for (int i = 0; i < 6; i++) out[i] = c * u[i] + sn * v[i];
-  Unit6(out);
+// The unit direction of u0 + sum x_i v_i over the tangent basis v (chart of
+// the sphere about u0).
+void Chart(const double *u0, const double (*v)[6], const double *x, double *u) {
+  for (int i = 0; i < 6; i++) {
+    u[i] = u0[i];
+    for (int j = 0; j < 5; j++) u[i] += x[j] * v[j][i];
+  }
+  Unit6(u);
 }
 
-// Unit tangent at u of the direction x (its part normal to u); returns 0
-// when that part vanishes.
-int Tangent(const double *u, const double *x, double *v) {
-  const double d = Dot6(u, x);
-  for (int i = 0; i < 6; i++) v[i] = x[i] - d * u[i];
-  const double l = Norm6(v);
-  if (!(l > 1e-300)) return 0;
-  for (int i = 0; i < 6; i++) v[i] /= l;
-  return 1;
-}
-
-// Local refinement of the support over the sphere from u (in place): steps
-// down the tangential subgradient and, where it does not descend, along the
-// tangent basis of the axes, halving the step until kLocalStepEnd. Returns
-// the support reached.
-double Refine(const EpsGeom &e, bool one, double *u) {
-  double w[6], h = Support(e, one, u, w), t = 0.1;
-  double cand[6], v[6];
-  for (int it = 0; it < kLocalSteps && t > kLocalStepEnd; it++) {
-    bool moved = false;
-    // subgradient: w is the support wrench, the tangent part of w is uphill
-    double mw[6];
-    for (int i = 0; i < 6; i++) mw[i] = -w[i];
-    if (Tangent(u, mw, v)) {
-      Turn(u, v, t, cand);
-      double wc[6];
-      const double hc = Support(e, one, cand, wc);
-      if (hc < h) {
-        std::copy(cand, cand + 6, u);
-        std::copy(wc, wc + 6, w);
-        h = hc;
-        moved = true;
-        t *= 2.0;
-      }
+// An orthonormal basis of the tangent space at the unit direction u, from
+// the axes by Gram-Schmidt.
+void TangentBasis(const double *u, double (*v)[6]) {
+  int nv = 0;
+  for (int ax = 0; ax < 6 && nv < 5; ax++) {
+    double x[6] = {0, 0, 0, 0, 0, 0};
+    x[ax] = 1.0;
+    double d = Dot6(u, x);
+    for (int i = 0; i < 6; i++) x[i] -= d * u[i];
+    for (int j = 0; j < nv; j++) {
+      d = Dot6(v[j], x);
+      for (int i = 0; i < 6; i++) x[i] -= d * v[j][i];
     }
-    if (!moved)
-      for (int i = 0; i < 12 && !moved; i++) {
-        double x[6] = {0, 0, 0, 0, 0, 0};
-        x[i / 2] = (i % 2) ? -1.0 : 1.0;
-        // turn the axis basis with the iteration so kinks are left along skewed lines
-        x[(i / 2 + 1 + it % 5) % 6] += 0.5 * ((it / 5) % 2 ? 1.0 : -1.0);
-        if (!Tangent(u, x, v)) continue;
-        Turn(u, v, t, cand);
-        double wc[6];
-        const double hc = Support(e, one, cand, wc);
-        if (hc < h) {
-          std::copy(cand, cand + 6, u);
-          std::copy(wc, wc + 6, w);
-          h = hc;
-          moved = true;
+    const double l = Norm6(x);
+    if (l < 0.3) continue; // the axis nearest u adds nothing new
+    for (int i = 0; i < 6; i++) v[nv][i] = x[i] / l;
+    nv++;
+  }
+}
+
+// Local refinement of the support over the sphere from u (in place): the
+// simplex method of Nelder and Mead in the tangent chart about u, which
+// copes with the kinks of the support (a contact leaving, the friction disc's
+// apex, the friction moment's sign, the two contacts tying in form one),
+// restarted about the best direction with a smaller simplex until it no
+// longer moves. Returns the support reached.
+double Refine(const EpsGeom &e, bool one, double *u) {
+  double h = Support(e, one, u, nullptr), size = kLocalStart;
+  for (int round = 0; round < kLocalRounds && size > kLocalStepEnd; round++) {
+    double v[5][6], x[6][5], f[6], uc[6];
+    TangentBasis(u, v);
+    for (int k = 0; k < 6; k++) {
+      for (int j = 0; j < 5; j++) x[k][j] = (k == j + 1) ? size : 0.0;
+      if (k == 0) {
+        f[0] = h;
+        continue;
+      }
+      Chart(u, v, x[k], uc);
+      f[k] = Support(e, one, uc, nullptr);
+    }
+    for (int it = 0; it < kLocalSteps; it++) {
+      int hi = 0, lo = 0;
+      for (int k = 1; k < 6; k++) {
+        if (f[k] > f[hi]) hi = k;
+        if (f[k] < f[lo]) lo = k;
+      }
+      int nh = lo;
+      for (int k = 0; k < 6; k++)
+        if (k != hi && f[k] >= f[nh]) nh = k;
+      double spread = 0.0;
+      for (int k = 0; k < 6; k++)
+        for (int j = 0; j < 5; j++) spread = std::max(spread, std::fabs(x[k][j] - x[lo][j]));
+      if (spread < kLocalStepEnd || f[hi] - f[lo] <= kLocalFlat * f[lo]) break;
+      double cen[5] = {0, 0, 0, 0, 0};
+      for (int k = 0; k < 6; k++)
+        if (k != hi)
+          for (int j = 0; j < 5; j++) cen[j] += x[k][j] / 5.0;
+      auto at = [&](double t, double *y) {
+        for (int j = 0; j < 5; j++) y[j] = cen[j] + t * (x[hi][j] - cen[j]);
+        Chart(u, v, y, uc);
+        return Support(e, one, uc, nullptr);
+      };
+      double yr[5], ye[5];
+      const double fr = at(-1.0, yr);
+      if (fr < f[lo]) {
+        const double fe = at(-2.0, ye);
+        const bool ex = fe < fr;
+        std::copy(ex ? ye : yr, (ex ? ye : yr) + 5, x[hi]);
+        f[hi] = ex ? fe : fr;
+      } else if (fr < f[nh]) {
+        std::copy(yr, yr + 5, x[hi]);
+        f[hi] = fr;
+      } else {
+        const double fc = fr < f[hi] ? at(-0.5, ye) : at(0.5, ye);
+        if (fc < std::min(fr, f[hi])) {
+          std::copy(ye, ye + 5, x[hi]);
+          f[hi] = fc;
+        } else {
+          for (int k = 0; k < 6; k++) {
+            if (k == lo) continue;
+            for (int j = 0; j < 5; j++) x[k][j] = x[lo][j] + 0.5 * (x[k][j] - x[lo][j]);
+            Chart(u, v, x[k], uc);
+            f[k] = Support(e, one, uc, nullptr);
+          }
         }
       }
-    if (!moved) t *= 0.5;
+    }
+    int lo = 0;
+    for (int k = 1; k < 6; k++)
+      if (f[k] < f[lo]) lo = k;
+    double spread = 0.0;
+    for (int j = 0; j < 5; j++) spread = std::max(spread, std::fabs(x[lo][j]));
+    if (f[lo] < h) {
+      Chart(u, v, x[lo], uc);
+      std::copy(uc, uc + 6, u);
+      h = Support(e, one, u, nullptr);
+    }
+    // the next simplex about the best point, as large as the last move
+    size = std::max(0.1 * size, std::min(size, 2.0 * spread));
+    if (spread == 0.0) size *= 0.1;
   }
   return h;
 }
