@@ -32,14 +32,16 @@ namespace {
 constexpr double kUnitNormalTol = 1e-6; // accepted deviation of |n_k| from 1 (dimensionless)
 constexpr double kProofRel = 1e-7;      // proof target: value - lower below this share of value
 constexpr int kProofBoxes = 20000;      // bound on the boxes the proof examines
-constexpr double kLocalStepEnd = 1e-11; // angle at which the local refinement stops (rad)
-constexpr int kLocalSteps = 150;        // bound on the simplex steps of one refinement round
-constexpr double kLocalFlat = 1e-13;    // simplex values this close (relative): converged
-constexpr int kLocalRounds = 8;         // bound on the restarts of one local refinement
-constexpr double kLocalStart = 0.05;    // size of the first simplex (tangent chart units)
+constexpr double kSmoothStart = 1e-2;   // first smoothing of the kinks (per unit cap)
+constexpr double kSmoothEnd = 1e-13;    // last smoothing of the kinks (per unit cap)
+constexpr double kSmoothStep = 1e-3;    // ratio of one smoothing to the last
+constexpr int kQuasiSteps = 30;         // bound on the quasi-Newton steps per smoothing
+constexpr int kQuasiHalvings = 50;      // bound on the halvings of one line search
+constexpr double kQuasiFirst = 0.1;     // first inverse Hessian: a multiple of the identity
+constexpr double kLocalFlat = 1e-13;    // decrease this small (relative): a smoothing converged
 constexpr int kSpread = 96;             // directions of the deterministic spread
 constexpr int kCircle = 24;             // directions on each contact's blind circle
-constexpr int kRefined = 6;             // best distinct starts refined locally
+constexpr int kRefined = 3;             // best distinct starts refined locally
 constexpr double kRoundRel = 1e-12;     // rounding margin of a bound (share of the set's size)
 
 // The contacts in the scaled wrench space.
@@ -51,9 +53,22 @@ struct EpsGeom {
   int law;        // ContactLaw
 };
 
-// Support of contact k (unit normal force) at direction u; the support
-// wrench into w when w is not null.
-double Phi(const EpsGeom &e, int k, const double *u, double *w) {
+double Norm6(const double *v) {
+  double s = 0.0;
+  for (int i = 0; i < 6; i++) s += v[i] * v[i];
+  return std::sqrt(s);
+}
+
+double Dot6(const double *a, const double *b) {
+  double s = 0.0;
+  for (int i = 0; i < 6; i++) s += a[i] * b[i];
+  return s;
+}
+
+// Support of contact k (unit normal force) at direction u, with the norms
+// of the friction force and moment smoothed by sm (sqrt(x^2 + sm^2) for |x|;
+// 0: exact); the support wrench, which is the gradient, into w when not null.
+double Phi(const EpsGeom &e, int k, const double *u, double *w, double sm = 0.0) {
   const double *n = e.n[k], *a = e.a[k];
   double g[3];
   CrossVec3(u + 3, a, g);
@@ -61,18 +76,20 @@ double Phi(const EpsGeom &e, int k, const double *u, double *w) {
   const double s = DotVec3(n, g);
   double gt[3];
   for (int i = 0; i < 3; i++) gt[i] = g[i] - s * n[i];
-  const double tau = NormVec3(gt);
+  const double tau2 = DotVec3(gt, gt), sm2 = sm * sm;
   const double b = DotVec3(u + 3, n) * e.rmS; // signed moment share per unit friction moment
   double tf = 0.0, mf = 0.0, phi = s;         // friction force scale along gt, moment
-  if (e.law == kContactPoint) {
+  if (e.law == kContactPoint || e.law == kContactSoft) {
+    const double tau = std::sqrt(tau2 + sm2);
     phi += e.mu * tau;
     tf = tau > 0.0 ? e.mu / tau : 0.0;
-  } else if (e.law == kContactSoft) {
-    phi += e.mu * (tau + std::fabs(b));
-    tf = tau > 0.0 ? e.mu / tau : 0.0;
-    mf = b > 0.0 ? e.mu : (b < 0.0 ? -e.mu : 0.0);
+    if (e.law == kContactSoft) {
+      const double ab = sm > 0.0 ? std::sqrt(b * b + sm2) : std::fabs(b);
+      phi += e.mu * ab;
+      mf = ab > 0.0 ? e.mu * b / ab : 0.0;
+    }
   } else {
-    const double H = std::hypot(tau, b);
+    const double H = std::sqrt(tau2 + b * b + sm2);
     phi += e.mu * H;
     if (H > 0.0) {
       tf = e.mu / H;
@@ -86,6 +103,37 @@ double Phi(const EpsGeom &e, int k, const double *u, double *w) {
     for (int i = 0; i < 3; i++) w[3 + i] += mf * e.rmS * n[i];
   }
   return phi;
+}
+
+// max(0, x) smoothed by sm, and its derivative into *d.
+double SmoothPos(double x, double sm, double *d) {
+  const double r = std::sqrt(x * x + sm * sm);
+  *d = 0.5 * (1.0 + x / r);
+  return 0.5 * (x + r);
+}
+
+// The support (per unit cap) with every kink smoothed by sm, at the
+// direction of x (any length), and its gradient in x into grad.
+double SmoothSupport(const EpsGeom &e, bool one, double sm, const double *x, double *grad) {
+  const double l = Norm6(x);
+  double u[6], w1[6], w2[6], d1, d2, f;
+  for (int i = 0; i < 6; i++) u[i] = x[i] / l;
+  const double p1 = Phi(e, 0, u, w1, sm), p2 = Phi(e, 1, u, w2, sm);
+  if (one) {
+    const double dd = p1 - p2, r = std::sqrt(dd * dd + sm * sm);
+    const double mx = 0.5 * (p1 + p2 + r), c1 = 0.5 * (1.0 + dd / r);
+    double dm;
+    f = SmoothPos(mx, sm, &dm);
+    d1 = dm * c1;
+    d2 = dm * (1.0 - c1);
+  } else {
+    f = SmoothPos(p1, sm, &d1) + SmoothPos(p2, sm, &d2);
+  }
+  double gw[6];
+  for (int i = 0; i < 6; i++) gw[i] = d1 * w1[i] + d2 * w2[i];
+  const double gu = Dot6(gw, u);
+  for (int i = 0; i < 6; i++) grad[i] = (gw[i] - gu * u[i]) / l; // through x / |x|
+  return f;
 }
 
 // Support of the grasp (per unit cap) in form one (one = 1) or inf at u; the
@@ -102,18 +150,6 @@ double Support(const EpsGeom &e, bool one, const double *u, double *w) {
   if (w)
     for (int i = 0; i < 6; i++) w[i] = (p1 > 0.0 ? w1[i] : 0.0) + (p2 > 0.0 ? w2[i] : 0.0);
   return std::max(0.0, p1) + std::max(0.0, p2);
-}
-
-double Norm6(const double *v) {
-  double s = 0.0;
-  for (int i = 0; i < 6; i++) s += v[i] * v[i];
-  return std::sqrt(s);
-}
-
-double Dot6(const double *a, const double *b) {
-  double s = 0.0;
-  for (int i = 0; i < 6; i++) s += a[i] * b[i];
-  return s;
 }
 
 void Unit6(double *v) {
@@ -250,118 +286,70 @@ std::vector<std::array<double, 6>> Starts(const EpsGeom &e) {
   return s;
 }
 
-// The unit direction of u0 + sum x_i v_i over the tangent basis v (chart of
-// the sphere about u0).
-void Chart(const double *u0, const double (*v)[6], const double *x, double *u) {
-  for (int i = 0; i < 6; i++) {
-    u[i] = u0[i];
-    for (int j = 0; j < 5; j++) u[i] += x[j] * v[j][i];
-  }
-  Unit6(u);
-}
-
-// An orthonormal basis of the tangent space at the unit direction u, from
-// the axes by Gram-Schmidt.
-void TangentBasis(const double *u, double (*v)[6]) {
-  int nv = 0;
-  for (int ax = 0; ax < 6 && nv < 5; ax++) {
-    double x[6] = {0, 0, 0, 0, 0, 0};
-    x[ax] = 1.0;
-    double d = Dot6(u, x);
-    for (int i = 0; i < 6; i++) x[i] -= d * u[i];
-    for (int j = 0; j < nv; j++) {
-      d = Dot6(v[j], x);
-      for (int i = 0; i < 6; i++) x[i] -= d * v[j][i];
-    }
-    const double l = Norm6(x);
-    if (l < 0.3) continue; // the axis nearest u adds nothing new
-    for (int i = 0; i < 6; i++) v[nv][i] = x[i] / l;
-    nv++;
-  }
-}
-
-// Local refinement of the support over the sphere from u (in place): the
-// simplex method of Nelder and Mead in the tangent chart about u, which
-// copes with the kinks of the support (a contact leaving, the friction disc's
-// apex, the friction moment's sign, the two contacts tying in form one),
-// restarted about the best direction with a smaller simplex until it no
-// longer moves. Returns the support reached.
-double Refine(const EpsGeom &e, bool one, double *u) {
-  double h = Support(e, one, u, nullptr), size = kLocalStart;
-  for (int round = 0; round < kLocalRounds && size > kLocalStepEnd; round++) {
-    double v[5][6], x[6][5], f[6], uc[6];
-    TangentBasis(u, v);
-    for (int k = 0; k < 6; k++) {
-      for (int j = 0; j < 5; j++) x[k][j] = (k == j + 1) ? size : 0.0;
-      if (k == 0) {
-        f[0] = h;
-        continue;
+// Quasi-Newton descent (BFGS with a backtracking line search) of the
+// support smoothed by kSmoothStart, then each kSmoothStep times less down to
+// kSmoothEnd, from the unit direction u, each smoothing starting where the
+// last one ended; the direction of least exact support met replaces u.
+// Returns that support.
+double SmoothDescent(const EpsGeom &e, bool one, double *u) {
+  double best = Support(e, one, u, nullptr), x[6];
+  std::copy(u, u + 6, x);
+  for (double sm = kSmoothStart; sm >= kSmoothEnd; sm *= kSmoothStep) {
+    Unit6(x);
+    double H[6][6], g[6], f = SmoothSupport(e, one, sm, x, g);
+    for (int i = 0; i < 6; i++)
+      for (int j = 0; j < 6; j++) H[i][j] = i == j ? kQuasiFirst : 0.0;
+    for (int it = 0; it < kQuasiSteps; it++) {
+      double p[6], pg = 0.0;
+      for (int i = 0; i < 6; i++) {
+        p[i] = 0.0;
+        for (int j = 0; j < 6; j++) p[i] -= H[i][j] * g[j];
+        pg += p[i] * g[i];
       }
-      Chart(u, v, x[k], uc);
-      f[k] = Support(e, one, uc, nullptr);
-    }
-    for (int it = 0; it < kLocalSteps; it++) {
-      int hi = 0, lo = 0;
-      for (int k = 1; k < 6; k++) {
-        if (f[k] > f[hi]) hi = k;
-        if (f[k] < f[lo]) lo = k;
+      if (!(pg < 0.0)) break;
+      double t = 1.0, xn[6], gn[6], fn = kInf;
+      int ls = 0;
+      for (; ls < kQuasiHalvings; ls++, t *= 0.5) {
+        for (int i = 0; i < 6; i++) xn[i] = x[i] + t * p[i];
+        fn = SmoothSupport(e, one, sm, xn, gn);
+        if (fn <= f + 1e-4 * t * pg) break;
       }
-      int nh = lo;
-      for (int k = 0; k < 6; k++)
-        if (k != hi && f[k] >= f[nh]) nh = k;
-      double spread = 0.0;
-      for (int k = 0; k < 6; k++)
-        for (int j = 0; j < 5; j++) spread = std::max(spread, std::fabs(x[k][j] - x[lo][j]));
-      if (spread < kLocalStepEnd || f[hi] - f[lo] <= kLocalFlat * f[lo]) break;
-      double cen[5] = {0, 0, 0, 0, 0};
-      for (int k = 0; k < 6; k++)
-        if (k != hi)
-          for (int j = 0; j < 5; j++) cen[j] += x[k][j] / 5.0;
-      auto at = [&](double t, double *y) {
-        for (int j = 0; j < 5; j++) y[j] = cen[j] + t * (x[hi][j] - cen[j]);
-        Chart(u, v, y, uc);
-        return Support(e, one, uc, nullptr);
-      };
-      double yr[5], ye[5];
-      const double fr = at(-1.0, yr);
-      if (fr < f[lo]) {
-        const double fe = at(-2.0, ye);
-        const bool ex = fe < fr;
-        std::copy(ex ? ye : yr, (ex ? ye : yr) + 5, x[hi]);
-        f[hi] = ex ? fe : fr;
-      } else if (fr < f[nh]) {
-        std::copy(yr, yr + 5, x[hi]);
-        f[hi] = fr;
-      } else {
-        const double fc = fr < f[hi] ? at(-0.5, ye) : at(0.5, ye);
-        if (fc < std::min(fr, f[hi])) {
-          std::copy(ye, ye + 5, x[hi]);
-          f[hi] = fc;
-        } else {
-          for (int k = 0; k < 6; k++) {
-            if (k == lo) continue;
-            for (int j = 0; j < 5; j++) x[k][j] = x[lo][j] + 0.5 * (x[k][j] - x[lo][j]);
-            Chart(u, v, x[k], uc);
-            f[k] = Support(e, one, uc, nullptr);
-          }
+      if (ls == kQuasiHalvings) break;
+      double sv[6], yv[6], sy = 0.0;
+      for (int i = 0; i < 6; i++) {
+        sv[i] = xn[i] - x[i];
+        yv[i] = gn[i] - g[i];
+        sy += sv[i] * yv[i];
+      }
+      if (sy > 0.0) {
+        // H <- (I - r s y') H (I - r y s') + r s s'
+        double Hy[6], yHy = 0.0;
+        for (int i = 0; i < 6; i++) {
+          Hy[i] = 0.0;
+          for (int j = 0; j < 6; j++) Hy[i] += H[i][j] * yv[j];
+          yHy += yv[i] * Hy[i];
         }
+        const double r = 1.0 / sy;
+        for (int i = 0; i < 6; i++)
+          for (int j = 0; j < 6; j++)
+            H[i][j] += r * ((1.0 + r * yHy) * sv[i] * sv[j] - Hy[i] * sv[j] - sv[i] * Hy[j]);
       }
+      std::copy(xn, xn + 6, x);
+      std::copy(gn, gn + 6, g);
+      const double df = f - fn;
+      f = fn;
+      double ux[6];
+      std::copy(x, x + 6, ux);
+      Unit6(ux);
+      const double h = Support(e, one, ux, nullptr);
+      if (h < best) {
+        best = h;
+        std::copy(ux, ux + 6, u);
+      }
+      if (df <= kLocalFlat * std::fabs(f)) break;
     }
-    int lo = 0;
-    for (int k = 1; k < 6; k++)
-      if (f[k] < f[lo]) lo = k;
-    double spread = 0.0;
-    for (int j = 0; j < 5; j++) spread = std::max(spread, std::fabs(x[lo][j]));
-    if (f[lo] < h) {
-      Chart(u, v, x[lo], uc);
-      std::copy(uc, uc + 6, u);
-      h = Support(e, one, u, nullptr);
-    }
-    // the next simplex about the best point, as large as the last move
-    size = std::max(0.1 * size, std::min(size, 2.0 * spread));
-    if (spread == 0.0) size *= 0.1;
   }
-  return h;
+  return best;
 }
 
 // A box of directions on a face of the cube [-1, 1]^6: coordinate axis is
@@ -531,7 +519,7 @@ int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueSc
       taken.push_back(o.second);
       double u[6];
       std::copy(s, s + 6, u);
-      const double h = Refine(e, one, u);
+      const double h = SmoothDescent(e, one, u);
       if (h < best) {
         best = h;
         std::copy(u, u + 6, bestU);
@@ -541,10 +529,11 @@ int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueSc
     if (best <= kRoundRel * size) best = 0.0;
     double lower = 0.0;
     if (best > 0.0) {
+      const double searched = best;
       lower = Prove(e, one, size, proofBoxes, &best, bestU);
-      if (best > 0.0) {
+      if (best > 0.0 && best < searched) {
         // a better direction found by the proof is refined once more
-        const double h = Refine(e, one, bestU);
+        const double h = SmoothDescent(e, one, bestU);
         best = std::min(best, h);
       }
       lower = std::min(lower, best);
