@@ -1,20 +1,548 @@
+// The epsilon of two contacts on exact friction sets.
+//
+// Contact k pushing with unit normal force contributes, for a unit wrench
+// direction u = (uf, um), the support phi_k(u) = max u . w over its friction
+// set: with g = uf + um x a_k (a_k = (p_k - c) / torqueScale), s = n_k . g,
+// tau = |g - s n_k| and q = rm |um . n_k| / torqueScale,
+//   point    s + mu tau
+//   soft     s + mu tau + mu q
+//   elliptic s + mu hypot(tau, q).
+// The grasp's support is cap (phi_1+ + phi_2+) (each force up to cap) or
+// cap max(0, phi_1, phi_2) (forces sharing cap), and the epsilon is its least
+// value over the unit 5-sphere.
+//
+// The least value is searched from a structured set of directions and a
+// deterministic spread, refined locally on the sphere, and then proven by
+// branch and bound over the 12 faces of the cube [-1, 1]^6 projected onto the
+// sphere: a box whose directions lie within the angle d of its centre u0 has,
+// for any wrench w of the set, h(u) >= |w| cos(angle(u0, w) + d) there; the
+// support points of each contact and of the whole set at u0 give the bound.
 #include "exact/epsilon.h"
+#include "geom/vecmat.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <initializer_list>
+#include <queue>
+#include <vector>
 
 namespace gs {
+namespace {
+
+constexpr double kUnitNormalTol = 1e-6; // accepted deviation of |n_k| from 1 (dimensionless)
+constexpr double kProofRel = 1e-7;      // proof target: value - lower below this share of value
+constexpr int kProofBoxes = 20000;      // bound on the boxes the proof examines
+constexpr double kSmoothStart = 1e-2;   // first smoothing of the kinks (per unit cap)
+constexpr double kSmoothEnd = 1e-13;    // last smoothing of the kinks (per unit cap)
+constexpr double kSmoothStep = 1e-3;    // ratio of one smoothing to the last
+constexpr int kQuasiSteps = 30;         // bound on the quasi-Newton steps per smoothing
+constexpr int kQuasiHalvings = 50;      // bound on the halvings of one line search
+constexpr double kQuasiFirst = 0.1;     // first inverse Hessian: a multiple of the identity
+constexpr double kLocalFlat = 1e-13;    // decrease this small (relative): a smoothing converged
+constexpr int kSpread = 96;             // directions of the deterministic spread
+constexpr int kCircle = 24;             // directions on each contact's blind circle
+constexpr int kRefined = 3;             // best distinct starts refined locally
+constexpr double kRoundRel = 1e-12;     // rounding margin of a bound (share of the set's size)
+
+// The contacts in the scaled wrench space.
+struct EpsGeom {
+  double n[2][3]; // unit normals
+  double a[2][3]; // (p_k - c) / torqueScale
+  double mu;      // friction coefficient
+  double rmS;     // rm / torqueScale
+  int law;        // ContactLaw
+};
+
+double Norm6(const double *v) {
+  double s = 0.0;
+  for (int i = 0; i < 6; i++) s += v[i] * v[i];
+  return std::sqrt(s);
+}
+
+double Dot6(const double *a, const double *b) {
+  double s = 0.0;
+  for (int i = 0; i < 6; i++) s += a[i] * b[i];
+  return s;
+}
+
+// Support of contact k (unit normal force) at direction u, with the norms
+// of the friction force and moment smoothed by sm (sqrt(x^2 + sm^2) for |x|;
+// 0: exact); the support wrench, which is the gradient, into w when not null.
+double Phi(const EpsGeom &e, int k, const double *u, double *w, double sm = 0.0) {
+  const double *n = e.n[k], *a = e.a[k];
+  double g[3];
+  CrossVec3(u + 3, a, g);
+  for (int i = 0; i < 3; i++) g[i] += u[i];
+  const double s = DotVec3(n, g);
+  double gt[3];
+  for (int i = 0; i < 3; i++) gt[i] = g[i] - s * n[i];
+  const double tau2 = DotVec3(gt, gt), sm2 = sm * sm;
+  const double b = DotVec3(u + 3, n) * e.rmS; // signed moment share per unit friction moment
+  double tf = 0.0, mf = 0.0, phi = s;         // friction force scale along gt, moment
+  if (e.law == kContactPoint || e.law == kContactSoft) {
+    const double tau = std::sqrt(tau2 + sm2);
+    phi += e.mu * tau;
+    tf = tau > 0.0 ? e.mu / tau : 0.0;
+    if (e.law == kContactSoft) {
+      const double ab = sm > 0.0 ? std::sqrt(b * b + sm2) : std::fabs(b);
+      phi += e.mu * ab;
+      mf = ab > 0.0 ? e.mu * b / ab : 0.0;
+    }
+  } else {
+    const double H = std::sqrt(tau2 + b * b + sm2);
+    phi += e.mu * H;
+    if (H > 0.0) {
+      tf = e.mu / H;
+      mf = e.mu * b / H;
+    }
+  }
+  if (w) {
+    // force n + tf gt, moment a x f + mf rm n (scaled)
+    for (int i = 0; i < 3; i++) w[i] = n[i] + tf * gt[i];
+    CrossVec3(a, w, w + 3);
+    for (int i = 0; i < 3; i++) w[3 + i] += mf * e.rmS * n[i];
+  }
+  return phi;
+}
+
+// max(0, x) smoothed by sm, and its derivative into *d.
+double SmoothPos(double x, double sm, double *d) {
+  const double r = std::sqrt(x * x + sm * sm);
+  *d = 0.5 * (1.0 + x / r);
+  return 0.5 * (x + r);
+}
+
+// The support (per unit cap) with every kink smoothed by sm, at the
+// direction of x (any length), and its gradient in x into grad.
+double SmoothSupport(const EpsGeom &e, bool one, double sm, const double *x, double *grad) {
+  const double l = Norm6(x);
+  double u[6], w1[6], w2[6], d1, d2, f;
+  for (int i = 0; i < 6; i++) u[i] = x[i] / l;
+  const double p1 = Phi(e, 0, u, w1, sm), p2 = Phi(e, 1, u, w2, sm);
+  if (one) {
+    const double dd = p1 - p2, r = std::sqrt(dd * dd + sm * sm);
+    const double mx = 0.5 * (p1 + p2 + r), c1 = 0.5 * (1.0 + dd / r);
+    double dm;
+    f = SmoothPos(mx, sm, &dm);
+    d1 = dm * c1;
+    d2 = dm * (1.0 - c1);
+  } else {
+    f = SmoothPos(p1, sm, &d1) + SmoothPos(p2, sm, &d2);
+  }
+  double gw[6];
+  for (int i = 0; i < 6; i++) gw[i] = d1 * w1[i] + d2 * w2[i];
+  const double gu = Dot6(gw, u);
+  for (int i = 0; i < 6; i++) grad[i] = (gw[i] - gu * u[i]) / l; // through x / |x|
+  return f;
+}
+
+// Support of the grasp (per unit cap) in form one (one = 1) or inf at u; the
+// support wrench into w when not null.
+double Support(const EpsGeom &e, bool one, const double *u, double *w) {
+  double w1[6], w2[6];
+  const double p1 = Phi(e, 0, u, w ? w1 : nullptr), p2 = Phi(e, 1, u, w ? w2 : nullptr);
+  if (one) {
+    const double h = std::max(0.0, std::max(p1, p2));
+    if (w)
+      for (int i = 0; i < 6; i++) w[i] = h <= 0.0 ? 0.0 : (p1 >= p2 ? w1[i] : w2[i]);
+    return h;
+  }
+  if (w)
+    for (int i = 0; i < 6; i++) w[i] = (p1 > 0.0 ? w1[i] : 0.0) + (p2 > 0.0 ? w2[i] : 0.0);
+  return std::max(0.0, p1) + std::max(0.0, p2);
+}
+
+void Unit6(double *v) {
+  const double l = Norm6(v);
+  for (int i = 0; i < 6; i++) v[i] /= l;
+}
+
+// Over the directions u within the angle d of the unit direction u0, u . w
+// >= (u0 . w) cos d - |w - (u0 . w) u0| sin d (cd = cos d, sd = sin d) for
+// d below a quarter turn: exact where the angle of w from u0 plus d stays
+// below a half turn, negative (and unused) beyond.
+// The best of c0 + x c1 - sd |P + x Q| over x in [0, 1] (concave in x): the
+// ends and the stationary points, from the quadratic its derivative gives.
+double BestOnSegment(double c0, double c1, double sd, const double *P, const double *Q) {
+  const double pp = Dot6(P, P), pq = Dot6(P, Q), qq = Dot6(Q, Q);
+  auto f = [&](double x) {
+    return c0 + x * c1 - sd * std::sqrt(std::max(0.0, pp + x * (2.0 * pq + x * qq)));
+  };
+  double best = std::max(f(0.0), f(1.0));
+  // c1 |P + x Q| = sd (pq + x qq), squared
+  const double s2 = sd * sd, A = c1 * c1 * qq - s2 * qq * qq,
+               B = 2.0 * (c1 * c1 * pq - s2 * pq * qq), C = c1 * c1 * pp - s2 * pq * pq;
+  double roots[2];
+  int nr = 0;
+  if (std::fabs(A) > 1e-300) {
+    const double D = B * B - 4.0 * A * C;
+    if (D >= 0.0) {
+      roots[nr++] = (-B + std::sqrt(D)) / (2.0 * A);
+      roots[nr++] = (-B - std::sqrt(D)) / (2.0 * A);
+    }
+  } else if (std::fabs(B) > 1e-300) {
+    roots[nr++] = -C / B;
+  }
+  for (int i = 0; i < nr; i++)
+    if (roots[i] > 0.0 && roots[i] < 1.0) best = std::max(best, f(roots[i]));
+  return best;
+}
+
+// Lower bound of the support (per unit cap) over the directions within the
+// angle d of the unit direction u0, from the support points w_k of the two
+// contacts at u0 and their combinations that stay in the set (a w_1 + b w_2
+// with a, b in [0, 1] for inf, the segment between them for one); *h0 gets
+// the support at u0.
+double RegionBound(const EpsGeom &e, bool one, const double *u0, double d, double *h0) {
+  double w1[6], w2[6];
+  const double p1 = Phi(e, 0, u0, w1), p2 = Phi(e, 1, u0, w2);
+  *h0 = one ? std::max(0.0, std::max(p1, p2)) : std::max(0.0, p1) + std::max(0.0, p2);
+  if (d >= 0.5 * kPiWrap) return 0.0;
+  const double cd = std::cos(d), sd = std::sin(d);
+  const double a1 = Dot6(u0, w1) * cd, a2 = Dot6(u0, w2) * cd;
+  double t1[6], t2[6], t12[6];
+  for (int i = 0; i < 6; i++) {
+    t1[i] = w1[i] - Dot6(u0, w1) * u0[i];
+    t2[i] = w2[i] - Dot6(u0, w2) * u0[i];
+    t12[i] = t1[i] - t2[i];
+  }
+  const double b1 = a1 - Norm6(t1) * sd, b2 = a2 - Norm6(t2) * sd;
+  if (one) {
+    // lam w_1 + (1 - lam) w_2: the value a2 + lam (a1 - a2) - sd |t2 + lam (t1 - t2)|
+    return std::max(0.0, std::max(std::max(b1, b2), BestOnSegment(a2, a1 - a2, sd, t2, t12)));
+  }
+  double best = std::max(0.0, b1) + std::max(0.0, b2);
+  best = std::max(best, BestOnSegment(a1, a2, sd, t1, t2)); // w_1 + b w_2
+  best = std::max(best, BestOnSegment(a2, a1, sd, t2, t1)); // a w_1 + w_2
+  return best;
+}
+
+// Halton radical inverse of i in base b.
+double Halton(int i, int b) {
+  double f = 1.0, r = 0.0;
+  for (; i > 0; i /= b) {
+    f /= b;
+    r += f * (i % b);
+  }
+  return r;
+}
+
+// Structured start directions: the axes, the twists about the contact line,
+// the pure pushes along each normal, and a deterministic spread.
+std::vector<std::array<double, 6>> Starts(const EpsGeom &e) {
+  std::vector<std::array<double, 6>> s;
+  for (int i = 0; i < 6; i++)
+    for (double sg : {1.0, -1.0}) {
+      std::array<double, 6> u{};
+      u[i] = sg;
+      s.push_back(u);
+    }
+  double d[3];
+  SubVec3(e.a[1], e.a[0], d);
+  if (NormVec3(d) > 0.0) {
+    UnitVec3(d, d);
+    for (double sg : {1.0, -1.0}) {
+      std::array<double, 6> u{};
+      CrossVec3(e.a[0], d, u.data()); // force a_1 x d cancels the twist's moment at contact 1
+      for (int i = 0; i < 3; i++) u[3 + i] = d[i];
+      for (double &x : u) x *= sg;
+      s.push_back(u);
+    }
+  }
+  for (int k = 0; k < 2; k++)
+    for (double sg : {1.0, -1.0}) {
+      std::array<double, 6> u{}, v{};
+      for (int i = 0; i < 3; i++) u[i] = v[i] = sg * e.n[k][i];
+      CrossVec3(e.a[k], v.data(), v.data() + 3);
+      s.push_back(u);
+      s.push_back(v);
+    }
+  // the directions no wrench of contact k reaches (g_k = 0, um normal to
+  // n_k): the circle (a_k x m, m) for m normal to n_k, where only the other
+  // contact resists
+  for (int k = 0; k < 2; k++) {
+    double t1[3], t2[3];
+    const double *n = e.n[k];
+    const double ref[3] = {std::fabs(n[0]) < 0.9 ? 1.0 : 0.0, std::fabs(n[0]) < 0.9 ? 0.0 : 1.0,
+                           0.0};
+    CrossVec3(n, ref, t1);
+    UnitVec3(t1, t1);
+    CrossVec3(n, t1, t2);
+    for (int j = 0; j < kCircle; j++) {
+      const double th = 2.0 * kPiWrap * j / kCircle;
+      std::array<double, 6> u{};
+      for (int i = 0; i < 3; i++) u[3 + i] = std::cos(th) * t1[i] + std::sin(th) * t2[i];
+      CrossVec3(e.a[k], u.data() + 3, u.data());
+      s.push_back(u);
+    }
+  }
+  static const int kBase[6] = {2, 3, 5, 7, 11, 13};
+  for (int j = 1; j <= kSpread; j++) {
+    std::array<double, 6> u{};
+    for (int i = 0; i < 6; i++) u[i] = 2.0 * Halton(j, kBase[i]) - 1.0;
+    s.push_back(u);
+  }
+  for (auto &u : s) Unit6(u.data());
+  return s;
+}
+
+// Quasi-Newton descent (BFGS with a backtracking line search) of the
+// support smoothed by kSmoothStart, then each kSmoothStep times less down to
+// kSmoothEnd, from the unit direction u, each smoothing starting where the
+// last one ended; the direction of least exact support met replaces u.
+// Returns that support.
+double SmoothDescent(const EpsGeom &e, bool one, double *u) {
+  double best = Support(e, one, u, nullptr), x[6];
+  std::copy(u, u + 6, x);
+  for (double sm = kSmoothStart; sm >= kSmoothEnd; sm *= kSmoothStep) {
+    Unit6(x);
+    double H[6][6], g[6], f = SmoothSupport(e, one, sm, x, g);
+    for (int i = 0; i < 6; i++)
+      for (int j = 0; j < 6; j++) H[i][j] = i == j ? kQuasiFirst : 0.0;
+    for (int it = 0; it < kQuasiSteps; it++) {
+      double p[6], pg = 0.0;
+      for (int i = 0; i < 6; i++) {
+        p[i] = 0.0;
+        for (int j = 0; j < 6; j++) p[i] -= H[i][j] * g[j];
+        pg += p[i] * g[i];
+      }
+      if (!(pg < 0.0)) break;
+      double t = 1.0, xn[6], gn[6], fn = kInf;
+      int ls = 0;
+      for (; ls < kQuasiHalvings; ls++, t *= 0.5) {
+        for (int i = 0; i < 6; i++) xn[i] = x[i] + t * p[i];
+        fn = SmoothSupport(e, one, sm, xn, gn);
+        if (fn <= f + 1e-4 * t * pg) break;
+      }
+      if (ls == kQuasiHalvings) break;
+      double sv[6], yv[6], sy = 0.0;
+      for (int i = 0; i < 6; i++) {
+        sv[i] = xn[i] - x[i];
+        yv[i] = gn[i] - g[i];
+        sy += sv[i] * yv[i];
+      }
+      if (sy > 0.0) {
+        // H <- (I - r s y') H (I - r y s') + r s s'
+        double Hy[6], yHy = 0.0;
+        for (int i = 0; i < 6; i++) {
+          Hy[i] = 0.0;
+          for (int j = 0; j < 6; j++) Hy[i] += H[i][j] * yv[j];
+          yHy += yv[i] * Hy[i];
+        }
+        const double r = 1.0 / sy;
+        for (int i = 0; i < 6; i++)
+          for (int j = 0; j < 6; j++)
+            H[i][j] += r * ((1.0 + r * yHy) * sv[i] * sv[j] - Hy[i] * sv[j] - sv[i] * Hy[j]);
+      }
+      std::copy(xn, xn + 6, x);
+      std::copy(gn, gn + 6, g);
+      const double df = f - fn;
+      f = fn;
+      double ux[6];
+      std::copy(x, x + 6, ux);
+      Unit6(ux);
+      const double h = Support(e, one, ux, nullptr);
+      if (h < best) {
+        best = h;
+        std::copy(ux, ux + 6, u);
+      }
+      if (df <= kLocalFlat * std::fabs(f)) break;
+    }
+  }
+  return best;
+}
+
+// A box of directions on a face of the cube [-1, 1]^6: coordinate axis is
+// fixed at sg, the others range over [lo, hi].
+struct Box {
+  double bound; // lower bound of the support over the box (per unit cap)
+  double lo[6], hi[6];
+};
+
+struct BoxOrder {
+  bool operator()(const Box &x, const Box &y) const { return x.bound > y.bound; }
+};
+
+// Bound of the support over the box b; updates the best value and direction
+// with the support at the box centre.
+void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, double *bestU) {
+  double u0[6], hd2 = 0.0;
+  for (int i = 0; i < 6; i++) {
+    u0[i] = 0.5 * (b->lo[i] + b->hi[i]);
+    const double r = 0.5 * (b->hi[i] - b->lo[i]);
+    hd2 += r * r;
+  }
+  const double l = Norm6(u0), hd = std::sqrt(hd2);
+  for (int i = 0; i < 6; i++) u0[i] /= l;
+  // the box lies inside the ball of radius hd about its centre, seen from the
+  // origin within the angle asin(hd / l)
+  const double d = hd < l ? std::asin(hd / l) * (1.0 + 1e-12) : kPiWrap;
+  double h0;
+  b->bound = RegionBound(e, one, u0, d, &h0) - kRoundRel * size;
+  if (h0 < *best) {
+    *best = h0;
+    std::copy(u0, u0 + 6, bestU);
+  }
+}
+
+// Branch and bound over the sphere for one form: proves a lower bound of the
+// least support, lowering *value and moving weakest where a box centre does
+// better. Returns the proven bound (per unit cap).
+double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, double *weakest) {
+  std::priority_queue<Box, std::vector<Box>, BoxOrder> q;
+  for (int ax = 0; ax < 6; ax++)
+    for (double sg : {1.0, -1.0})
+      for (int half = 0; half < 32; half++) {
+        Box b;
+        for (int i = 0, j = 0; i < 6; i++) {
+          if (i == ax) {
+            b.lo[i] = b.hi[i] = sg;
+            continue;
+          }
+          const bool up = (half >> j++) & 1;
+          b.lo[i] = up ? 0.0 : -1.0;
+          b.hi[i] = up ? 1.0 : 0.0;
+        }
+        BoundBox(e, one, size, &b, value, weakest);
+        q.push(b);
+      }
+  for (int n = 0; n < boxes && !q.empty(); n++) {
+    const Box b = q.top();
+    if (b.bound >= *value * (1.0 - kProofRel)) break;
+    q.pop();
+    int k = 0;
+    for (int i = 1; i < 6; i++)
+      if (b.hi[i] - b.lo[i] > b.hi[k] - b.lo[k]) k = i;
+    const double mid = 0.5 * (b.lo[k] + b.hi[k]);
+    Box c1 = b, c2 = b;
+    c1.hi[k] = mid;
+    c2.lo[k] = mid;
+    BoundBox(e, one, size, &c1, value, weakest);
+    BoundBox(e, one, size, &c2, value, weakest);
+    q.push(c1);
+    q.push(c2);
+  }
+  return q.empty() ? *value : std::min(*value, std::max(0.0, q.top().bound));
+}
+
+void Fill(EpsilonForm *f, double value, double lower, const double *u) {
+  f->value = value;
+  f->lower = lower;
+  std::copy(u, u + 6, f->weakest);
+}
+
+} // namespace
 
 int PairEpsilon(const ContactPair *g, const ExactModel *m, double torqueScale, GraspEpsilon *out) {
-  (void)g;
-  (void)m;
+  return PairEpsilonBudget(g, m, torqueScale, kProofBoxes, out);
+}
+
+int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,
+                      GraspEpsilon *out) {
   const double nan = std::nan("");
   out->torqueScale = torqueScale;
   for (EpsilonForm *f : {&out->inf, &out->one}) {
     f->value = f->lower = nan;
     for (double &w : f->weakest) w = nan;
   }
-  return 0;
+  bool ok = Finite3(g->c) && std::isfinite(torqueScale) && std::isfinite(m->mu) &&
+            std::isfinite(m->rm) && std::isfinite(m->cap) && m->mu >= 0.0 && m->rm >= 0.0 &&
+            m->cap > 0.0 &&
+            (m->law == kContactSoft || m->law == kContactPoint || m->law == kContactElliptic);
+  for (int k = 1; k <= 2 && ok; k++)
+    ok = Finite3(g->p[k]) && Finite3(g->n[k]) &&
+         std::fabs(NormVec3(g->n[k]) - 1.0) <= kUnitNormalTol;
+  if (!ok) return 0;
+
+  double rho = torqueScale;
+  if (!(rho > 0.0)) {
+    double r[3];
+    rho = 0.0;
+    for (int k = 1; k <= 2; k++) {
+      SubVec3(g->p[k], g->c, r);
+      rho = std::max(rho, NormVec3(r));
+    }
+    if (rho == 0.0) rho = 1.0;
+  }
+  out->torqueScale = rho;
+
+  EpsGeom e;
+  for (int k = 0; k < 2; k++) {
+    UnitVec3(g->n[k + 1], e.n[k]);
+    SubVec3(g->p[k + 1], g->c, e.a[k]);
+    ScaleVec3(1.0 / rho, e.a[k], e.a[k]);
+  }
+  e.mu = m->mu;
+  e.rmS = m->rm / rho;
+  e.law = m->law;
+  const double cap = m->cap;
+
+  // No friction moment at either contact: the twist about the contact line
+  // (or about any axis through a shared point) meets no resistance.
+  if (e.law == kContactPoint || e.rmS == 0.0 || e.mu == 0.0) {
+    double u[6], d[3];
+    SubVec3(e.a[1], e.a[0], d);
+    if (NormVec3(d) == 0.0) {
+      d[0] = 0.0;
+      d[1] = 0.0;
+      d[2] = 1.0;
+    }
+    UnitVec3(d, d);
+    CrossVec3(e.a[0], d, u);
+    for (int i = 0; i < 3; i++) u[3 + i] = d[i];
+    Unit6(u);
+    Fill(&out->inf, 0.0, 0.0, u);
+    Fill(&out->one, 0.0, 0.0, u);
+    return 1;
+  }
+
+  // size of the wrench set per unit cap: bounds the rounding of the supports
+  double size = 0.0;
+  for (int k = 0; k < 2; k++)
+    size += (1.0 + e.mu + e.mu * e.rmS) * (1.0 + NormVec3(e.a[k]) + e.rmS);
+
+  const std::vector<std::array<double, 6>> starts = Starts(e);
+  for (int form = 0; form < 2; form++) {
+    const bool one = form == 1;
+    std::vector<std::pair<double, int>> order;
+    for (int i = 0; i < (int)starts.size(); i++)
+      order.push_back({Support(e, one, starts[i].data(), nullptr), i});
+    std::sort(order.begin(), order.end());
+    double best = kInf, bestU[6] = {0, 0, 0, 0, 0, 0};
+    std::vector<int> taken;
+    for (const auto &o : order) {
+      if ((int)taken.size() >= kRefined) break;
+      const double *s = starts[o.second].data();
+      bool near = false;
+      for (int t : taken) near = near || Dot6(s, starts[t].data()) > 0.95;
+      if (near) continue;
+      taken.push_back(o.second);
+      double u[6];
+      std::copy(s, s + 6, u);
+      const double h = SmoothDescent(e, one, u);
+      if (h < best) {
+        best = h;
+        std::copy(u, u + 6, bestU);
+      }
+    }
+    // a support at the rounding level of the set: not force closure
+    if (best <= kRoundRel * size) best = 0.0;
+    double lower = 0.0;
+    if (best > 0.0) {
+      const double searched = best;
+      lower = Prove(e, one, size, proofBoxes, &best, bestU);
+      if (best > 0.0 && best < searched) {
+        // a better direction found by the proof is refined once more
+        const double h = SmoothDescent(e, one, bestU);
+        best = std::min(best, h);
+      }
+      lower = std::min(lower, best);
+    }
+    EpsilonForm *f = one ? &out->one : &out->inf;
+    Fill(f, cap * best, cap * lower, bestU);
+  }
+  return 1;
 }
 
 } // namespace gs

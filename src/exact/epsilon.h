@@ -14,7 +14,14 @@ namespace gs {
 // moment radius, cap and law of *m, with the torque scale torqueScale
 // (length; <= 0 takes the largest distance from g->c to a contact, 1 when
 // that is 0), into *out. Returns 1, or 0 (out filled with NaN) when an input
-// is not finite or a normal is not a unit vector.
+// is not finite, a normal is not a unit vector, mu or rm is negative, cap is
+// not positive or the law is unknown.
 int PairEpsilon(const ContactPair *g, const ExactModel *m, double torqueScale, GraspEpsilon *out);
+
+// PairEpsilon with at most proofBoxes boxes per form in the branch and bound
+// of the lower bound (0: only the first covering of the sphere), which ends
+// earlier when value - lower is below 1e-7 value. Returns as PairEpsilon.
+int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,
+                      GraspEpsilon *out);
 
 } // namespace gs

@@ -1,0 +1,161 @@
+// The epsilon of random two-contact grasps under each law: the proven bound
+// lies below the value, no sampled direction has a smaller support, weakest
+// attains the value, a rigid motion changes nothing, the cap scales it, the
+// laws order it (point <= elliptic <= soft), and two point contacts or a
+// contact line the grasp cannot twist about give 0.
+#include <cmath>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "exact/epsilon.h"
+#include "geom/vecmat.h"
+#include "graspstat/model.h"
+
+namespace gs {
+namespace {
+
+constexpr int kGrasps = 30;
+constexpr int kDirections = 2000;
+constexpr double kRel = 1e-9;
+
+void RandomUnit(std::mt19937_64 *rng, double *v) {
+  std::normal_distribution<double> g;
+  do {
+    for (int i = 0; i < 3; i++) v[i] = g(*rng);
+  } while (NormVec3(v) < 1e-3);
+  UnitVec3(v, v);
+}
+
+// Contacts near opposite sides of a unit sphere with normals near inward.
+ContactPair RandomGrasp(std::mt19937_64 *rng) {
+  std::normal_distribution<double> g;
+  ContactPair c{};
+  RandomUnit(rng, c.p[1]);
+  for (int i = 0; i < 3; i++) c.p[2][i] = -c.p[1][i] + 0.5 * g(*rng);
+  UnitVec3(c.p[2], c.p[2]);
+  for (int k = 1; k <= 2; k++) {
+    for (int i = 0; i < 3; i++) c.n[k][i] = -c.p[k][i] + 0.2 * g(*rng);
+    UnitVec3(c.n[k], c.n[k]);
+  }
+  for (int i = 0; i < 3; i++) c.c[i] = 0.1 * g(*rng);
+  return c;
+}
+
+// The support of the grasp at the unit direction u, from the contacts' forces.
+double Support(const ContactPair &g, const ExactModel &m, double rho, bool one, const double *u) {
+  double phi[3];
+  for (int k = 1; k <= 2; k++) {
+    double r[3], x[3], gk[3];
+    SubVec3(g.p[k], g.c, r);
+    CrossVec3(u + 3, r, x);
+    for (int i = 0; i < 3; i++) gk[i] = u[i] + x[i] / rho;
+    const double s = DotVec3(gk, g.n[k]);
+    for (int i = 0; i < 3; i++) gk[i] -= s * g.n[k][i];
+    const double tau = NormVec3(gk), q = std::fabs(DotVec3(u + 3, g.n[k])) * m.rm / rho;
+    const double f = m.law == kContactPoint  ? tau
+                     : m.law == kContactSoft ? tau + q
+                                             : std::hypot(tau, q);
+    phi[k] = std::max(0.0, s + m.mu * f);
+  }
+  return m.cap * (one ? std::max(phi[1], phi[2]) : phi[1] + phi[2]);
+}
+
+// Moves the grasp by the rotation R and the shift t.
+ContactPair Moved(const ContactPair &g, const Mat3 R, const double *t) {
+  ContactPair h = g;
+  MulMatVec3(R, g.c, h.c);
+  AddVec3(h.c, t, h.c);
+  for (int k = 1; k <= 2; k++) {
+    MulMatVec3(R, g.p[k], h.p[k]);
+    AddVec3(h.p[k], t, h.p[k]);
+    MulMatVec3(R, g.n[k], h.n[k]);
+  }
+  return h;
+}
+
+TEST(Epsilon, BoundsSupportsInvarianceAndLawOrderOnRandomGrasps) {
+  std::mt19937_64 rng(11);
+  std::normal_distribution<double> gd;
+  for (int i = 0; i < kGrasps; i++) {
+    const ContactPair g = RandomGrasp(&rng);
+    ExactModel m = kDefaultExactModel;
+    m.mu = 0.2 + 0.6 * (i % 5) / 4.0;
+    m.rm = 0.1 + 0.1 * (i % 3);
+    m.cap = 1.0 + i % 4;
+    double byLaw[3][2];
+    for (int law : {kContactPoint, kContactElliptic, kContactSoft}) {
+      m.law = law;
+      GraspEpsilon e;
+      ASSERT_EQ(PairEpsilon(&g, &m, 0.0, &e), 1);
+      Mat3 R, A, B;
+      RotX3(gd(rng), A);
+      RotZ3(gd(rng), B);
+      MulMat3(A, B, R);
+      const double t[3] = {gd(rng), gd(rng), gd(rng)};
+      const ContactPair h = Moved(g, R, t);
+      ExactModel m2 = m;
+      m2.cap = 3.0 * m.cap;
+      GraspEpsilon em, es;
+      ASSERT_EQ(PairEpsilon(&h, &m, 0.0, &em), 1);
+      ASSERT_EQ(PairEpsilon(&g, &m2, 0.0, &es), 1);
+      for (int form = 0; form < 2; form++) {
+        const EpsilonForm &f = form ? e.one : e.inf;
+        const double tol = kRel * m.cap;
+        SCOPED_TRACE(testing::Message() << "grasp " << i << " law " << law << " form " << form);
+        EXPECT_LE(f.lower, f.value + tol);
+        EXPECT_GE(f.lower, 0.0);
+        EXPECT_NEAR(Support(g, m, e.torqueScale, form, f.weakest), f.value, tol);
+        for (int j = 0; j < kDirections; j++) {
+          double u[6], l = 0.0;
+          for (double &x : u) {
+            x = gd(rng);
+            l += x * x;
+          }
+          for (double &x : u) x /= std::sqrt(l);
+          EXPECT_GE(Support(g, m, e.torqueScale, form, u), f.lower - tol);
+          ASSERT_GE(Support(g, m, e.torqueScale, form, u), f.value - tol);
+        }
+        // a rigid motion and a larger cap: within what each run proves
+        const EpsilonForm &fm = form ? em.one : em.inf, &fs = form ? es.one : es.inf;
+        EXPECT_LE(fm.lower, f.value + tol);
+        EXPECT_LE(f.lower, fm.value + tol);
+        EXPECT_LE(fs.lower, 3.0 * f.value + 3.0 * tol);
+        EXPECT_LE(3.0 * f.lower, fs.value + 3.0 * tol);
+        byLaw[law][form] = f.value;
+        if (law != kContactPoint) continue;
+        EXPECT_EQ(f.value, 0.0);
+        EXPECT_EQ(f.lower, 0.0);
+        EXPECT_NEAR(Support(g, m, e.torqueScale, form, f.weakest), 0.0, tol);
+      }
+    }
+    for (int form = 0; form < 2; form++) {
+      EXPECT_LE(byLaw[kContactPoint][form], byLaw[kContactElliptic][form] + kRel);
+      EXPECT_LE(byLaw[kContactElliptic][form], byLaw[kContactSoft][form] + kRel * m.cap);
+    }
+  }
+}
+
+TEST(Epsilon, AntipodalSoftGraspOfUnitSphereResists) {
+  // contacts at +-x pushing inward: twisting about x is held by the two
+  // friction moments only, so the inf form is the torsion share 2 mu rm cap
+  // less the force the twist may mix in
+  const ContactPair g = {
+      {{0, 0, 0}, {1, 0, 0}, {-1, 0, 0}}, {{0, 0, 0}, {-1, 0, 0}, {1, 0, 0}}, {0, 0, 0}};
+  ExactModel m = kDefaultExactModel;
+  m.mu = 0.5;
+  m.rm = 0.2;
+  m.cap = 1.0;
+  m.law = kContactSoft;
+  GraspEpsilon e;
+  ASSERT_EQ(PairEpsilon(&g, &m, 0.0, &e), 1);
+  EXPECT_NEAR(e.inf.value, 0.2 / std::sqrt(1.01), 1e-9);
+  EXPECT_GT(e.one.lower, 0.0);
+  m.law = kContactPoint;
+  ASSERT_EQ(PairEpsilon(&g, &m, 0.0, &e), 1);
+  EXPECT_EQ(e.inf.value, 0.0);
+  EXPECT_EQ(e.one.value, 0.0);
+}
+
+} // namespace
+} // namespace gs
