@@ -52,6 +52,15 @@ py::object Vector(const double *v) {
   return a;
 }
 
+// A wrench of 6 as a (6,) array.
+py::object Wrench(const double *v) {
+  const Py_intptr_t dims[1] = {6};
+  double *d = nullptr;
+  py::object a = NewArray(1, dims, &d);
+  for (int i = 0; i < 6; i++) d[i] = ArrayValue(v[i]);
+  return a;
+}
+
 // [finger 1, finger 2] of per-finger vectors, as a (2, 3) array.
 py::object PairVector(const double *const *v) {
   const Py_intptr_t dims[2] = {2, 3};
@@ -181,6 +190,8 @@ py::object ValueOf(const ReportField &f, const ReportValue &v) {
     return Pair(v.pair);
   case kReportPairVector:
     return PairVector(v.pairVector);
+  case kReportWrench:
+    return Wrench(v.vector);
   case kReportNames: {
     py::list names;
     for (int k = 0; k < v.nameCount; k++) names.append(py::str(v.names[k]));

@@ -41,7 +41,7 @@ FACE_FLOOR = {
     "types.h": "base", "trace.h": "base", "console.h": "base", "numbers.h": "base",
     "text.h": "base", "constants.h": "model", "model.h": "model", "state.h": "model",
     "pair.h": "model", "exact.h": "exact", "grasp.h": "grasp", "report.h": "study",
-    "map.h": "study", "map_table.h": "study", "keys.h": "app",
+    "map.h": "study", "map_table.h": "study", "quality.h": "study", "keys.h": "app",
 }
 # the folders above the library, which include the face and themselves only
 USERS = ("tools", "python")

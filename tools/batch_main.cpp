@@ -23,6 +23,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <iostream>
@@ -36,12 +37,14 @@
 #include "graspstat/grasp.h"
 #include "graspstat/keys.h"
 #include "graspstat/numbers.h"
+#include "graspstat/quality.h"
 #include "graspstat/state.h"
 #include "graspstat/text.h"
 #include "tools/checked_output.h"
 #include "tools/map_output.h"
 #include "tools/map_picture.h"
 #include "tools/model_options.h"
+#include "tools/quality_stream.h"
 #include "tools/solve_stream.h"
 #include "tools/state_json.h"
 #include "tools/trace_option.h"
@@ -56,6 +59,9 @@ constexpr int kMaxThreads = 256; // most threads a map may ask for
 
 // Everything the command line says, each value read once, as its option is
 // parsed.
+constexpr long long kMaxRobustSamples = 1000000; // most perturbed grasps per grasp
+constexpr long long kMaxSeed = 9007199254740991; // largest seed (2^53 - 1: exact in JSON)
+
 struct Options {
   std::string trace;                // --trace names ("": no narration)
   std::string sequence;             // keys: SEQUENCE as given ("-": from standard input)
@@ -70,6 +76,7 @@ struct Options {
   int threads = 1;                  // map: threads
   std::string out;                  // map: output prefix
   gs::ExactModel model = gs::kDefaultExactModel; // keys, solve: the exact check's model
+  gs::QualityRequest quality{};                  // quality: model, torque scale, noise
 };
 
 using Reader = std::function<int(const std::string &, std::string *)>;
@@ -96,6 +103,28 @@ Reader Numbers(int count, double *out) {
   };
 }
 
+// Reads a number into out, refusing a negative one (positive: also zero).
+Reader NotNegative(double *out, int positive, const char *what) {
+  return [out, positive, what](const std::string &text, std::string *error) {
+    if (gs::ParseNumberList(text, 1, out, error) == 0) return 0;
+    if (positive != 0 ? *out > 0.0 : *out >= 0.0) return 1;
+    *error = std::string(what) + (positive != 0 ? " must be > 0" : " must not be negative");
+    return 0;
+  };
+}
+
+// Reads a whole number from 0 to most into out.
+Reader WholeNumber(long long *out, long long most) {
+  return [out, most](const std::string &text, std::string *error) {
+    const char *end = text.data() + text.size();
+    const std::from_chars_result r = std::from_chars(text.data(), end, *out);
+    if (r.ec == std::errc() && r.ptr == end && *out >= 0 && *out <= most) return 1;
+    *error = "want a whole number from 0 to " + std::to_string(most) + ", got '" +
+             gs::EchoText(text) + "'";
+    return 0;
+  };
+}
+
 // Reads a work radius into out, refusing a negative one.
 Reader Radius(double *out) {
   return [out](const std::string &text, std::string *error) {
@@ -107,7 +136,7 @@ Reader Radius(double *out) {
 }
 
 int IsCommand(const std::string &word) {
-  return (word == "keys" || word == "solve" || word == "map") ? 1 : 0;
+  return (word == "keys" || word == "solve" || word == "map" || word == "quality") ? 1 : 0;
 }
 
 // How many times argv names the option name (alone or as name=VALUE).
@@ -176,7 +205,8 @@ int PrintRun(const gs::BatchRun *run, int withContacts) {
 
 // What main keeps of the commands it declares, to tell which one was given.
 struct Commands {
-  CLI::App *keys = nullptr, *solve = nullptr, *map = nullptr;
+  CLI::App *keys = nullptr, *solve = nullptr, *map = nullptr, *quality = nullptr;
+  long long samples = 0, seed = 0; // quality: robust samples and their seed
   CLI::Option *hand = nullptr, *work = nullptr, *radius = nullptr; // solve's pose options
   std::string mapFormat = "png";
 };
@@ -298,6 +328,47 @@ void AddMapCommand(CLI::App &app, Options &o, Commands *c) {
   gs::AddModelOptions(c->map, &req.model);
 }
 
+// Declares the quality command: grasps of two contacts given anywhere, one
+// per line of standard input.
+void AddQualityCommand(CLI::App &app, Options &o, Commands *c) {
+  c->quality = app.add_subcommand(
+      "quality", "Exact check and epsilon of two-contact grasps 'P1 N1 P2 N2 [C]', one a line");
+  bool fromStdin = false;
+  c->quality->add_flag("--stdin", fromStdin, "grasps from standard input (the only source)")
+      ->required();
+  gs::QualityRequest &q = o.quality;
+  AddRead(c->quality, "--torque-scale", "R",
+          "length dividing the moments (default: the farther contact from C)",
+          NotNegative(&q.torqueScale, 1, "the torque scale"));
+  AddRead(c->quality, "--samples", "N", "perturbed grasps of the robust measures (default 0)",
+          WholeNumber(&c->samples, kMaxRobustSamples));
+  AddRead(c->quality, "--sigma-point", "S", "deviation of the contact points (length)",
+          NotNegative(&q.robust.sigmaPoint, 0, "sigma"));
+  AddRead(c->quality, "--sigma-normal", "S", "deviation of the normals (rad)",
+          NotNegative(&q.robust.sigmaNormal, 0, "sigma"));
+  AddRead(c->quality, "--sigma-mu", "S", "relative deviation of mu",
+          NotNegative(&q.robust.sigmaMu, 0, "sigma"));
+  AddRead(c->quality, "--seed", "K", "seed of the perturbations (default 0)",
+          WholeNumber(&c->seed, kMaxSeed));
+  gs::AddModelOptions(c->quality, &q.model);
+}
+
+// Runs the quality command; returns the exit status.
+int RunQualityCommand(Options &o, const Commands &c) {
+  std::string error;
+  if (gs::CheckModelOptions(&o.quality.model, &error) == 0) return BadInput(error);
+  o.quality.program = kProgram;
+  o.quality.robust.samples = static_cast<int>(c.samples);
+  o.quality.robust.seed = static_cast<std::uint64_t>(c.seed);
+  long malformed = 0;
+  const int failed = gs::QualityStream(std::cin, std::cout, std::cerr, o.quality, &malformed);
+  if (failed != 0) {
+    std::cerr << gs::WriteFailureLine(kProgram, "standard output", failed);
+    return kExitWriteFailed;
+  }
+  return (malformed > 0) ? kExitBadInput : 0;
+}
+
 // Runs the keys command; returns the exit status.
 int RunKeysCommand(Options &o) {
   gs::BatchRun run{};
@@ -380,6 +451,7 @@ int main(int argc, char **argv) {
   AddKeysCommand(app, o, &c);
   AddSolveCommand(app, o, &c);
   AddMapCommand(app, o, &c);
+  AddQualityCommand(app, o, &c);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp &) {
@@ -398,5 +470,6 @@ int main(int argc, char **argv) {
     return BadInput(error);
   if (c.keys->parsed()) return RunKeysCommand(o);
   if (c.map->parsed()) return RunMapCommand(o, c);
+  if (c.quality->parsed()) return RunQualityCommand(o, c);
   return RunSolveCommand(o, c);
 }

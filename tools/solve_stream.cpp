@@ -50,9 +50,8 @@ std::string ErrorLine(long number, const std::string &error) {
 
 } // namespace
 
-int SolveStream(std::istream &in, std::ostream &out, std::ostream &err, const StreamRequest &req,
-                long *malformed) {
-  BatchRun run{};
+int StreamLines(std::istream &in, std::ostream &out, std::ostream &err, const char *program,
+                const LineAnswer &answer, long *malformed) {
   std::string line;
   std::string error;
   std::string text;
@@ -62,17 +61,11 @@ int SolveStream(std::istream &in, std::ostream &out, std::ostream &err, const St
     number++;
     TrimLineEnd(&line);
     if (SkipLine(line) != 0) continue;
-    double v[kPoseFields];
     text.clear();
-    if (ReadPose(line, req.degrees, v, &error) == 0) {
-      err << req.program << ": line " << number << ": " << OneLineText(error) << '\n';
+    if (answer(line, &text, &error) == 0) {
+      err << program << ": line " << number << ": " << OneLineText(error) << '\n';
       (*malformed)++;
       text = ErrorLine(number, error);
-    } else {
-      NarrateOnStderr(req.trace,
-                      [&](BatchRun *r) { RunSolve(r, v[0], v[1], &v[2], v[5], &req.model); });
-      RunSolve(&run, v[0], v[1], &v[2], v[5], &req.model);
-      AppendBatchRunJson(&run, 1, kJsonOneLine, &text);
     }
     // the next read may wait for a co-process: let it see this answer first
     const int flush = (in.rdbuf()->in_avail() <= 0) ? 1 : 0;
@@ -80,6 +73,21 @@ int SolveStream(std::istream &in, std::ostream &out, std::ostream &err, const St
     if (failed != 0) return failed;
   }
   return WriteChecked(out, "", 1);
+}
+
+int SolveStream(std::istream &in, std::ostream &out, std::ostream &err, const StreamRequest &req,
+                long *malformed) {
+  BatchRun run{};
+  auto solve = [&](const std::string &line, std::string *text, std::string *error) {
+    double v[kPoseFields];
+    if (ReadPose(line, req.degrees, v, error) == 0) return 0;
+    NarrateOnStderr(req.trace,
+                    [&](BatchRun *r) { RunSolve(r, v[0], v[1], &v[2], v[5], &req.model); });
+    RunSolve(&run, v[0], v[1], &v[2], v[5], &req.model);
+    AppendBatchRunJson(&run, 1, kJsonOneLine, text);
+    return 1;
+  };
+  return StreamLines(in, out, err, req.program, solve, malformed);
 }
 
 } // namespace gs

@@ -2,6 +2,7 @@
 // per output line, without a process start for each pose.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -28,5 +29,18 @@ struct StreamRequest {
 // of the first failed write to out, where the stream stopped.
 int SolveStream(std::istream &in, std::ostream &out, std::ostream &err, const StreamRequest &req,
                 long *malformed);
+
+// Answers one input line: appends its output line to *text and returns 1,
+// or returns 0 with *error saying what is wrong with it.
+using LineAnswer =
+    std::function<int(const std::string &line, std::string *text, std::string *error)>;
+
+// The stream of SolveStream with answer giving each line's output: blank
+// and comment lines skipped, a malformed line reported on err and as
+// {"line":N,"error":...} on out, out flushed when no more input waits.
+// Counts the malformed lines in *malformed. Returns 0, or the error number
+// of the first failed write to out.
+int StreamLines(std::istream &in, std::ostream &out, std::ostream &err, const char *program,
+                const LineAnswer &answer, long *malformed);
 
 } // namespace gs

@@ -150,6 +150,10 @@ void Value(JsonText *j, const ReportField &f, const ReportValue &v) {
     return Vector(j, v.vector);
   case kReportObject:
     return Object(j, *f.object, &v.sub);
+  case kReportWrench:
+    j->Begin('[');
+    for (int i = 0; i < 6; i++) j->Number(v.vector[i]);
+    return j->End(']');
   default:
     break;
   }
@@ -170,6 +174,12 @@ void AppendBatchRunJson(const BatchRun *run, int withContacts, int layout, std::
   JsonText j(text, layout);
   const ReportSource src = RunReportSource(&run->state, &run->messages, run->exited, withContacts);
   Object(&j, kRunReport, &src);
+  text->push_back('\n');
+}
+
+void AppendReportJson(const ReportTable &t, const ReportSource *src, std::string *text) {
+  JsonText j(text, kJsonOneLine);
+  Object(&j, t, src);
   text->push_back('\n');
 }
 

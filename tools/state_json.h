@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "graspstat/grasp.h"
+#include "graspstat/report.h"
 
 namespace gs {
 
@@ -23,6 +24,10 @@ constexpr int kJsonKeyPerLine = 1; // one key per line, each value on one line
 // Numbers and strings are written as nlohmann's dump writes them (invalid
 // UTF-8 replaced), so the text is the same as the dump of BatchRunJson.
 void AppendBatchRunJson(const BatchRun *run, int withContacts, int layout, std::string *text);
+
+// Appends the object of table t read from src to *text on one line, ending
+// with a line feed.
+void AppendReportJson(const ReportTable &t, const ReportSource *src, std::string *text);
 
 // The same object as a JSON value (for tests and callers that edit it).
 nlohmann::ordered_json BatchRunJson(const BatchRun *run, int withContacts);

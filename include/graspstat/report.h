@@ -44,6 +44,7 @@ enum ReportKind : int {
   kReportNames,      // a list of static names
   kReportLines,      // a list of console lines
   kReportObject,     // an object with a table of its own
+  kReportWrench,     // six numbers: a wrench (force, moment / torque scale)
 };
 
 // Where the reported quantities are read from.
@@ -56,6 +57,8 @@ struct ReportSource {
   const ExactModel *model;                  // the model it used
   int torques;                              // 1: its joint torques refer to a hand pose
   double residual[2];                       // force and moment balance residuals
+  const EpsilonForm *form;                  // the epsilon form reported
+  const RobustMeasures *robust;             // robust measures (nullptr: none asked)
 };
 
 struct ReportTable;
@@ -101,7 +104,9 @@ extern const ReportTable kExactReport;
 // The source of a run's object (its residual not yet read).
 ReportSource RunReportSource(const GraspState *s, const std::vector<std::string> *messages,
                              int exited, int withContacts);
-// The source of an exact check's object; torques 0: no hand pose.
-ReportSource ExactReportSource(const ExactCheck *e, const ExactModel *m, int torques);
+// The source of an exact check's object; torques 0: no hand pose; robust
+// (may be nullptr) adds the robust measures.
+ReportSource ExactReportSource(const ExactCheck *e, const ExactModel *m, int torques,
+                               const RobustMeasures *robust = nullptr);
 
 } // namespace gs

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "graspstat/model.h"
+#include "graspstat/pair.h"
 #include "graspstat/types.h"
 
 namespace gs {
@@ -62,9 +63,10 @@ struct ExactCheck {
   const char *reason;    // undecided: a static text saying why, else nullptr
   // strength measures (NaN where the answer turns on less than the decision
   // tolerance or nothing was computed)
-  double capacity;  // largest load factor that can be held (>= 1 exactly where it holds)
-  double muNeeded;  // least friction coefficient that holds the load; +inf when none does
-  int forceClosure; // 1 any wrench can be held with the cap removed, 0 not, -1 undecided
+  double capacity;      // largest load factor that can be held (>= 1 exactly where it holds)
+  double muNeeded;      // least friction coefficient that holds the load; +inf when none does
+  int forceClosure;     // 1 any wrench can be held with the cap removed, 0 not, -1 undecided
+  GraspEpsilon epsilon; // Ferrari-Canny epsilon of the same contacts (NaN: not computed)
 };
 
 constexpr int kHandPoseTextCap = 32; // room for "(P,Q)=(-xxxx,-xxxx)(deg)\n"

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "geom/vecmat.h"
-
+#include "exact/epsilon.h"
 #include "exact/exact_family.h"
 #include "exact/exact_law.h"
 #include "exact/exact_parallel.h"
 #include "exact/exact_point.h"
+#include "geom/vecmat.h"
 #include "graspstat/constants.h"
 
 namespace gs {
@@ -616,6 +616,20 @@ const char *ContactsOnSurface(const GraspState *s, Vec3 *n) {
   return nullptr;
 }
 
+// The epsilon of the contacts where the normals n meet the work sphere of
+// s (torque scale: its radius), 0 where the check found no force closure.
+void SphereEpsilon(const GraspState *s, const Vec3 *n, const ExactModel *md, ExactCheck *out) {
+  ContactPair g;
+  for (int k = 1; k <= 2; k++) {
+    CopyVec3(n[k], g.n[k]);
+    for (int i = 0; i < 3; i++) g.p[k][i] = s->rwG[i] - s->aSph * n[k][i];
+  }
+  CopyVec3(s->rwG, g.c);
+  PairEpsilon(&g, md, s->aSph, &out->epsilon);
+  if (out->forceClosure == 0)
+    for (EpsilonForm *f : {&out->epsilon.inf, &out->epsilon.one}) f->value = f->lower = 0.0;
+}
+
 // Writes into *m the model *md in the units of the problem: lengths in L,
 // forces in W = |(FEX, MEX / L)|; cap, moment radius and friction clamped at
 // kExactScaledMost, *capScaled the cap before the clamp. Returns W, or 0
@@ -677,6 +691,7 @@ int CheckContacts(const GraspState *s, const ExactModel *md, int palmTest, Exact
     ScaleVec3(-u.aSph, n[k], u.RC[k]);
   }
   CheckScaled(&u, &m, out);
+  SphereEpsilon(s, n, md, out);
   // capacity is the cap over the least cap that holds the load
   out->capacity *= capScaled / m.cap;
   if (out->verdict != kExactHolds) return out->verdict;

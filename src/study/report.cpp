@@ -72,6 +72,49 @@ const ReportField kModelFields[] = {
 };
 const ReportTable kModelReport = {kModelFields, sizeof kModelFields / sizeof kModelFields[0]};
 
+// ---- the Ferrari-Canny epsilon: null where it was not computed ----
+
+const ReportField kFormFields[] = {
+    {"value", kReportNumber, [](const Src *r, Val *v) { Number(v, r->form->value); }, nullptr},
+    {"lower", kReportNumber, [](const Src *r, Val *v) { Number(v, r->form->lower); }, nullptr},
+    {"weakest", kReportWrench, [](const Src *r, Val *v) { Vector(v, r->form->weakest); }, nullptr},
+};
+const ReportTable kFormReport = {kFormFields, sizeof kFormFields / sizeof kFormFields[0]};
+
+const ReportField kEpsilonFields[] = {
+    {"torqueScale", kReportNumber,
+     [](const Src *r, Val *v) { Number(v, r->exact->epsilon.torqueScale); }, nullptr},
+    {"inf", kReportObject,
+     [](const Src *r, Val *v) {
+       v->present = 1;
+       v->sub = *r;
+       v->sub.form = &r->exact->epsilon.inf;
+     },
+     &kFormReport},
+    {"one", kReportObject,
+     [](const Src *r, Val *v) {
+       v->present = 1;
+       v->sub = *r;
+       v->sub.form = &r->exact->epsilon.one;
+     },
+     &kFormReport},
+};
+const ReportTable kEpsilonReport = {kEpsilonFields,
+                                    sizeof kEpsilonFields / sizeof kEpsilonFields[0]};
+
+// ---- the robust measures, where samples were asked ----
+
+#define GS_ROBUST(name)                                                                            \
+  {                                                                                                \
+#name, kReportNumber, [](const Src *r, Val *v) { Number(v, r->robust->name); }, nullptr        \
+  }
+const ReportField kRobustFields[] = {
+    GS_ROBUST(pHolds),         GS_ROBUST(pForceClosure), GS_ROBUST(capacityP05),
+    GS_ROBUST(epsilonInfMean), GS_ROBUST(epsilonInfP05),
+};
+#undef GS_ROBUST
+const ReportTable kRobustReport = {kRobustFields, sizeof kRobustFields / sizeof kRobustFields[0]};
+
 // ---- the exact holding check: forces and torques only where it holds,
 // blocking limits only where it cannot, the strength measures null where
 // undecided (muNeeded also where no friction coefficient suffices) ----
@@ -132,6 +175,18 @@ const ReportField kExactFields[] = {
        v->present = (fc == 0 || fc == 1) ? 1 : 0;
      },
      nullptr},
+    {"epsilon", kReportObject,
+     [](const Src *r, Val *v) {
+       v->present = r->exact->epsilon.torqueScale > 0.0 ? 1 : 0;
+       v->sub = *r;
+     },
+     &kEpsilonReport},
+    {"robust", kReportObject,
+     [](const Src *r, Val *v) {
+       v->present = r->robust != nullptr ? 1 : -1;
+       v->sub = *r;
+     },
+     &kRobustReport},
     {"model", kReportObject,
      [](const Src *r, Val *v) {
        v->present = 1;
@@ -279,8 +334,10 @@ ReportSource RunReportSource(const GraspState *s, const std::vector<std::string>
   return r;
 }
 
-ReportSource ExactReportSource(const ExactCheck *e, const ExactModel *m, int torques) {
+ReportSource ExactReportSource(const ExactCheck *e, const ExactModel *m, int torques,
+                               const RobustMeasures *robust) {
   ReportSource r{};
+  r.robust = robust;
   r.exact = e;
   r.model = m;
   r.torques = torques;

@@ -1,0 +1,112 @@
+#include "graspstat/quality.h"
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "exact/epsilon.h"
+#include "exact/pair_check.h"
+#include "exact/pair_robust.h"
+
+namespace gs {
+
+namespace {
+
+constexpr long kQualityChunk = 64;                                 // grasps a worker takes at once
+constexpr auto kQualityStopPeriod = std::chrono::milliseconds(50); // how often stop is asked
+
+// Shared work of PairQualityMany.
+struct QualityWork {
+  long n;
+  const ContactPair *g;
+  const ExactModel *m;
+  double torqueScale;
+  const RobustOptions *o;
+  GraspQuality *out;
+  std::atomic<long> next{0};
+  std::atomic<int> stopped{0};
+  std::mutex lock;
+  std::condition_variable ended; // a worker left
+  int running = 0;               // workers still running (under lock)
+};
+
+void QualityThread(QualityWork *w) {
+  for (;;) {
+    const long first = w->next.fetch_add(kQualityChunk);
+    if (first >= w->n || w->stopped.load() != 0) break;
+    const long last = first + kQualityChunk < w->n ? first + kQualityChunk : w->n;
+    for (long i = first; i < last && w->stopped.load(std::memory_order_relaxed) == 0; i++)
+      PairQuality(&w->g[i], w->m, w->torqueScale, 0.0, w->o, &w->out[i]);
+  }
+  std::lock_guard<std::mutex> guard(w->lock);
+  w->running--;
+  w->ended.notify_all();
+}
+
+} // namespace
+
+const char *ContactPairError(const ContactPair *g) {
+  if (!std::isfinite(g->c[0]) || !std::isfinite(g->c[1]) || !std::isfinite(g->c[2]))
+    return "the reference point must be finite";
+  for (int k = 1; k <= 2; k++) {
+    for (int i = 0; i < 3; i++)
+      if (!std::isfinite(g->p[k][i]) || !std::isfinite(g->n[k][i]))
+        return "contact points and normals must be finite";
+    const double len =
+        std::sqrt(g->n[k][0] * g->n[k][0] + g->n[k][1] * g->n[k][1] + g->n[k][2] * g->n[k][2]);
+    if (!(std::fabs(len - 1.0) <= kPairUnitTol)) return "normals must be unit vectors";
+  }
+  return nullptr;
+}
+
+int MidpointReference(ContactPair *g) {
+  for (int i = 0; i < 3; i++) g->c[i] = 0.5 * (g->p[1][i] + g->p[2][i]);
+  return 1;
+}
+
+int PairQuality(const ContactPair *g, const ExactModel *m, double torqueScale, double sphereRadius,
+                const RobustOptions *o, GraspQuality *out) {
+  PairExactCheck(g, m, &out->check);
+  ExactCheck *e = &out->check;
+  PairEpsilon(g, m, torqueScale, &e->epsilon); // NaN where the inputs are refused
+  if (e->forceClosure == 0)
+    for (EpsilonForm *f : {&e->epsilon.inf, &e->epsilon.one}) f->value = f->lower = 0.0;
+  const RobustOptions none{};
+  PairRobust(g, m, sphereRadius, torqueScale, o != nullptr ? o : &none, &out->robust);
+  return e->verdict;
+}
+
+int PairQualityMany(long n, const ContactPair *g, const ExactModel *m, double torqueScale,
+                    const RobustOptions *o, int threads, QualityStopFn stop, void *ctx,
+                    GraspQuality *out) {
+  QualityWork w;
+  w.n = n;
+  w.g = g;
+  w.m = m;
+  w.torqueScale = torqueScale;
+  w.o = o;
+  w.out = out;
+  if (threads < 1) threads = 1;
+  const long chunks = (n + kQualityChunk - 1) / kQualityChunk;
+  if (threads > chunks) threads = static_cast<int>(chunks < 1 ? 1 : chunks);
+  w.running = threads;
+  std::vector<std::thread> pool;
+  for (int t = 0; t < threads; t++) pool.emplace_back(QualityThread, &w);
+  {
+    std::unique_lock<std::mutex> guard(w.lock);
+    while (!w.ended.wait_for(guard, kQualityStopPeriod, [&w] { return w.running == 0; })) {
+      if (stop == nullptr || w.stopped.load() != 0) continue;
+      guard.unlock();
+      if (stop(ctx) != 0) w.stopped = 1;
+      guard.lock();
+    }
+  }
+  for (std::thread &t : pool) t.join();
+  return w.stopped.load() != 0 ? 0 : 1;
+}
+
+} // namespace gs
