@@ -2,6 +2,7 @@
 // called in process, with numpy arrays in and out.
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <thread>
 
@@ -16,6 +17,7 @@
 #include "graspstat/keys.h"
 #include "graspstat/map.h"
 #include "graspstat/numbers.h"
+#include "python/py_quality.h"
 #include "python/py_result.h"
 #include "python/py_sweep.h"
 
@@ -23,7 +25,9 @@ namespace py = pybind11;
 
 namespace {
 
-constexpr int kMaxSweepThreads = 256; // most threads a sweep may ask for
+constexpr int kMaxSweepThreads = 256;            // most threads a sweep may ask for
+constexpr long long kMaxRobustSamples = 1000000; // most perturbed grasps per grasp
+constexpr long long kMaxSeed = 9007199254740991; // largest seed (2^53 - 1)
 
 [[noreturn]] void BadValue(const std::string &what) {
   throw py::value_error(what);
@@ -219,6 +223,47 @@ py::dict Sweep(py::handle x, py::handle y, py::handle hand, py::handle work, py:
   return gs::SweepColumns(&req, n < 1 ? 1 : n);
 }
 
+// A whole number from 0 to most (no bool), under the keyword name.
+long long ReadCount(py::handle obj, const char *name, long long most) {
+  if (!PyIndex_Check(obj.ptr()) || IsBool(obj)) BadType(std::string(name) + ": expected an int");
+  const py::object index = py::reinterpret_steal<py::object>(PyNumber_Index(obj.ptr()));
+  if (!index) throw py::error_already_set();
+  int overflow = 0;
+  const long long v = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
+  if (overflow != 0 || v < 0 || v > most)
+    BadValue(std::string(name) + ": expected 0 to " + std::to_string(most));
+  return v;
+}
+
+// A finite number >= 0 under the keyword name.
+double ReadSigma(py::handle obj, const char *name) {
+  const double v = ReadFloat(obj, name);
+  if (!(v >= 0.0) || !std::isfinite(v))
+    BadValue(std::string(name) + ": expected a finite number >= 0");
+  return v;
+}
+
+py::dict Quality(py::handle points, py::handle normals, py::handle reference, py::handle model,
+                 py::handle torqueScale, py::handle samples, py::handle sigmaPoint,
+                 py::handle sigmaNormal, py::handle sigmaMu, py::handle seed, py::handle threads) {
+  const gs::ExactModel md = UseModel(model);
+  double ts = 0.0;
+  if (!torqueScale.is_none()) {
+    ts = ReadFloat(torqueScale, "torque_scale");
+    if (!(ts > 0.0) || !std::isfinite(ts))
+      BadValue("torque_scale: expected a finite length > 0 or None");
+  }
+  gs::RobustOptions o{};
+  o.samples = static_cast<int>(ReadCount(samples, "samples", kMaxRobustSamples));
+  o.sigmaPoint = ReadSigma(sigmaPoint, "sigma_point");
+  o.sigmaNormal = ReadSigma(sigmaNormal, "sigma_normal");
+  o.sigmaMu = ReadSigma(sigmaMu, "sigma_mu");
+  o.seed = static_cast<std::uint64_t>(ReadCount(seed, "seed", kMaxSeed));
+  int n = static_cast<int>(ReadCount(threads, "threads", kMaxSweepThreads));
+  if (n == 0) n = static_cast<int>(std::thread::hardware_concurrency());
+  return gs::QualityColumns(points, normals, reference, &md, ts, &o, n < 1 ? 1 : n);
+}
+
 // One of a model's two vectors, under its own spelling (fex) or the one the
 // results use (FEX); None for both gives the default.
 void ReadModelVector(py::handle lower, py::handle upper, const char *name, const char *alias,
@@ -406,6 +451,43 @@ work"), ``margin``, the least-force solution ``FCZ``, ``T``, ``MCZ`` and
 ``reason`` where undecided. The palm test (and the joint torques) need the
 hand pose ``hand = (alHand, betHand)`` in radians; without it they are left
 out.)doc");
+
+  m.def("quality", &Quality, py::arg("points"), py::arg("normals"),
+        py::arg("reference") = py::none(), py::kw_only(), py::arg("model") = py::none(),
+        py::arg("torque_scale") = py::none(), py::arg("samples") = 0, py::arg("sigma_point") = 0.0,
+        py::arg("sigma_normal") = 0.0, py::arg("sigma_mu") = 0.0, py::arg("seed") = 0,
+        py::arg("threads") = 0, R"doc(
+quality(points: ndarray[(N, 2, 3)], normals: ndarray[(N, 2, 3)],
+        reference: ndarray[(N, 3)] | None = None, *, model: Model | None = None,
+        torque_scale: float | None = None, samples: int = 0, sigma_point: float = 0,
+        sigma_normal: float = 0, sigma_mu: float = 0, seed: int = 0,
+        threads: int = 0) -> dict[str, ndarray[(N,)]]
+
+The grasp quality of two-contact grasps from anywhere (a parallel-jaw
+gripper's sampled antipodal grasps, a simulator's contacts): ``points`` and
+``normals`` of shape (N, 2, 3), or (2, 3) for one grasp, the contact points
+and the unit normals into the work (the direction each finger pushes);
+``reference`` the point moments are taken about, (N, 3) or (3,) (None: the
+midpoint of each grasp's contacts). Under ``model`` (its friction, moment
+radius, cap, required wrench and contact law) each grasp gets the exact
+holding check and the Ferrari-Canny epsilon on exact friction sets, in the
+wrench space (force, moment / torque_scale) (None: the larger distance from
+the reference to a contact).
+
+Returns a dict of numpy arrays, one value per grasp (shape (N,), or () for
+one grasp): verdict (str), margin, capacity, muNeeded, forceClosure (1 or
+0), epsilonInf, epsilonInfLower, weakestInf (N, 6), epsilonOne,
+epsilonOneLower, weakestOne (N, 6), torqueScale; NaN where the batch tool's
+JSON has null. The ``inf`` form bounds each normal force by the cap, the
+``one`` form their sum (the classical Q1 with cap 1); ``lower`` is a bound
+the computation proves, ``weakest`` the unit wrench resisted least.
+
+With ``samples`` > 0, each grasp is also perturbed that many times (points
+by ``sigma_point`` in 3-D, normals by ``sigma_normal`` rad, mu by the
+relative ``sigma_mu``, from the generator seeded by ``seed``) and the dict
+carries pHolds, pForceClosure, capacityP05, epsilonInfMean, epsilonInfP05.
+``threads`` workers share the grasps (0: all cores) with the GIL released;
+Ctrl-C stops them. Bad shapes and values raise ValueError before any work.)doc");
 
   m.def("sweep", &Sweep, py::arg("x") = py::make_tuple("alHand", -180, 180, 512),
         py::arg("y") = py::make_tuple("betHand", -180, 180, 512), py::kw_only(),
