@@ -520,9 +520,10 @@ of the map's CSV under its header name and in its order, with the same
 numbers: the two swept values (float64), cntContact (int32), staticsCase
 (str), StaticsStability (float64: 1 stable, 0 not), exact (str), margin,
 FCZ1, FCZ2, TCF1, TCF2, MCZ1, MCZ2, leastForce, and the exact check's
-strength measures capacity, muNeeded and forceClosure (1 or 0), and
+strength measures capacity, muNeeded and forceClosure (1 or 0),
 limitsKept (1 where the case solver's forces keep every limit, 0 where
-not), all float64. A field the CSV leaves empty is NaN in a float64 column and "" in
+not), and the epsilon of the contacts epsilonInf and epsilonOne, all
+float64. A field the CSV leaves empty is NaN in a float64 column and "" in
 a str one. Row j, column i is the point of the j-th y value and the i-th x
 value.
 

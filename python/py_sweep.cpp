@@ -21,7 +21,7 @@ struct Columns {
   double *stability; // NaN where no statics ran, as the table leaves it empty
   std::uint8_t *staticsCase, *exact;
   double *margin, *FCZ1, *FCZ2, *TCF1, *TCF2, *MCZ1, *MCZ2, *leastForce;
-  double *capacity, *muNeeded, *forceClosure, *limitsKept;
+  double *capacity, *muNeeded, *forceClosure, *limitsKept, *epsilonInf, *epsilonOne;
   int interrupted; // 1 once a signal handler raised: its exception is set
 };
 
@@ -57,6 +57,8 @@ void StoreRow(long p, const MapRow *row, void *ctx) {
   c->muNeeded[p] = row->muNeeded;
   c->forceClosure[p] = row->forceClosure;
   c->limitsKept[p] = row->limitsKept;
+  c->epsilonInf[p] = row->epsilonInf;
+  c->epsilonOne[p] = row->epsilonOne;
 }
 
 template <typename T> T *Column(py::dict *out, const char *name, long ny, long nx) {
@@ -100,6 +102,8 @@ py::dict SweepColumns(const MapRequest *req, int threads) {
   c.muNeeded = Column<double>(&out, "muNeeded", ny, nx);
   c.forceClosure = Column<double>(&out, "forceClosure", ny, nx);
   c.limitsKept = Column<double>(&out, "limitsKept", ny, nx);
+  c.epsilonInf = Column<double>(&out, "epsilonInf", ny, nx);
+  c.epsilonOne = Column<double>(&out, "epsilonOne", ny, nx);
   {
     py::gil_scoped_release free;
     RunMapSweepRows(req, threads, &StoreRow, &CheckSignals, &c);

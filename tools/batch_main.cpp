@@ -7,7 +7,7 @@
 //   graspstat-batch map --x PARAM:FROM:TO:COUNT --y PARAM:FROM:TO:COUNT
 //                       [--hand AL,BET] [--work X,Y,Z] [--radius R] [--deg]
 //                       [--threads N] [--format png|svg|pdf]
-//                       [--show margin|capacity|muNeeded] [MODEL] --out PREFIX
+//                       [--show margin|capacity|muNeeded|epsilon] [MODEL] --out PREFIX
 //   graspstat-batch --trace NAME[,NAME...] COMMAND ...   (narration on stderr)
 //   graspstat-batch [COMMAND] --help | -h,  graspstat-batch --version
 //
@@ -315,14 +315,14 @@ void AddMapCommand(CLI::App &app, Options &o, Commands *c) {
   c->map->add_option("--out", o.out, "output prefix")->required();
   c->map->add_option("--format", c->mapFormat, "picture format: png, svg or pdf (default png)")
       ->check(CLI::IsMember({"png", "svg", "pdf"}));
-  AddRead(c->map, "--show", "margin|capacity|muNeeded",
+  AddRead(c->map, "--show", "margin|capacity|muNeeded|epsilon",
           "what the picture's second panel shades (default margin)",
           [&req](const std::string &text, std::string *error) {
             req.show = gs::MapShowFromName(text);
             if (req.show >= 0) return 1;
             *error = "'" + gs::EchoText(text) +
-                     "' is no shaded quantity (use margin, capacity or "
-                     "muNeeded)";
+                     "' is no shaded quantity (use margin, capacity, muNeeded or "
+                     "epsilon)";
             return 0;
           });
   gs::AddModelOptions(c->map, &req.model);

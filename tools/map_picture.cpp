@@ -101,13 +101,15 @@ constexpr const char *kMeaning[kMapParamCount] = {
 // label of the grey of a point with no value of its own.
 constexpr const char *kShowTitle[kMapShowCount] = {"Exact margin where the work holds",
                                                    "Capacity: largest load factor held",
-                                                   "Friction coefficient needed to hold the load"};
+                                                   "Friction coefficient needed to hold the load",
+                                                   "Epsilon: least wrench the grasp cannot resist"};
 constexpr const char *kShowMeaning[kMapShowCount] = {
     "margin = 1 - least friction scale that still holds",
     "capacity = largest multiple of the load held; holds where >= 1 (bar mark)",
-    "muNeeded = least mu that holds the load; holds where <= mu (bar mark)"};
+    "muNeeded = least mu that holds the load; holds where <= mu (bar mark)",
+    "epsilon = radius of the largest wrench ball held, each force up to the cap"};
 constexpr const char *kShowNone[kMapShowCount] = {"exact check does not hold", "",
-                                                  "no friction coefficient suffices"};
+                                                  "no friction coefficient suffices", ""};
 
 // Label of an axis: what the quantity is, its name and its unit, e.g.
 // "hand angle about X, alHand (degrees)" or "work centre, x (model length units)".

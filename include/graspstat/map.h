@@ -46,6 +46,7 @@ enum MapShow : int {
   kShowMargin = 0, // exact margin where the work holds
   kShowCapacity,   // largest load factor that can be held
   kShowMuNeeded,   // least friction coefficient that holds the load
+  kShowEpsilon,    // Ferrari-Canny epsilon, each normal force up to the cap
   kMapShowCount
 };
 
@@ -76,7 +77,8 @@ enum MapOutcome : unsigned char {
 // Name of a swept quantity as the command line and the CSV header spell it.
 const char *MapParamName(int param);
 
-// Name of a MapShow as --show spells it ("margin", "capacity", "muNeeded").
+// Name of a MapShow as --show spells it ("margin", "capacity", "muNeeded",
+// "epsilon").
 const char *MapShowName(int show);
 
 // Returns the MapShow named name, -1 for an unknown name.

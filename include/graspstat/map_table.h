@@ -25,6 +25,8 @@ struct MapRow {
   double muNeeded;     // least friction coefficient that holds (NaN where none or undecided)
   double forceClosure; // 1 or 0 where decided
   double limitsKept;   // 1 where the case solver's reported forces keep every limit, else 0
+  double epsilonInf;   // Ferrari-Canny epsilon, each normal force up to the cap
+  double epsilonOne;   // the same with the normal forces sharing the cap
 };
 
 // Fills *row with the values of point index from the model its solve left.

@@ -616,6 +616,11 @@ const char *ContactsOnSurface(const GraspState *s, Vec3 *n) {
   return nullptr;
 }
 
+// Boxes of the epsilon's lower-bound proof for the hand's own contacts: only
+// the first covering of the sphere, so that a whole solve stays quick (its
+// value is the full search's; quality answers prove the bound further).
+constexpr int kHandEpsilonProofBoxes = 0;
+
 // The epsilon of the contacts where the normals n meet the work sphere of
 // s (torque scale: its radius), 0 where the check found no force closure.
 void SphereEpsilon(const GraspState *s, const Vec3 *n, const ExactModel *md, ExactCheck *out) {
@@ -625,7 +630,7 @@ void SphereEpsilon(const GraspState *s, const Vec3 *n, const ExactModel *md, Exa
     for (int i = 0; i < 3; i++) g.p[k][i] = s->rwG[i] - s->aSph * n[k][i];
   }
   CopyVec3(s->rwG, g.c);
-  PairEpsilon(&g, md, s->aSph, &out->epsilon);
+  PairEpsilonBudget(&g, md, s->aSph, kHandEpsilonProofBoxes, &out->epsilon);
   if (out->forceClosure == 0)
     for (EpsilonForm *f : {&out->epsilon.inf, &out->epsilon.one}) f->value = f->lower = 0.0;
 }

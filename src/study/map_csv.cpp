@@ -80,6 +80,8 @@ constexpr Column kColumns[] = {
     {"forceClosure", [](const MapRow &r, std::string *t) { Flag(r.forceClosure, t); }},
     // an unstable point's forces are the last the solver tried, often beyond a limit
     {"limitsKept", [](const MapRow &r, std::string *t) { Flag(r.limitsKept, t); }},
+    {"epsilonInf", [](const MapRow &r, std::string *t) { Number(r.epsilonInf, t); }},
+    {"epsilonOne", [](const MapRow &r, std::string *t) { Number(r.epsilonOne, t); }},
 };
 
 } // namespace
@@ -106,6 +108,8 @@ void MapRowOf(const MapRequest *req, long index, const GraspState *s, MapRow *ro
   row->muNeeded = measured != 0 && std::isfinite(s->exact.muNeeded) ? s->exact.muNeeded : none;
   row->forceClosure = measured != 0 && (fc == 0 || fc == 1) ? fc : none;
   row->limitsKept = p.ran != 0 ? StaticsLimitsKept(s) : none;
+  row->epsilonInf = measured != 0 ? s->exact.epsilon.inf.value : none;
+  row->epsilonOne = measured != 0 ? s->exact.epsilon.one.value : none;
 }
 
 void AppendMapCsvHeader(const MapRequest *req, std::string *text) {

@@ -25,7 +25,7 @@ namespace {
 
 constexpr const char *kParamNames[kMapParamCount] = {"alHand", "betHand", "x",  "y",  "z",
                                                      "aSph",   "mu",      "rm", "cap"};
-constexpr const char *kShowNames[kMapShowCount] = {"margin", "capacity", "muNeeded"};
+constexpr const char *kShowNames[kMapShowCount] = {"margin", "capacity", "muNeeded", "epsilon"};
 constexpr auto kProgressPeriod = std::chrono::milliseconds(250);
 
 int Fail(std::string *error, const std::string &what) {
@@ -312,6 +312,8 @@ float MapShownValue(const MapRequest *req, const GraspState *s) {
     v = e.capacity;
   else if (req->show == kShowMuNeeded && measured != 0)
     v = e.muNeeded;
+  else if (req->show == kShowEpsilon && measured != 0)
+    v = e.epsilon.inf.value;
   return static_cast<float>(v);
 }
 

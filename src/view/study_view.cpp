@@ -94,6 +94,10 @@ int PanelLines(const GraspState *s, char (*lines)[kPanelLineChars]) {
       std::snprintf(lines[n++], cap, "  capacity x%.4f", e.capacity);
     else
       std::snprintf(lines[n++], cap, "  capacity n/a");
+    // the Ferrari-Canny epsilon, each force up to the cap and sharing it
+    if (e.epsilon.torqueScale > 0.0)
+      std::snprintf(lines[n++], cap, "  epsilon %.4f (inf) %.4f (one)", e.epsilon.inf.value,
+                    e.epsilon.one.value);
     if (e.verdict == kExactCannotHold) {
       char blocking[kBlockingChars];
       BlockingText(e.blocking, blocking, kBlockingChars);

@@ -419,12 +419,12 @@ TEST(BatchModel, TheModelReachesTheExactCheck) {
   const std::string text = RunProgram(BatchPath(), {"keys", "ssSs"}).out;
   std::size_t at = text.find("\n  \"exact\": {");
   for (const char *k : {"verdict", "margin", "FCZ", "T", "MCZ", "jointTorque", "blocking", "reason",
-                        "capacity", "muNeeded", "forceClosure", "model"}) {
+                        "capacity", "muNeeded", "forceClosure", "epsilon", "model"}) {
     const std::size_t pos = text.find(std::string("\"") + k + "\":", at);
     ASSERT_NE(pos, std::string::npos) << k;
     at = pos;
   }
-  EXPECT_EQ(e.size(), 12u);
+  EXPECT_EQ(e.size(), 13u);
   EXPECT_GT(e["capacity"].get<double>(), 1.0);
   EXPECT_NEAR(e["muNeeded"].get<double>(), (1.0 - e["margin"].get<double>()) * 0.5, 1e-9);
   EXPECT_EQ(e["forceClosure"], true);

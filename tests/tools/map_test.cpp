@@ -33,7 +33,7 @@ using Row = std::vector<std::string>;
 const std::string kBatch = std::string(GRASPSTAT_BINARY_DIR) + "/graspstat-batch";
 const char *const kHeader = "cntContact,staticsCase,StaticsStability,exact,margin,FCZ1,FCZ2,"
                             "TCF1,TCF2,MCZ1,MCZ2,leastForce,capacity,muNeeded,forceClosure,"
-                            "limitsKept";
+                            "limitsKept,epsilonInf,epsilonOne";
 const char *const kVerdicts[] = {"", "holds", "cannot hold", "undecided", "palm inside work"};
 constexpr unsigned kNotHoldingGrey = 0x9A9A9A;
 
@@ -206,7 +206,7 @@ TEST(BatchMap, RowsEqualSingleSolvesForAnyThreadCount) {
                                                      MapParamName(m.req.y.param) + "," + kHeader);
     std::string poses;
     for (std::size_t r = 1; r < m.rows.size(); r++) {
-      ASSERT_EQ(m.rows[r].size(), 18u) << r;
+      ASSERT_EQ(m.rows[r].size(), 20u) << r;
       poses += PoseLine(m, m.rows[r]) + "\n";
     }
     // x runs fastest, from FROM to exactly TO
@@ -235,6 +235,9 @@ TEST(BatchMap, RowsEqualSingleSolvesForAnyThreadCount) {
         ExpectField(row[11 + k], j["MCZ"][k], ran, at + " MCZ");
       }
       EXPECT_EQ(row[17], ran ? (j["limitsKept"].get<bool>() ? "1" : "0") : "") << at;
+      const bool measured = ran && j["exact"]["verdict"] != "palm inside work";
+      ExpectField(row[18], measured ? j["exact"]["epsilon"]["inf"]["value"] : Json(), ran, at);
+      ExpectField(row[19], measured ? j["exact"]["epsilon"]["one"]["value"] : Json(), ran, at);
       unstableBeyond += (row[4] == "0" && row[17] == "0") ? 1 : 0;
       // the exact check of the same single solve, in process
       double al = 0.0, bet = 0.0, aSph = 0.0;
@@ -452,7 +455,7 @@ TEST(BatchMap, ModelOptionsColumnsShownQuantityAndRecord) {
   int measured = 0;
   for (std::size_t r = 1; r < m.rows.size(); r++) {
     const Row &row = m.rows[r];
-    ASSERT_EQ(row.size(), 18u);
+    ASSERT_EQ(row.size(), 20u);
     double al = 0.0, bet = 0.0, aSph = 0.0;
     Vec3 rwG;
     MapPointPose(&m.req, static_cast<long>(r - 1), &al, &bet, rwG, &aSph);
