@@ -346,11 +346,10 @@ std::string ModelRepr(const gs::ExactModel &m) {
 // Registers the Model class: the exact check's model record itself.
 void DefineModel(py::module_ &m) {
   py::class_<gs::ExactModel>(m, "Model", R"doc(
-Model(mu: float = 0.5, rm: float = 10.0, cap: float = 10.0,
-      fex: tuple[float, float, float] = (0, 0, 1),
-      mex: tuple[float, float, float] = (0, 0, 0), contact: str = "soft", *,
-      FEX: tuple[float, float, float] | None = None,
-      MEX: tuple[float, float, float] | None = None)
+Model(mu: float = 0.5, rm: float = 10.0, cap: float = 10.0, fex: Optional[tuple[float, float, float]] = None, mex: Optional[tuple[float, float, float]] = None, contact: str = 'soft', FEX: Optional[tuple[float, float, float]] = None, MEX: Optional[tuple[float, float, float]] = None)
+
+``fex`` defaults to (0, 0, 1), ``mex`` to (0, 0, 0); ``FEX`` and ``MEX``
+are keyword-only.
 
 The model record of the exact holding check: friction coefficient ``mu``
 (>= 0), friction-moment radius ``rm`` (length, >= 0; ``|MCZ| <= mu rm FCZ``),
@@ -368,30 +367,30 @@ of a result; giving a vector under both names raises TypeError.
       .def(py::init(&MakeModel), py::arg("mu") = gs::kCaseMu, py::arg("rm") = gs::kCaseRm,
            py::arg("cap") = gs::kForceCap, py::arg("fex") = py::none(), py::arg("mex") = py::none(),
            py::arg("contact") = "soft", py::kw_only(), py::arg("FEX") = py::none(),
-           py::arg("MEX") = py::none(), "__init__(self, ...): the arguments of Model above")
+           py::arg("MEX") = py::none(), "__init__(self, mu: float = 0.5, rm: float = 10.0, cap: float = 10.0, fex: Optional[tuple[float, float, float]] = None, mex: Optional[tuple[float, float, float]] = None, contact: str = 'soft', FEX: Optional[tuple[float, float, float]] = None, MEX: Optional[tuple[float, float, float]] = None) -> None")
       .def_property_readonly(
-          "mu", [](const gs::ExactModel &p) { return p.mu; }, "friction coefficient (float)")
+          "mu", [](const gs::ExactModel &p) { return p.mu; }, "float: friction coefficient")
       .def_property_readonly(
           "rm", [](const gs::ExactModel &p) { return p.rm; },
-          "friction-moment radius (float, length)")
+          "float: friction-moment radius (length)")
       .def_property_readonly(
           "cap", [](const gs::ExactModel &p) { return p.cap; },
-          "normal-force cap per contact (float)")
+          "float: normal-force cap per contact")
       .def_property_readonly(
           "fex", [](const gs::ExactModel &p) { return Vector3(p.FEX); },
-          "required force on the work, ndarray shape (3,)")
+          "numpy.ndarray: required force on the work, shape (3,)")
       .def_property_readonly(
           "mex", [](const gs::ExactModel &p) { return Vector3(p.MEX); },
-          "required moment on the work about its centre, ndarray shape (3,)")
+          "numpy.ndarray: required moment on the work about its centre, shape (3,)")
       .def_property_readonly(
           "FEX", [](const gs::ExactModel &p) { return Vector3(p.FEX); },
-          "fex, as the results name it")
+          "numpy.ndarray: fex, as the results name it")
       .def_property_readonly(
           "MEX", [](const gs::ExactModel &p) { return Vector3(p.MEX); },
-          "mex, as the results name it")
+          "numpy.ndarray: mex, as the results name it")
       .def_property_readonly(
           "contact", [](const gs::ExactModel &p) { return std::string(gs::ContactLawName(p.law)); },
-          "contact law (str): soft, point or elliptic")
+          "str: contact law, soft, point or elliptic")
       .def("__repr__", &ModelRepr, "__repr__(self) -> str")
       .def(
           "__eq__",
@@ -410,8 +409,7 @@ of a result; giving a vector under both names raises TypeError.
 void DefineCalls(py::module_ &m) {
   m.def("solve", &Solve, py::arg("hand"), py::arg("work"), py::arg("radius"), py::kw_only(),
         py::arg("deg") = false, py::arg("model") = py::none(), R"doc(
-solve(hand: tuple[float, float], work: tuple[float, float, float],
-      radius: float, *, deg: bool = False, model: Model | None = None) -> Result
+solve(hand: tuple[float, float], work: tuple[float, float, float], radius: float, deg: bool = False, model: Optional[Model] = None) -> Result
 
 One whole grasp: sets the hand pose ``hand = (alHand, betHand)`` (radians,
 or degrees with ``deg=True``) and the work (centre ``work = (x, y, z)``,
@@ -435,9 +433,7 @@ object; ``keys("ssSs")`` is the statics of the start-up pose.)doc");
 
   m.def("check", &Check, py::arg("RC"), py::arg("NF"), py::arg("rwG"), py::arg("radius"),
         py::kw_only(), py::arg("model") = py::none(), py::arg("hand") = py::none(), R"doc(
-check(RC: ndarray[(2, 3)], NF: ndarray[(2, 3)], rwG: tuple[float, float, float],
-      radius: float, *, model: Model | None = None,
-      hand: tuple[float, float] | None = None) -> Result
+check(RC: numpy.typing.ArrayLike, NF: numpy.typing.ArrayLike, rwG: tuple[float, float, float], radius: float, model: Optional[Model] = None, hand: Optional[tuple[float, float]] = None) -> Result
 
 The exact holding check of two given contacts, e.g. from another simulator:
 contact points ``RC`` and finger normals into the work ``NF`` (unit
@@ -457,11 +453,7 @@ out.)doc");
         py::arg("torque_scale") = py::none(), py::arg("samples") = 0, py::arg("sigma_point") = 0.0,
         py::arg("sigma_normal") = 0.0, py::arg("sigma_mu") = 0.0, py::arg("seed") = 0,
         py::arg("threads") = 0, R"doc(
-quality(points: ndarray[(N, 2, 3)], normals: ndarray[(N, 2, 3)],
-        reference: ndarray[(N, 3)] | None = None, *, model: Model | None = None,
-        torque_scale: float | None = None, samples: int = 0, sigma_point: float = 0,
-        sigma_normal: float = 0, sigma_mu: float = 0, seed: int = 0,
-        threads: int = 0) -> dict[str, ndarray[(N,)]]
+quality(points: numpy.typing.ArrayLike, normals: numpy.typing.ArrayLike, reference: Optional[numpy.typing.ArrayLike] = None, model: Optional[Model] = None, torque_scale: Optional[float] = None, samples: int = 0, sigma_point: float = 0.0, sigma_normal: float = 0.0, sigma_mu: float = 0.0, seed: int = 0, threads: int = 0) -> dict[str, numpy.ndarray]
 
 The grasp quality of two-contact grasps from anywhere (a parallel-jaw
 gripper's sampled antipodal grasps, a simulator's contacts): ``points`` and
@@ -494,13 +486,7 @@ Ctrl-C stops them. Bad shapes and values raise ValueError before any work.)doc")
         py::arg("hand") = py::none(), py::arg("work") = py::none(), py::arg("radius") = py::none(),
         py::arg("deg") = false, py::arg("model") = py::none(), py::arg("threads") = py::none(),
         R"doc(
-sweep(x: tuple[str, float, float, int] = ("alHand", -180, 180, 512),
-      y: tuple[str, float, float, int] = ("betHand", -180, 180, 512), *,
-      hand: tuple[float, float] | None = None,
-      work: tuple[float, float, float] | None = None,
-      radius: float | None = None, deg: bool = False,
-      model: Model | None = None,
-      threads: int | None = None) -> dict[str, ndarray[(y COUNT, x COUNT)]]
+sweep(x: tuple[str, float, float, int] = ('alHand', -180, 180, 512), y: tuple[str, float, float, int] = ('betHand', -180, 180, 512), hand: Optional[tuple[float, float]] = None, work: Optional[tuple[float, float, float]] = None, radius: Optional[float] = None, deg: bool = False, model: Optional[Model] = None, threads: Optional[int] = None) -> dict[str, numpy.ndarray]
 
 A study map: one whole grasp at every point of a grid of two quantities,
 as ``graspstat-batch map`` computes it. ``x`` and ``y`` are
@@ -566,7 +552,9 @@ Bad arguments raise ValueError or TypeError with the batch tool's words; a
 bool is refused where a number is expected.
 
 In the signatures, a tuple of numbers also takes a list or a numpy array,
-and ``ndarray[(2, 3)]`` any nested sequence of that shape.
+and an ArrayLike any nested sequence of the shape the text names; the
+arguments after ``radius`` (solve, check), ``normals``/``reference``
+(quality) and ``y`` (sweep) are keyword-only.
 
 Example::
 

@@ -118,6 +118,42 @@ private:
   py::dict dict_;
 };
 
+// Whether name is a field of whole numbers per finger in any report table
+// (its array holds them as floats, the JSON as ints).
+bool IntPairField(const ReportTable &t, const std::string &name) {
+  for (int i = 0; i < t.count; i++) {
+    const ReportField &f = t.fields[i];
+    if (f.kind == kReportPairInt && name == f.name) return true;
+    if (f.kind == kReportObject && IntPairField(*f.object, name)) return true;
+  }
+  return false;
+}
+
+// A Result's value as plain JSON data: Results as dicts, arrays as nested
+// lists with NaN as None, whole-number fields as ints.
+py::object PlainValue(py::handle v, bool whole) {
+  if (py::isinstance(v, py::handle(gResultType))) {
+    py::dict d;
+    for (auto item : py::reinterpret_borrow<py::dict>(v.attr("__dict__"))) {
+      const std::string key = py::str(item.first);
+      d[item.first] = PlainValue(item.second, IntPairField(kRunReport, key));
+    }
+    return std::move(d);
+  }
+  if (py::isinstance<py::array>(v)) return PlainValue(v.attr("tolist")(), whole);
+  if (py::isinstance<py::list>(v)) {
+    py::list out;
+    for (py::handle x : v) out.append(PlainValue(x, whole));
+    return std::move(out);
+  }
+  if (PyFloat_Check(v.ptr())) {
+    const double x = PyFloat_AsDouble(v.ptr());
+    if (!std::isfinite(x)) return py::none();
+    if (whole) return py::int_(static_cast<long long>(x));
+  }
+  return py::reinterpret_borrow<py::object>(v);
+}
+
 std::string ResultRepr(py::handle self) {
   std::string text = "Result(";
   const char *sep = "";
@@ -158,6 +194,11 @@ copied (copy.copy, copy.deepcopy).)doc");
       },
       [](const py::dict &state) { return std::make_pair(Result{}, state); }));
   gResultType = cls.ptr();
+  cls.def(
+      "to_dict", [](py::handle self) { return PlainValue(self, false); },
+      "to_dict(self) -> dict[str, Any]\n\nThe Result as plain JSON data, as the batch tool "
+      "writes it: nested Results as dicts, arrays as lists, NaN as None; "
+      "json.dumps of it is the tool's JSON of the same call.");
   return 1;
 }
 
