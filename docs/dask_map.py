@@ -42,6 +42,13 @@ def solve_poses(hand: npt.NDArray[np.float64], work: npt.NDArray[np.float64],
     }
 
 
+def grasp_quality(points: npt.NDArray[np.float64], normals: npt.NDArray[np.float64],
+                  reference: npt.NDArray[np.float64], **kwargs: Any) -> dict[str, npt.NDArray[Any]]:
+    """graspstat.quality by a name the workers can import (a compiled function
+    does not pickle; this one travels by reference)."""
+    return graspstat.quality(points, normals, reference, **kwargs)
+
+
 if __name__ == "__main__":
     rng = np.random.default_rng(1)
     n = 2000

@@ -7,7 +7,7 @@ import numpy as np
 
 DOCS = os.path.join(os.path.dirname(__file__), "..", "..", "docs")
 sys.path.insert(0, DOCS)
-from dask_map import graspstat_dask_map, solve_poses  # noqa: E402
+from dask_map import grasp_quality, graspstat_dask_map, solve_poses  # noqa: E402
 
 
 def test_partitions_on_two_workers_equal_one_call(monkeypatch):
@@ -31,3 +31,20 @@ def test_partitions_on_two_workers_equal_one_call(monkeypatch):
     for key, value in whole.items():
         assert value.shape[0] == n and np.array_equal(parts[key], value, equal_nan=value.dtype.kind == "f"), key
     assert len(set(whole["verdict"])) >= 2  # held and not held both met
+
+    # the quality of sampled antipodal grasps, partition by partition
+    import graspstat
+    d = rng.normal(size=(97, 3))
+    d /= np.linalg.norm(d, axis=1)[:, None]
+    tilt = 0.3 * rng.normal(size=(97, 3))
+    far = -(d + tilt) / np.linalg.norm(d + tilt, axis=1)[:, None]
+    points, normals = np.stack([d, far], 1), np.stack([-d, -far], 1)
+    reference = np.zeros((97, 3))
+    one = graspstat.quality(points, normals, reference, threads=1)
+    with LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                      dashboard_address=None) as cluster, Client(cluster) as client:
+        spread = graspstat_dask_map(client, grasp_quality, [points, normals, reference],
+                                    partitions=5, threads=1)
+    assert isinstance(spread, dict) and list(spread) == list(one)
+    for key, value in one.items():
+        assert np.array_equal(spread[key], value, equal_nan=value.dtype.kind == "f"), key
