@@ -1,3 +1,6 @@
+#!/usr/bin/env python3
+"""Writes docs/tutorial.ipynb (cells only); run from the project root, then
+execute it in place (nbclient) so that it keeps its outputs and pictures."""
 import nbformat as nbf
 nb = nbf.v4.new_notebook()
 md, code = nbf.v4.new_markdown_cell, nbf.v4.new_code_cell
@@ -87,8 +90,8 @@ with LocalCluster(n_workers=2, threads_per_worker=1, dashboard_address=None) as 
                                  model=graspstat.Model(mu=0.5, rm=0.2))
 same = all(np.array_equal(spread[k], q[k], equal_nan=q[k].dtype.kind == 'f') for k in q)
 assert same
-print('the cluster\'s answer equals one process\'s:', same)"""),
+print('the answer of the cluster equals that of one process:', same)"""),
 ]
 nb.cells = cells
 nb.metadata['kernelspec'] = {'name': 'python3', 'display_name': 'Python 3', 'language': 'python'}
-nbf.write(nb, 'docs/tutorial.ipynb')
+nbf.write(nb, 'docs/tutorial.ipynb')  # then executed in place to keep its pictures
