@@ -25,6 +25,7 @@ extern "C" {
 #include "exact/epsilon.h"
 #include "geom/vecmat.h"
 #include "graspstat/model.h"
+#include "graspstat/quality.h"
 
 namespace {
 
@@ -197,5 +198,47 @@ BENCHMARK(EpsilonLinearisedError)
     ->Args({kContactElliptic, 200})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
+
+// The whole quality of many grasps (check, epsilon), on 1 and 2 threads,
+// per grasp: the figure a million grasps scale from.
+void QualityMany(benchmark::State &state) {
+  const std::vector<ContactPair> grasps = Grasps(kGrasps, 7);
+  const ExactModel m = Model((int)state.range(0));
+  std::vector<GraspQuality> out(grasps.size());
+  for (auto _ : state)
+    PairQualityMany(static_cast<long>(grasps.size()), grasps.data(), &m, 0.0, nullptr,
+                    (int)state.range(1), nullptr, nullptr, out.data());
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(grasps.size()));
+}
+BENCHMARK(QualityMany)
+    ->Args({kContactPoint, 2})
+    ->Args({kContactSoft, 1})
+    ->Args({kContactSoft, 2})
+    ->Args({kContactElliptic, 2})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Robust measures of 8 samples against 8 plain qualities of the same grasp.
+void QualityRobust(benchmark::State &state) {
+  const std::vector<ContactPair> grasps = Grasps(kGrasps, 9);
+  const ExactModel m = Model(kContactSoft);
+  RobustOptions o{};
+  o.samples = static_cast<int>(state.range(0));
+  o.sigmaPoint = 0.01;
+  o.sigmaNormal = 0.02;
+  o.sigmaMu = 0.05;
+  size_t j = 0;
+  for (auto _ : state) {
+    GraspQuality q;
+    const ContactPair &g = grasps[j++ % grasps.size()];
+    if (o.samples > 0) {
+      PairQuality(&g, &m, 0.0, 0.0, &o, &q);
+    } else {
+      for (int k = 0; k < 8; k++) PairQuality(&g, &m, 0.0, 0.0, nullptr, &q);
+    }
+    benchmark::DoNotOptimize(q);
+  }
+}
+BENCHMARK(QualityRobust)->Arg(0)->Arg(8)->Unit(benchmark::kMillisecond);
 
 } // namespace
