@@ -223,21 +223,22 @@ BENCHMARK(BM_PairCheckOffSphere)
     ->Arg(kContactElliptic)
     ->Unit(benchmark::kMillisecond);
 
-// The degenerate placements under the soft law, range(0) the kind; for
-// normals across the contact line the load leaves no twist about it.
+// The degenerate placements under the soft law, range(0) the kind; the
+// load leaves no moment they cannot resist.
 void BM_PairCheckDegenerate(benchmark::State &state) {
   ExactCheck e;
   const std::vector<ContactPair> &pairs = DegenerateGrasps(static_cast<int>(state.range(0)));
   std::vector<ExactModel> models;
   for (const ContactPair &g : pairs) {
     // a required moment that takes away the twist about the contact line,
-    // which normals across it cannot resist
+    // which normals across it cannot resist; at one point none about it
     ExactModel m = kDefaultExactModel;
     Vec3 d, r, pf;
     SubVec3(g.p[2], g.p[1], d);
+    SubVec3(g.p[1], g.c, r);
+    if (state.range(0) == 0) CrossVec3(r, m.FEX, m.MEX);
     if (state.range(0) == 1 && NormVec3(d) > 0.0) {
       UnitVec3(d, d);
-      SubVec3(g.p[1], g.c, r);
       CrossVec3(r, m.FEX, pf);
       const double twist = DotVec3(m.MEX, d) - DotVec3(pf, d);
       for (int j = 0; j < 3; j++) m.MEX[j] -= twist * d[j];
