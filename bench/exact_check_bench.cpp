@@ -161,6 +161,35 @@ const std::vector<ContactPair> &OffSphereGrasps() {
   return pairs;
 }
 
+// Degenerate placements of the same contacts, kPairDegenerate of them: 0 the
+// second contact moved onto the first (normals apart: the force of the
+// second contact is free in all three directions), 1 both normals turned
+// across the contact line (both friction moments free).
+constexpr int kPairDegenerate = 20;
+const std::vector<ContactPair> &DegenerateGrasps(int kind) {
+  static std::vector<ContactPair> pairs[2];
+  std::vector<ContactPair> &out = pairs[kind];
+  if (!out.empty()) return out;
+  for (ContactPair g : PairGrasps()) {
+    if (static_cast<int>(out.size()) == kPairDegenerate) break;
+    Vec3 d, a;
+    SubVec3(g.p[2], g.p[1], d);
+    UnitVec3(d, d);
+    if (kind == 0) {
+      CopyVec3(g.p[1], g.p[2]);
+    } else {
+      for (int k = 1; k <= 2; k++) {
+        const double along = DotVec3(g.n[k], d);
+        for (int i = 0; i < 3; i++) a[i] = g.n[k][i] - along * d[i];
+        if (NormVec3(a) == 0.0) continue;
+        UnitVec3(a, g.n[k]);
+      }
+    }
+    out.push_back(g);
+  }
+  return out;
+}
+
 // The check of two contacts given anywhere against the sphere check of the
 // same given contacts, per contact law (default values otherwise).
 void RunPairCheck(benchmark::State &state, const std::vector<ContactPair> &pairs) {
@@ -193,6 +222,38 @@ BENCHMARK(BM_PairCheckOffSphere)
     ->Arg(kContactPoint)
     ->Arg(kContactElliptic)
     ->Unit(benchmark::kMillisecond);
+
+// The degenerate placements under the soft law, range(0) the kind; the
+// load leaves no moment they cannot resist.
+void BM_PairCheckDegenerate(benchmark::State &state) {
+  ExactCheck e;
+  const std::vector<ContactPair> &pairs = DegenerateGrasps(static_cast<int>(state.range(0)));
+  std::vector<ExactModel> models;
+  for (const ContactPair &g : pairs) {
+    // a required moment that takes away the twist about the contact line,
+    // which normals across it cannot resist; at one point none about it
+    ExactModel m = kDefaultExactModel;
+    Vec3 d, r, pf;
+    SubVec3(g.p[2], g.p[1], d);
+    SubVec3(g.p[1], g.c, r);
+    if (state.range(0) == 0) CrossVec3(r, m.FEX, m.MEX);
+    if (state.range(0) == 1 && NormVec3(d) > 0.0) {
+      UnitVec3(d, d);
+      CrossVec3(r, m.FEX, pf);
+      const double twist = DotVec3(m.MEX, d) - DotVec3(pf, d);
+      for (int j = 0; j < 3; j++) m.MEX[j] -= twist * d[j];
+    }
+    models.push_back(m);
+  }
+  for (auto _ : state) {
+    for (size_t i = 0; i < pairs.size(); i++) {
+      benchmark::DoNotOptimize(PairExactCheck(&pairs[i], &models[i], &e));
+      benchmark::ClobberMemory();
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(pairs.size()));
+}
+BENCHMARK(BM_PairCheckDegenerate)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_PairSphereCheck(benchmark::State &state) {
   ExactModel m = kDefaultExactModel;

@@ -36,8 +36,13 @@ constexpr double kPairAcrossTol = 1e-12;    // |n_k . d| (d unit) below this: no
 constexpr double kPairCoincident = 1e-9;    // contacts closer than this (length scales): one point
 constexpr double kPairLevelTol = 1e-15;     // relative gap of two needs that is rounding
 constexpr double kPairTieTol = 1e-15;       // relative gap of two objective values that is rounding
-constexpr int kCapacityPowers = 40;         // caps up to 2^40 times the model's searched for one
-                                            // that holds; a smaller capacity is 0
+constexpr double kPairFlatWidth = 1e-6;     // relative bracket width below which a level
+                                            // bracket ends a search for the least value
+constexpr double kPairFlatRise = 1e-14; // relative rise of the bracket ends that counts as level
+constexpr double kPairNoise = 1e-12;    // relative gap of two least needs or forces found by
+                                        // inner searches that tells nothing of the way down
+constexpr int kCapacityPowers = 40;     // caps up to 2^40 times the model's searched for one
+                                        // that holds; a smaller capacity is 0
 
 // An affine function c[0] + c[1] x0 + c[2] x1 + c[3] x2 of the parameters.
 struct Lin {
@@ -55,13 +60,14 @@ struct PairLimits {
 };
 
 struct PairFamily {
-  Lin F[3];    // normal forces
-  Lin T[3][3]; // friction force vectors
-  Lin M[3];    // friction moments
-  int params;  // 1 + the free friction moments
-  int never;   // 1: a twist about the contact line is left over, held by no member
-  int law;     // ContactLaw; point where rm is 0
-  double rm;   // friction-moment radius (length)
+  Lin F[3];     // normal forces
+  Lin T[3][3];  // friction force vectors
+  Lin M[3];     // friction moments
+  int params;   // 1 + the free friction moments
+  int never;    // 1: a twist about the contact line is left over, held by no member
+  int onePoint; // 1: both contacts at one point, the force of the second free
+  int law;      // ContactLaw; point where rm is 0
+  double rm;    // friction-moment radius (length)
   double box[kParams];
 };
 
@@ -87,6 +93,7 @@ void OnePointFamily(const ContactPair *g, const ExactModel *m, bool fixed, const
   fam->M[1].c[0] = M1;
   fam->M[2].c[0] = M2;
   fam->params = kParams;
+  fam->onePoint = 1;
   // f2 = x0 e1 + x1 e2 + x2 w over the frame of the normals' plane: the
   // normal forces do not move with x2
   Vec3 basis[3], t[3];
@@ -258,6 +265,102 @@ template <class F> double GoldenLeast(F f, double a, double b, double stop, doub
   return best;
 }
 
+// Brent's minimiser of a quasi-convex f over [a, b], ends included:
+// parabolic steps through the three best places where f is smooth, golden
+// steps where a parabola does not shrink the bracket fast enough; stops at
+// a width relative to the parameter, at a level bracket of width below
+// kPairFlatWidth (a smooth least value known to the rounding) or at the
+// first value at or below stop. Returns the least value probed and writes
+// where into *at.
+template <class F> double BrentLeast(F f, double a, double b, double stop, double *at) {
+  double best = f(a), bestAt = a;
+  auto keep = [&](double t, double v) {
+    if (v < best) {
+      best = v;
+      bestAt = t;
+    }
+  };
+  *at = a;
+  if (!(b > a) || best <= stop) return best;
+  double fa = best, fb = f(b);
+  keep(b, fb);
+  const double flat = kPairFlatWidth * std::max({1.0, std::fabs(a), std::fabs(b)});
+  double x = a + (1.0 - kGolden) * (b - a), w = x, v = x;
+  double fx = f(x), fw = fx, fv = fx, d = 0.0, e = 0.0;
+  keep(x, fx);
+  bool golden = false; // the next step a golden one
+  for (int i = 0; i < kRootSearchSteps && best > stop; i++) {
+    const double xm = 0.5 * (a + b), tol1 = kPairRelTol * std::max(1.0, std::fabs(x)),
+                 tol2 = 2.0 * tol1;
+    if (std::fabs(x - xm) <= tol2 - 0.5 * (b - a)) break;
+    if (b - a <= flat && std::max(fa, fb) <= fx * (1.0 + kPairFlatRise)) break;
+    double p = 0.0, q = 0.0, r = 0.0;
+    if (!golden && std::fabs(e) > tol1) {
+      r = (x - w) * (fx - fv);
+      q = (x - v) * (fx - fw);
+      p = (x - v) * q - (x - w) * r;
+      q = 2.0 * (q - r);
+      if (q > 0.0)
+        p = -p;
+      else
+        q = -q;
+      r = e;
+      e = d;
+    }
+    const bool parabolic =
+        !golden && std::fabs(p) < std::fabs(0.5 * q * r) && p > q * (a - x) && p < q * (b - x);
+    golden = false;
+    if (parabolic) {
+      d = p / q; // the parabola's vertex, kept off the bracket ends
+      if (x + d - a < tol2 || b - x - d < tol2) d = x < xm ? tol1 : -tol1;
+    } else {
+      e = x < xm ? b - x : a - x;
+      d = (1.0 - kGolden) * e;
+    }
+    const double u = x + (std::fabs(d) >= tol1 ? d : (d > 0.0 ? tol1 : -tol1)), fu = f(u);
+    keep(u, fu);
+    if (parabolic && std::fabs(fu - fx) <= kPairNoise * std::fabs(fx)) {
+      // level with x to the accuracy of f: no telling which way is down;
+      // a golden step into the larger part of the bracket tells
+      golden = true;
+      continue;
+    }
+    if (fu < fx) {
+      (u < x ? b : a) = x;
+      (u < x ? fb : fa) = fx;
+      v = w;
+      fv = fw;
+      w = x;
+      fw = fx;
+      x = u;
+      fx = fu;
+    } else {
+      (u < x ? a : b) = u;
+      (u < x ? fa : fb) = fu;
+      if (fu <= fw || w == x) {
+        v = w;
+        fv = fw;
+        w = u;
+        fw = fu;
+      } else if (fu <= fv || v == x || v == w) {
+        v = u;
+        fv = fu;
+      }
+    }
+  }
+  *at = bestAt;
+  return best;
+}
+
+// The least of a quasi-convex f along an outer parameter of the family
+// *fam: by golden sections where both contacts lie at one point (the
+// members keeping the force bounds there can make a sliver that fools the
+// parabolas), else by Brent's minimiser.
+template <class F>
+double OuterLeast(const PairFamily *fam, F f, double a, double b, double stop, double *at) {
+  return fam->onePoint != 0 ? GoldenLeast(f, a, b, stop, at) : BrentLeast(f, a, b, stop, at);
+}
+
 // Narrows the box [*lo, *hi] (about 0) of a quasi-convex f to a bracket of
 // its least value: each end moved out from start by kPairBracketGrowth while
 // its value does not exceed the one at 0.
@@ -273,15 +376,101 @@ template <class F> void Bracket(F f, double start, double *lo, double *hi) {
 // The squared need of one limit of a contact along parameter l at x: the
 // squared friction (and twist over rm) q2 t^2 + q1 t + q0 over the squared
 // normal force (f0 + f1 t)^2.
+constexpr int kMaxLinePieces = 4; // a disc and a twist per contact
+constexpr int kMaxLineTerms = 4;  // three friction components and a twist
+
 struct LinePiece {
   double q2, q1, q0, f0, f1;
+  double b[kMaxLineTerms], c[kMaxLineTerms]; // the terms b + c t whose squares sum to q
+  int terms;
   // the place of its least value: the quadratic over the square is
   // stationary where a linear function vanishes (NaN where none)
   double Vertex() const {
     const double den = 2.0 * q2 * f0 - q1 * f1;
     return den != 0.0 ? (2.0 * f1 * q0 - q1 * f0) / den : NAN;
   }
+  // the rate of change of the squared need at t (F(t) > 0)
+  double Slope(double t) const {
+    const double F = f0 + f1 * t, q = (q2 * t + q1) * t + q0;
+    return ((2.0 * q2 * t + q1) * F - 2.0 * q * f1) / (F * F * F);
+  }
+  // narrows [*L, *R] about t0 to where this squared need is at most A2
+  // (a sublevel set of a quasi-convex need: an interval); the ends are the
+  // nearest roots of q(t) - A2 F(t)^2 on either side of t0
+  void Sublevel(double A2, double t0, double *L, double *R) const {
+    const double a = q2 - A2 * f1 * f1, b = q1 - 2.0 * A2 * f0 * f1, c = q0 - A2 * f0 * f0;
+    double r[2];
+    int n = 0;
+    if (a == 0.0) {
+      if (b != 0.0) r[n++] = -c / b;
+    } else {
+      const double disc = b * b - 4.0 * a * c;
+      if (disc >= 0.0) {
+        const double q = -0.5 * (b + std::copysign(std::sqrt(disc), b)); // no cancellation
+        r[n++] = q / a;
+        if (q != 0.0) r[n++] = c / q;
+      }
+    }
+    for (int i = 0; i < n; i++) {
+      if (r[i] > t0) *R = std::min(*R, r[i]);
+      if (r[i] < t0) *L = std::max(*L, r[i]);
+    }
+  }
+  // the squared need at t; +inf where the normal force is gone and the
+  // contact must carry something
+  double At(double t) const {
+    const double F = f0 + f1 * t;
+    double q = 0.0; // the sum of the squares, free of the cancellation of q2, q1, q0
+    for (int i = 0; i < terms; i++) q += (b[i] + c[i] * t) * (b[i] + c[i] * t);
+    return F > 0.0 ? q / (F * F) : (q > 0.0 ? kInf : 0.0);
+  }
 };
+
+// The least of the largest of the squared needs pc[0..count) over [lo, hi],
+// where each is quasi-convex (the normal forces keep their signs there):
+// intervals on a line meet where every two of them meet, so the least is
+// reached where the least of some two is, at the least of one of them or
+// where they cross between their least places, the one rising and the
+// other falling there. Calls consider(t) with each of those places.
+template <class C>
+void CrossingPlaces(const LinePiece *pc, int count, double lo, double hi, C consider) {
+  double v[kMaxLinePieces], low[kMaxLinePieces], floor = 0.0;
+  for (int i = 0; i < count; i++) {
+    // the least place: the vertex inside, else the lower end
+    const double t = pc[i].Vertex();
+    v[i] = pc[i].At(hi) < pc[i].At(lo) ? hi : lo;
+    if (t > lo && t < hi && pc[i].At(t) <= pc[i].At(v[i])) v[i] = t;
+    low[i] = pc[i].At(v[i]);
+    floor = std::max(floor, low[i]); // the least largest is no lower
+    consider(v[i]);
+  }
+  for (int i = 0; i < count; i++) {
+    for (int j = 0; j < count; j++) {
+      if (!(v[i] < v[j])) continue;
+      // between them piece i rises and piece j falls: their gap rises;
+      // two whose larger is at most the floor at either end do not set it
+      const LinePiece &P = pc[i], &Q = pc[j];
+      const double ga = low[i] - Q.At(v[i]), gb = P.At(v[j]) - low[j];
+      if (!(ga < 0.0 && gb > 0.0)) continue;
+      if (std::min(Q.At(v[i]), P.At(v[j])) <= floor) continue;
+      // Newton steps on the gap, kept inside the bracket by bisection
+      double l = v[i], h = v[j], t = l - ga * (h - l) / (gb - ga);
+      if (!(t > l && t < h)) t = 0.5 * (l + h);
+      for (int it = 0; it < kRootSearchSteps; it++) {
+        const double g = P.At(t) - Q.At(t), tol = kPairRelTol * std::max(1.0, std::fabs(t));
+        if (g == 0.0 || h - l <= tol) break;
+        (g < 0.0 ? l : h) = t;
+        const double n = t - g / (P.Slope(t) - Q.Slope(t));
+        const bool inside = n > l && n < h;
+        const double step = (inside ? n : 0.5 * (l + h)) - t;
+        t += step;
+        if (inside && std::fabs(step) <= tol) break; // Newton has settled
+      }
+      floor = std::max(floor, P.At(t));
+      consider(t);
+    }
+  }
+}
 
 // The pieces of the limits lim along parameter l at x into pc; returns how
 // many (the elliptic law has one per contact, the others a disc and a twist).
@@ -298,10 +487,13 @@ int LinePieces(const PairFamily *fam, const PairLimits *lim, int l, const double
       const bool withDisc = joint ? piece == 0 : (piece == 0 && disc);
       const bool withTwist = joint ? piece == 0 : (piece == 1 && twist);
       if (!withDisc && !withTwist) continue;
-      LinePiece p = {0.0, 0.0, 0.0, lim->sign[k] * fam->F[k].At(y),
-                     lim->sign[k] * fam->F[k].c[1 + l]};
+      LinePiece p = {};
+      p.f0 = lim->sign[k] * fam->F[k].At(y);
+      p.f1 = lim->sign[k] * fam->F[k].c[1 + l];
       auto add = [&](const Lin &v, double scale) {
         const double b = scale * v.At(y), c = scale * v.c[1 + l];
+        p.b[p.terms] = b;
+        p.c[p.terms++] = c;
         p.q2 += c * c;
         p.q1 += 2.0 * b * c;
         p.q0 += b * b;
@@ -314,10 +506,20 @@ int LinePieces(const PairFamily *fam, const PairLimits *lim, int l, const double
   return count;
 }
 
+// The members of the first parameter needing at most mu, shared by the
+// searches for the least objectives of one family.
+struct NeedRange {
+  int known;    // 0 nothing, 1 least and star, 2 also L and R
+  double least; // the least need over every parameter
+  double star;  // the first parameter of a member needing least
+  double L, R;  // the first parameters whose members can need at most mu
+};
+
 struct PairSearch {
   const PairFamily *fam;
   const PairLimits *lim;
-  double stop; // a need at or below this ends the search (-1: the full search)
+  double stop;     // a need at or below this ends the search (-1: the full search)
+  NeedRange *memo; // the range of the first parameter, once found (nullptr: none kept)
 };
 
 // The least need over parameters l and beyond, the earlier ones as in x;
@@ -338,40 +540,42 @@ double LeastNeedFrom(const PairSearch *s, int l, double *x) {
     x[l] = t;
     return last ? std::min(NeedAt(fam, s->lim, x), kPairHuge) : LeastNeedFrom(s, l + 1, x);
   };
-  LinePiece pc[4];
+  LinePiece pc[kMaxLinePieces];
   const int count = last ? LinePieces(fam, s->lim, l, x, pc) : 0;
   bool steady = last;
   for (int i = 0; i < count; i++)
     steady = steady && std::fabs(pc[i].f1) <= kPairLevelTol * std::max(1.0, std::fabs(pc[i].f0));
-  double best = kInf;
-  if (!steady) {
+  if (!last) {
     if (lo == -fam->box[l] && hi == fam->box[l]) Bracket(f, fam->box[l] / kPairBoxFactor, &lo, &hi);
-    best = GoldenLeast(f, lo, hi, s->stop, &at);
-    if (!last || best <= s->stop) {
-      f(at); // the deeper parameters of the best place
-      return best;
-    }
+    const double best = OuterLeast(fam, f, lo, hi, s->stop, &at);
+    f(at); // the deeper parameters of the best place
+    return best;
   }
-  // a smooth least value lies at the vertex of one limit's need; where the
-  // normal forces do not move with the parameter the needs are square
-  // roots of quadratics, whose largest is least at a vertex or where two
-  // cross (or at an end)
+  // each need is the square root of a quadratic over a normal force affine
+  // in the parameter, quasi-convex where that force is positive: the
+  // largest is least at an end, at the vertex of one or where two cross;
+  // the places are told apart by the squared needs, the least one's need
+  // then taken afresh from the member
+  auto top = [&](double t) {
+    double v = 0.0;
+    for (int i = 0; i < count; i++) v = std::max(v, pc[i].At(t));
+    return v;
+  };
+  double least = kInf;
   auto consider = [&](double t, double tie) {
     if (!(t >= lo && t <= hi)) return;
-    const double need = f(t);
-    if (need <= best * tie) {
-      best = need;
+    const double v = top(t);
+    if (v <= least * tie) {
+      least = v;
       at = t;
     }
   };
-  if (steady) {
-    consider(lo, 1.0);
-    consider(hi, 1.0);
-  }
-  for (int i = 0; i < count; i++) {
-    // level with the golden best to the rounding: the vertex is the place
-    consider(pc[i].Vertex(), 1.0 + kPairLevelTol);
-    for (int j = i + 1; j < count && steady; j++) {
+  consider(lo, 1.0);
+  consider(hi, 1.0);
+  if (!steady) CrossingPlaces(pc, count, lo, hi, [&](double t) { consider(t, 1.0); });
+  for (int i = 0; i < count && steady; i++) {
+    consider(pc[i].Vertex(), 1.0 + kPairLevelTol); // level to the rounding: the vertex
+    for (int j = i + 1; j < count; j++) {
       const double wi = 1.0 / (pc[i].f0 * pc[i].f0), wj = 1.0 / (pc[j].f0 * pc[j].f0);
       const double qa = pc[i].q2 * wi - pc[j].q2 * wj, qb = pc[i].q1 * wi - pc[j].q1 * wj,
                    qc = pc[i].q0 * wi - pc[j].q0 * wj;
@@ -386,8 +590,7 @@ double LeastNeedFrom(const PairSearch *s, int l, double *x) {
       if (q != 0.0) consider(qc / q, 1.0);
     }
   }
-  x[l] = at;
-  return best;
+  return f(at);
 }
 
 // The objective of a member: 0 the total normal force, 1 the larger one.
@@ -402,27 +605,54 @@ double Objective(const PairFamily *fam, int obj, const double *x) {
 double LeastObjectiveFrom(const PairSearch *s, double mu, int obj, int l, double *x) {
   const PairFamily *fam = s->fam;
   const bool last = l == fam->params - 1;
-  const PairSearch full = {fam, s->lim, -1.0};
-  const double least = LeastNeedFrom(&full, l, x);
+  const PairSearch full = {fam, s->lim, -1.0, nullptr};
+  NeedRange *memo = l == 0 ? s->memo : nullptr;
+  const bool known = memo != nullptr && memo->known >= 1;
+  const double least = known ? memo->least : LeastNeedFrom(&full, l, x);
   if (!(least <= mu)) return kPairHuge;
-  const double star = x[l];
-  double lo = -fam->box[l], hi = fam->box[l];
+  const double star = known ? memo->star : x[l];
+  if (known) x[l] = star;
+  double lo = -fam->box[l], hi = fam->box[l], L = lo, R = hi;
   if (last) ParamRange(fam, s->lim, l, x, &lo, &hi);
   auto excess = [&](double t) {
     x[l] = t;
     return (last ? NeedAt(fam, s->lim, x) : LeastNeedFrom(&full, l + 1, x)) - mu;
   };
-  // the range of parameter l whose need is at most mu, about star
-  const double es = least - mu, el = excess(lo), eh = excess(hi);
-  const double L = el <= 0.0 ? lo : ZeroIn(excess, lo, el, star, es, kPairRelTol, kPairRelTol);
-  const double R = eh <= 0.0 ? hi : ZeroIn(excess, hi, eh, star, es, kPairRelTol, kPairRelTol);
+  if (known && memo->known >= 2) {
+    L = memo->L;
+    R = memo->R;
+  } else {
+    // the range of parameter l whose need is at most mu, about star: along
+    // the last one the bounds of the quadratic needs, kept where they hold
+    const double es = least - mu;
+    bool leftDone = false, rightDone = false;
+    if (last) {
+      x[l] = star;
+      LinePiece pc[kMaxLinePieces];
+      const int count = LinePieces(fam, s->lim, l, x, pc);
+      L = lo;
+      R = hi;
+      for (int i = 0; i < count; i++) pc[i].Sublevel(mu * mu, star, &L, &R);
+      leftDone = L == lo || excess(L) <= 0.0;
+      rightDone = R == hi || excess(R) <= 0.0;
+    }
+    if (!leftDone) {
+      const double el = excess(lo);
+      L = el <= 0.0 ? lo : ZeroIn(excess, lo, el, star, es, kPairRelTol, kPairRelTol);
+    }
+    if (!rightDone) {
+      const double eh = excess(hi);
+      R = eh <= 0.0 ? hi : ZeroIn(excess, hi, eh, star, es, kPairRelTol, kPairRelTol);
+    }
+    if (memo != nullptr) *memo = {2, least, star, L, R};
+  }
   if (!last) {
     double at = star;
     auto g = [&](double t) {
       x[l] = t;
       return LeastObjectiveFrom(s, mu, obj, l + 1, x);
     };
-    const double best = GoldenLeast(g, L, R, -kInf, &at);
+    const double best = OuterLeast(fam, g, L, R, -kInf, &at);
     g(at);
     return best;
   }
@@ -457,7 +687,7 @@ double LeastNeed(const ContactPair *g, const ExactModel *m, const PairLimits *li
   PairFamily fam;
   BuildPairFamily(g, m, lim, &fam);
   if (fam.never != 0) return kInf;
-  const PairSearch s = {&fam, lim, stop};
+  const PairSearch s = {&fam, lim, stop, nullptr};
   x[0] = x[1] = x[2] = 0.0;
   const double A = LeastNeedFrom(&s, 0, x);
   return A >= kPairHuge ? kInf : A;
@@ -468,12 +698,13 @@ bool HoldsWith(const ContactPair *g, const ExactModel *m, const PairLimits *lim)
   return LeastNeed(g, m, lim, m->mu, x) <= m->mu;
 }
 
-// The least objective of a member needing at most mu under lim.
+// The least objective of a member needing at most mu under lim; *memo
+// (nullptr: none) keeps the range of the first parameter for the next.
 double LeastObjective(const ContactPair *g, const ExactModel *m, const PairLimits *lim, int obj,
-                      double *x) {
+                      double *x, NeedRange *memo = nullptr) {
   PairFamily fam;
   BuildPairFamily(g, m, lim, &fam);
-  const PairSearch s = {&fam, lim, -1.0};
+  const PairSearch s = {&fam, lim, -1.0, memo};
   x[0] = x[1] = x[2] = 0.0;
   return LeastObjectiveFrom(&s, m->mu, obj, 0, x);
 }
@@ -569,9 +800,11 @@ int CheckScaled(const ContactPair *g, const ExactModel *m, ExactCheck *out) {
   }
   PairFamily fam;
   BuildPairFamily(g, m, &all, &fam);
-  const double least = LeastObjective(g, m, &all, 0, x);
+  // the least need found above starts both searches for the least forces
+  NeedRange memo = {1, need, x[0], 0.0, 0.0};
+  const double least = LeastObjective(g, m, &all, 0, x, &memo);
   double y[kParams];
-  const double larger = LeastObjective(g, m, &all, 1, y);
+  const double larger = LeastObjective(g, m, &all, 1, y, &memo);
   out->capacity = m->cap / larger;
   if (nearLimit) return Undecided(out, kExactNearLimit);
   double f[3], mz[3];
