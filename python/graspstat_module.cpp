@@ -367,7 +367,11 @@ of a result; giving a vector under both names raises TypeError.
       .def(py::init(&MakeModel), py::arg("mu") = gs::kCaseMu, py::arg("rm") = gs::kCaseRm,
            py::arg("cap") = gs::kForceCap, py::arg("fex") = py::none(), py::arg("mex") = py::none(),
            py::arg("contact") = "soft", py::kw_only(), py::arg("FEX") = py::none(),
-           py::arg("MEX") = py::none(), "__init__(self, mu: float = 0.5, rm: float = 10.0, cap: float = 10.0, fex: Optional[tuple[float, float, float]] = None, mex: Optional[tuple[float, float, float]] = None, contact: str = 'soft', FEX: Optional[tuple[float, float, float]] = None, MEX: Optional[tuple[float, float, float]] = None) -> None")
+           py::arg("MEX") = py::none(),
+           "__init__(self, mu: float = 0.5, rm: float = 10.0, cap: float = 10.0, fex: "
+           "Optional[tuple[float, float, float]] = None, mex: Optional[tuple[float, float, float]] "
+           "= None, contact: str = 'soft', FEX: Optional[tuple[float, float, float]] = None, MEX: "
+           "Optional[tuple[float, float, float]] = None) -> None")
       .def_property_readonly(
           "mu", [](const gs::ExactModel &p) { return p.mu; }, "float: friction coefficient")
       .def_property_readonly(
