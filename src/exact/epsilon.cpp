@@ -11,12 +11,22 @@
 // cap max(0, phi_1, phi_2) (forces sharing cap), and the epsilon is its least
 // value over the unit 5-sphere.
 //
+// Each phi_k reads u through four linear functionals (s, the two tangential
+// components of g, the moment share), precomputed as rows per contact.
+//
 // The least value is searched from a structured set of directions and a
-// deterministic spread, refined locally on the sphere, and then proven by
-// branch and bound over the 12 faces of the cube [-1, 1]^6 projected onto the
-// sphere: a box whose directions lie within the angle d of its centre u0 has,
-// for any wrench w of the set, h(u) >= |w| cos(angle(u0, w) + d) there; the
-// support points of each contact and of the whole set at u0 give the bound.
+// deterministic spread: the best distinct starts descend on the coarsest
+// smoothing of the kinks, the best few of them down to the finest, and the
+// least found is polished once more from a fine smoothing. It is then proven
+// by branch and bound over the 12 faces of the cube [-1, 1]^6 projected onto
+// the sphere: a box whose directions lie within the angle d of its centre u0
+// has, for any wrench w of the set, h(u) >= |w| cos(angle(u0, w) + d) there.
+// The support points of each contact at u0 give a first bound; where it does
+// not prune the box, exact line searches through the set (toward the support
+// point at the least direction known, across each contact's friction set,
+// along each contact's normal force and the share of the cap) seek a wrench
+// whose bound is second order at the kinks of the disc's apex, the moment's
+// sign and a contact's activity, where the support point at u0 jumps.
 #include "exact/epsilon.h"
 #include "geom/vecmat.h"
 
@@ -36,17 +46,25 @@ constexpr int kProofBoxes = 20000;      // bound on the boxes the proof examines
 constexpr double kSmoothStart = 1e-2;   // first smoothing of the kinks (per unit cap)
 constexpr double kSmoothEnd = 1e-13;    // last smoothing of the kinks (per unit cap)
 constexpr double kSmoothStep = 1e-3;    // ratio of one smoothing to the last
+constexpr double kSmoothPolish = 1e-7;  // first smoothing of the polish of the least found
 constexpr int kQuasiSteps = 30;         // bound on the quasi-Newton steps per smoothing
 constexpr int kQuasiHalvings = 50;      // bound on the halvings of one line search
 constexpr double kQuasiFirst = 0.1;     // first inverse Hessian: a multiple of the identity
 constexpr double kLocalFlat = 1e-13;    // decrease this small (relative): a smoothing converged
 constexpr int kSpread = 96;             // directions of the deterministic spread
 constexpr int kCircle = 24;             // directions on each contact's blind circle
-constexpr int kRefined = 3;             // best distinct starts refined locally
+constexpr int kRefined = 6;             // best distinct starts refined locally
+constexpr int kFinished = 3;            // of those, the best carried to the finest smoothing
 constexpr double kRoundRel = 1e-12;     // rounding margin of a bound (share of the set's size)
 
-// The contacts in the scaled wrench space.
+// The contacts in the scaled wrench space. Contact k reads a direction u
+// through four linear functionals, the rows of row[k]: the normal share s
+// (n_k, a_k x n_k), the friction shares along two unit tangents t
+// (t, a_k x t) and the friction moment share b (0, rmS n_k); the same rows
+// are the wrenches of unit normal force, unit friction force and unit
+// friction moment, so the support wrench is a combination of them.
 struct EpsGeom {
+  double row[2][4][6];
   double n[2][3]; // unit normals
   double a[2][3]; // (p_k - c) / torqueScale
   double mu;      // friction coefficient
@@ -54,32 +72,44 @@ struct EpsGeom {
   int law;        // ContactLaw
 };
 
-double Norm6(const double *v) {
+inline double Norm6(const double *v) {
   double s = 0.0;
   for (int i = 0; i < 6; i++) s += v[i] * v[i];
   return std::sqrt(s);
 }
 
-double Dot6(const double *a, const double *b) {
+inline double Dot6(const double *a, const double *b) {
   double s = 0.0;
   for (int i = 0; i < 6; i++) s += a[i] * b[i];
   return s;
 }
 
+// The rows of contact k from its unit normal n and lever a (scaled).
+void ContactRows(const double *n, const double *a, double rmS, double row[4][6]) {
+  double t[2][3];
+  const double ref[3] = {std::fabs(n[0]) < 0.9 ? 1.0 : 0.0, std::fabs(n[0]) < 0.9 ? 0.0 : 1.0, 0.0};
+  CrossVec3(n, ref, t[0]);
+  UnitVec3(t[0], t[0]);
+  CrossVec3(n, t[0], t[1]);
+  const double *dir[3] = {n, t[0], t[1]};
+  for (int r = 0; r < 3; r++) {
+    for (int i = 0; i < 3; i++) row[r][i] = dir[r][i];
+    CrossVec3(a, dir[r], row[r] + 3);
+  }
+  for (int i = 0; i < 3; i++) {
+    row[3][i] = 0.0;
+    row[3][3 + i] = rmS * n[i];
+  }
+}
+
 // Support of contact k (unit normal force) at direction u, with the norms
 // of the friction force and moment smoothed by sm (sqrt(x^2 + sm^2) for |x|;
 // 0: exact); the support wrench, which is the gradient, into w when not null.
-double Phi(const EpsGeom &e, int k, const double *u, double *w, double sm = 0.0) {
-  const double *n = e.n[k], *a = e.a[k];
-  double g[3];
-  CrossVec3(u + 3, a, g);
-  for (int i = 0; i < 3; i++) g[i] += u[i];
-  const double s = DotVec3(n, g);
-  double gt[3];
-  for (int i = 0; i < 3; i++) gt[i] = g[i] - s * n[i];
-  const double tau2 = DotVec3(gt, gt), sm2 = sm * sm;
-  const double b = DotVec3(u + 3, n) * e.rmS; // signed moment share per unit friction moment
-  double tf = 0.0, mf = 0.0, phi = s;         // friction force scale along gt, moment
+inline double Phi(const EpsGeom &e, int k, const double *u, double *w, double sm = 0.0) {
+  const double(*R)[6] = e.row[k];
+  const double s = Dot6(R[0], u), y1 = Dot6(R[1], u), y2 = Dot6(R[2], u), b = Dot6(R[3], u);
+  const double tau2 = y1 * y1 + y2 * y2, sm2 = sm * sm;
+  double tf = 0.0, mf = 0.0, phi = s; // friction force per unit share, friction moment
   if (e.law == kContactPoint || e.law == kContactSoft) {
     const double tau = std::sqrt(tau2 + sm2);
     phi += e.mu * tau;
@@ -98,10 +128,8 @@ double Phi(const EpsGeom &e, int k, const double *u, double *w, double sm = 0.0)
     }
   }
   if (w) {
-    // force n + tf gt, moment a x f + mf rm n (scaled)
-    for (int i = 0; i < 3; i++) w[i] = n[i] + tf * gt[i];
-    CrossVec3(a, w, w + 3);
-    for (int i = 0; i < 3; i++) w[3 + i] += mf * e.rmS * n[i];
+    const double f1 = tf * y1, f2 = tf * y2;
+    for (int i = 0; i < 6; i++) w[i] = R[0][i] + f1 * R[1][i] + f2 * R[2][i] + mf * R[3][i];
   }
   return phi;
 }
@@ -163,13 +191,21 @@ void Unit6(double *v) {
 // d below a quarter turn: exact where the angle of w from u0 plus d stays
 // below a half turn, negative (and unused) beyond.
 // The best of c0 + x c1 - sd |P + x Q| over x in [0, 1] (concave in x): the
-// ends and the stationary points, from the quadratic its derivative gives.
-double BestOnSegment(double c0, double c1, double sd, const double *P, const double *Q) {
+// ends and the stationary points, from the quadratic its derivative gives;
+// the best x into *at.
+double BestOnSegment(double c0, double c1, double sd, const double *P, const double *Q,
+                     double *at) {
   const double pp = Dot6(P, P), pq = Dot6(P, Q), qq = Dot6(Q, Q);
   auto f = [&](double x) {
     return c0 + x * c1 - sd * std::sqrt(std::max(0.0, pp + x * (2.0 * pq + x * qq)));
   };
-  double best = std::max(f(0.0), f(1.0));
+  double best = f(0.0);
+  *at = 0.0;
+  const double f1 = f(1.0);
+  if (f1 > best) {
+    best = f1;
+    *at = 1.0;
+  }
   // c1 |P + x Q| = sd (pq + x qq), squared
   const double s2 = sd * sd, A = c1 * c1 * qq - s2 * qq * qq,
                B = 2.0 * (c1 * c1 * pq - s2 * pq * qq), C = c1 * c1 * pp - s2 * pq * pq;
@@ -184,38 +220,268 @@ double BestOnSegment(double c0, double c1, double sd, const double *P, const dou
   } else if (std::fabs(B) > 1e-300) {
     roots[nr++] = -C / B;
   }
-  for (int i = 0; i < nr; i++)
-    if (roots[i] > 0.0 && roots[i] < 1.0) best = std::max(best, f(roots[i]));
+  for (int i = 0; i < nr; i++) {
+    if (!(roots[i] > 0.0 && roots[i] < 1.0)) continue;
+    const double fr = f(roots[i]);
+    if (fr > best) {
+      best = fr;
+      *at = roots[i];
+    }
+  }
   return best;
 }
 
+// A wrench of the grasp's set in parameters it depends on linearly: per
+// contact the normal force x[k][0] = F, the friction force x[k][1..2] and
+// the friction moment x[k][3], each friction share per unit mu (|(x1, x2)|
+// <= F and |x3| <= F soft, |(x1, x2, x3)| <= F elliptic, x3 = 0 point), with
+// F_k <= 1 (inf) or F_1 + F_2 <= 1 (one).
+struct SetPoint {
+  double x[2][4];
+  double w[6];
+};
+
+void WrenchOf(const EpsGeom &e, const double x[2][4], double *w) {
+  for (int i = 0; i < 6; i++) {
+    double s = 0.0;
+    for (int k = 0; k < 2; k++) {
+      const double(*R)[6] = e.row[k];
+      s += x[k][0] * R[0][i] + e.mu * (x[k][1] * R[1][i] + x[k][2] * R[2][i] + x[k][3] * R[3][i]);
+    }
+    w[i] = s;
+  }
+}
+
+// The support point of contact k at u per unit normal force into x (4).
+void ContactSupport(const EpsGeom &e, int k, const double *u, double *x) {
+  const double(*R)[6] = e.row[k];
+  const double y1 = Dot6(R[1], u), y2 = Dot6(R[2], u), b = Dot6(R[3], u);
+  x[0] = 1.0;
+  x[1] = x[2] = x[3] = 0.0;
+  if (e.law == kContactElliptic) {
+    const double H = std::sqrt(y1 * y1 + y2 * y2 + b * b);
+    if (H > 0.0) {
+      x[1] = y1 / H;
+      x[2] = y2 / H;
+      x[3] = b / H;
+    }
+    return;
+  }
+  const double t = std::sqrt(y1 * y1 + y2 * y2);
+  if (t > 0.0) {
+    x[1] = y1 / t;
+    x[2] = y2 / t;
+  }
+  if (e.law == kContactSoft) x[3] = b > 0.0 ? 1.0 : b < 0.0 ? -1.0 : 0.0;
+}
+
+// Lower bound of the support over the directions within the angle d of u0
+// by one wrench of the set: the best over the set of the bound above is a
+// concave search, here a few sweeps of exact line searches along segments of
+// the set (toward the reference point ref, along each contact's friction
+// set, the scale of each contact, the share of the cap for one) from the
+// support point at u0.
+struct CapBound {
+  const EpsGeom &e;
+  bool one;
+  const double *u0;
+  double cd, sd, best;
+  SetPoint s;
+
+  double Value(const double *w) const {
+    const double a = Dot6(u0, w);
+    double t[6];
+    for (int i = 0; i < 6; i++) t[i] = w[i] - a * u0[i];
+    return cd * a - sd * Norm6(t);
+  }
+
+  // the segment from the parameters b along dx (all of it in the set)
+  void Try(const double b[2][4], const double dx[2][4]) {
+    double bw[6], dw[6], P[6], Q[6];
+    WrenchOf(e, b, bw);
+    WrenchOf(e, dx, dw);
+    const double ab = Dot6(u0, bw), ad = Dot6(u0, dw);
+    for (int i = 0; i < 6; i++) {
+      P[i] = bw[i] - ab * u0[i];
+      Q[i] = dw[i] - ad * u0[i];
+    }
+    double t;
+    const double v = BestOnSegment(cd * ab, cd * ad, sd, P, Q, &t);
+    if (!(v > best)) return;
+    best = v;
+    for (int k = 0; k < 2; k++)
+      for (int j = 0; j < 4; j++) s.x[k][j] = b[k][j] + t * dx[k][j];
+    for (int i = 0; i < 6; i++) s.w[i] = bw[i] + t * dw[i];
+  }
+
+  void Toward(const SetPoint &ref) {
+    double dx[2][4];
+    for (int k = 0; k < 2; k++)
+      for (int j = 0; j < 4; j++) dx[k][j] = ref.x[k][j] - s.x[k][j];
+    const SetPoint from = s;
+    Try(from.x, dx);
+  }
+
+  // the chord of contact k's friction set through the current point along
+  // the ascent of the bound (free: the friction shares to move)
+  void Chord(int k, const bool free[4]) {
+    double G[6];
+    {
+      const double a = Dot6(u0, s.w);
+      double t[6];
+      for (int i = 0; i < 6; i++) t[i] = s.w[i] - a * u0[i];
+      const double tn = Norm6(t);
+      for (int i = 0; i < 6; i++) G[i] = cd * u0[i] - (tn > 0.0 ? sd * t[i] / tn : 0.0);
+    }
+    double v[4] = {0, 0, 0, 0}, vv = 0.0;
+    for (int j = 1; j < 4; j++)
+      if (free[j]) {
+        v[j] = Dot6(G, e.row[k][j]);
+        vv += v[j] * v[j];
+      }
+    if (!(vv > 0.0)) return;
+    const double *x = s.x[k], F = x[0];
+    double lo = -kInf, hi = kInf;
+    // a ball |p + t v| <= F in the components listed
+    auto ball = [&](int j0, int j1) {
+      double pv = 0.0, pp = 0.0, q = 0.0;
+      for (int j = j0; j <= j1; j++) {
+        pv += x[j] * v[j];
+        pp += x[j] * x[j];
+        q += v[j] * v[j];
+      }
+      if (!(q > 0.0)) return;
+      const double D = std::sqrt(std::max(0.0, pv * pv - q * (pp - F * F)));
+      lo = std::max(lo, (-pv - D) / q);
+      hi = std::min(hi, (-pv + D) / q);
+    };
+    if (e.law == kContactElliptic) {
+      ball(1, 3);
+    } else {
+      ball(1, 2);
+      if (e.law == kContactSoft && v[3] != 0.0) {
+        const double a = (-F - x[3]) / v[3], b = (F - x[3]) / v[3];
+        lo = std::max(lo, std::min(a, b));
+        hi = std::min(hi, std::max(a, b));
+      }
+    }
+    if (!(lo < hi) || !std::isfinite(lo) || !std::isfinite(hi)) return;
+    SetPoint b = s;
+    double dx[2][4] = {{0, 0, 0, 0}, {0, 0, 0, 0}};
+    for (int j = 1; j < 4; j++) {
+      b.x[k][j] += lo * v[j];
+      dx[k][j] = (hi - lo) * v[j];
+    }
+    Try(b.x, dx);
+  }
+
+  // contact k scaled from no force to all it may take, its friction shares
+  // per unit normal force kept (unit: those per unit normal force when it
+  // carries none)
+  void Scale(int k, const double *unit) {
+    const double F = s.x[k][0], other = s.x[1 - k][0];
+    const double top = one ? 1.0 - other : 1.0;
+    // scaling the only loaded contact scales the bound: nothing to gain
+    if (!(top > 0.0) || !(other > 0.0)) return;
+    double per[4];
+    for (int j = 0; j < 4; j++) per[j] = F > 0.0 ? s.x[k][j] / F : unit[j];
+    SetPoint b = s;
+    double dx[2][4] = {{0, 0, 0, 0}, {0, 0, 0, 0}};
+    for (int j = 0; j < 4; j++) {
+      b.x[k][j] = 0.0;
+      dx[k][j] = top * per[j];
+    }
+    Try(b.x, dx);
+  }
+
+  // (one) the cap moved from contact 2 to contact 1, each contact's shares
+  // per unit normal force kept
+  void Share(const double unit[2][4]) {
+    double per[2][4], b[2][4], dx[2][4];
+    for (int k = 0; k < 2; k++)
+      for (int j = 0; j < 4; j++) per[k][j] = s.x[k][0] > 0.0 ? s.x[k][j] / s.x[k][0] : unit[k][j];
+    for (int j = 0; j < 4; j++) {
+      b[0][j] = 0.0;
+      b[1][j] = per[1][j];
+      dx[0][j] = per[0][j];
+      dx[1][j] = -per[1][j];
+    }
+    Try(b, dx);
+  }
+};
+
+constexpr int kCapSweeps = 1; // sweeps of the line searches of one cap bound
+
 // Lower bound of the support (per unit cap) over the directions within the
-// angle d of the unit direction u0, from the support points w_k of the two
-// contacts at u0 and their combinations that stay in the set (a w_1 + b w_2
-// with a, b in [0, 1] for inf, the segment between them for one); *h0 gets
-// the support at u0.
-double RegionBound(const EpsGeom &e, bool one, const double *u0, double d, double *h0) {
-  double w1[6], w2[6];
-  const double p1 = Phi(e, 0, u0, w1), p2 = Phi(e, 1, u0, w2);
-  *h0 = one ? std::max(0.0, std::max(p1, p2)) : std::max(0.0, p1) + std::max(0.0, p2);
+// angle d of the unit direction u0: the support points w_k of the two
+// contacts at u0, bounded each alone (their positive parts add for inf) and
+// together (w_1 + x w_2 and x w_1 + w_2 for inf, the segment between them
+// for one), and the best of the set's wrenches met by the line searches of
+// CapBound from the support point at u0 toward the reference point ref (the
+// support point at the least direction known; null: none) and across each
+// contact's friction set, which resolves the kinks of the friction disc's
+// apex and the friction moment's sign, unless the support points alone
+// reach enough; *h0 gets the support at u0.
+double RegionBound(const EpsGeom &e, bool one, const double *u0, double d, const SetPoint *ref,
+                   double enough, double *h0) {
+  double unit[2][4], p[2], w[2][6];
+  for (int k = 0; k < 2; k++) {
+    p[k] = Phi(e, k, u0, w[k]);
+    ContactSupport(e, k, u0, unit[k]);
+  }
+  *h0 = one ? std::max(0.0, std::max(p[0], p[1])) : std::max(0.0, p[0]) + std::max(0.0, p[1]);
   if (d >= 0.5 * kPiWrap) return 0.0;
   const double cd = std::cos(d), sd = std::sin(d);
-  const double a1 = Dot6(u0, w1) * cd, a2 = Dot6(u0, w2) * cd;
-  double t1[6], t2[6], t12[6];
-  for (int i = 0; i < 6; i++) {
-    t1[i] = w1[i] - Dot6(u0, w1) * u0[i];
-    t2[i] = w2[i] - Dot6(u0, w2) * u0[i];
-    t12[i] = t1[i] - t2[i];
+  double a[2], t[2][6], t12[6], b[2], at;
+  for (int k = 0; k < 2; k++) {
+    const double ak = Dot6(u0, w[k]);
+    a[k] = ak * cd;
+    for (int i = 0; i < 6; i++) t[k][i] = w[k][i] - ak * u0[i];
+    b[k] = a[k] - Norm6(t[k]) * sd;
   }
-  const double b1 = a1 - Norm6(t1) * sd, b2 = a2 - Norm6(t2) * sd;
+  for (int i = 0; i < 6; i++) t12[i] = t[0][i] - t[1][i];
+  double best;
   if (one) {
-    // lam w_1 + (1 - lam) w_2: the value a2 + lam (a1 - a2) - sd |t2 + lam (t1 - t2)|
-    return std::max(0.0, std::max(std::max(b1, b2), BestOnSegment(a2, a1 - a2, sd, t2, t12)));
+    best = std::max(std::max(b[0], b[1]), BestOnSegment(a[1], a[0] - a[1], sd, t[1], t12, &at));
+  } else {
+    best = std::max(0.0, b[0]) + std::max(0.0, b[1]);
+    best = std::max(best, BestOnSegment(a[0], a[1], sd, t[0], t[1], &at)); // w_1 + x w_2
+    best = std::max(best, BestOnSegment(a[1], a[0], sd, t[1], t[0], &at)); // x w_1 + w_2
   }
-  double best = std::max(0.0, b1) + std::max(0.0, b2);
-  best = std::max(best, BestOnSegment(a1, a2, sd, t1, t2)); // w_1 + b w_2
-  best = std::max(best, BestOnSegment(a2, a1, sd, t2, t1)); // a w_1 + w_2
-  return best;
+  if (best >= enough) return best;
+  CapBound c{e, one, u0, cd, sd, 0.0, {}};
+  for (int k = 0; k < 2; k++) {
+    const bool on = one ? (p[k] >= p[1 - k] && (k == 0 || p[0] < p[1])) : p[k] > 0.0;
+    for (int j = 0; j < 4; j++) c.s.x[k][j] = on ? unit[k][j] : 0.0;
+  }
+  WrenchOf(e, c.s.x, c.s.w);
+  c.best = c.Value(c.s.w);
+  if (ref) c.Toward(*ref);
+  static const bool kFree[4] = {false, true, true, true};
+  for (int sweep = 0; sweep < kCapSweeps; sweep++) {
+    for (int k = 0; k < 2; k++)
+      if (c.s.x[k][0] > 0.0) c.Chord(k, kFree);
+    for (int k = 0; k < 2; k++) c.Scale(k, unit[k]);
+    if (one) c.Share(unit);
+  }
+  return std::max(0.0, std::max(best, c.best));
+}
+
+// The support point of the grasp's set at u.
+SetPoint SupportPoint(const EpsGeom &e, bool one, const double *u) {
+  SetPoint s;
+  double p[2];
+  for (int k = 0; k < 2; k++) {
+    p[k] = Phi(e, k, u, nullptr);
+    ContactSupport(e, k, u, s.x[k]);
+  }
+  for (int k = 0; k < 2; k++) {
+    const bool on = one ? (p[k] > 0.0 && p[k] >= p[1 - k] && (k == 0 || p[0] < p[1])) : p[k] > 0.0;
+    if (!on)
+      for (int j = 0; j < 4; j++) s.x[k][j] = 0.0;
+  }
+  WrenchOf(e, s.x, s.w);
+  return s;
 }
 
 // Halton radical inverse of i in base b.
@@ -292,10 +558,11 @@ std::vector<std::array<double, 6>> Starts(const EpsGeom &e) {
 // kSmoothEnd, from the unit direction u, each smoothing starting where the
 // last one ended; the direction of least exact support met replaces u.
 // Returns that support.
-double SmoothDescent(const EpsGeom &e, bool one, double *u) {
+double SmoothDescent(const EpsGeom &e, bool one, double *u, double smFirst = kSmoothStart,
+                     double smLast = kSmoothEnd) {
   double best = Support(e, one, u, nullptr), x[6];
   std::copy(u, u + 6, x);
-  for (double sm = kSmoothStart; sm >= kSmoothEnd; sm *= kSmoothStep) {
+  for (double sm = smFirst; sm >= smLast; sm *= kSmoothStep) {
     Unit6(x);
     double H[6][6], g[6], f = SmoothSupport(e, one, sm, x, g);
     for (int i = 0; i < 6; i++)
@@ -364,9 +631,12 @@ struct BoxOrder {
   bool operator()(const Box &x, const Box &y) const { return x.bound > y.bound; }
 };
 
-// Bound of the support over the box b; updates the best value and direction
-// with the support at the box centre.
-void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, double *bestU) {
+// Bound of the support over the box b (fine: with the line searches of
+// RegionBound where the support points alone do not reach the best value);
+// updates the best value, direction and reference point with the support at
+// the box centre.
+void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, double *bestU,
+              SetPoint *ref, bool fine) {
   double u0[6], hd2 = 0.0;
   for (int i = 0; i < 6; i++) {
     u0[i] = 0.5 * (b->lo[i] + b->hi[i]);
@@ -379,10 +649,12 @@ void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, dou
   // origin within the angle asin(hd / l)
   const double d = hd < l ? std::asin(hd / l) * (1.0 + 1e-12) : kPiWrap;
   double h0;
-  b->bound = RegionBound(e, one, u0, d, &h0) - kRoundRel * size;
+  const double enough = fine ? *best * (1.0 - kProofRel) + kRoundRel * size : -kInf;
+  b->bound = RegionBound(e, one, u0, d, ref, enough, &h0) - kRoundRel * size;
   if (h0 < *best) {
     *best = h0;
     std::copy(u0, u0 + 6, bestU);
+    *ref = SupportPoint(e, one, bestU);
   }
 }
 
@@ -391,6 +663,7 @@ void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, dou
 // better. Returns the proven bound (per unit cap).
 double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, double *weakest) {
   std::priority_queue<Box, std::vector<Box>, BoxOrder> q;
+  SetPoint ref = SupportPoint(e, one, weakest);
   for (int ax = 0; ax < 6; ax++)
     for (double sg : {1.0, -1.0})
       for (int half = 0; half < 32; half++) {
@@ -404,7 +677,7 @@ double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, 
           b.lo[i] = up ? 0.0 : -1.0;
           b.hi[i] = up ? 1.0 : 0.0;
         }
-        BoundBox(e, one, size, &b, value, weakest);
+        BoundBox(e, one, size, &b, value, weakest, &ref, boxes > 0);
         q.push(b);
       }
   for (int n = 0; n < boxes && !q.empty(); n++) {
@@ -418,8 +691,8 @@ double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, 
     Box c1 = b, c2 = b;
     c1.hi[k] = mid;
     c2.lo[k] = mid;
-    BoundBox(e, one, size, &c1, value, weakest);
-    BoundBox(e, one, size, &c2, value, weakest);
+    BoundBox(e, one, size, &c1, value, weakest, &ref, true);
+    BoundBox(e, one, size, &c2, value, weakest, &ref, true);
     q.push(c1);
     q.push(c2);
   }
@@ -468,14 +741,15 @@ int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueSc
   out->torqueScale = rho;
 
   EpsGeom e;
+  e.mu = m->mu;
+  e.rmS = m->rm / rho;
+  e.law = m->law;
   for (int k = 0; k < 2; k++) {
     UnitVec3(g->n[k + 1], e.n[k]);
     SubVec3(g->p[k + 1], g->c, e.a[k]);
     ScaleVec3(1.0 / rho, e.a[k], e.a[k]);
+    ContactRows(e.n[k], e.a[k], e.rmS, e.row[k]);
   }
-  e.mu = m->mu;
-  e.rmS = m->rm / rho;
-  e.law = m->law;
   const double cap = m->cap;
 
   // No friction moment at either contact: the twist about the contact line
@@ -509,23 +783,32 @@ int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueSc
     for (int i = 0; i < (int)starts.size(); i++)
       order.push_back({Support(e, one, starts[i].data(), nullptr), i});
     std::sort(order.begin(), order.end());
-    double best = kInf, bestU[6] = {0, 0, 0, 0, 0, 0};
-    std::vector<int> taken;
+    // the best distinct starts descended on the coarsest smoothing, the
+    // best kFinished of those carried down to the finest
+    std::vector<std::pair<double, std::array<double, 6>>> coarse;
     for (const auto &o : order) {
-      if ((int)taken.size() >= kRefined) break;
+      if ((int)coarse.size() >= kRefined) break;
       const double *s = starts[o.second].data();
       bool near = false;
-      for (int t : taken) near = near || Dot6(s, starts[t].data()) > 0.95;
+      for (const auto &c : coarse) near = near || Dot6(s, c.second.data()) > 0.95;
       if (near) continue;
-      taken.push_back(o.second);
-      double u[6];
-      std::copy(s, s + 6, u);
-      const double h = SmoothDescent(e, one, u);
+      std::array<double, 6> u;
+      std::copy(s, s + 6, u.data());
+      const double h = SmoothDescent(e, one, u.data(), kSmoothStart, kSmoothStart);
+      coarse.push_back({h, u});
+    }
+    std::sort(coarse.begin(), coarse.end());
+    double best = kInf, bestU[6] = {0, 0, 0, 0, 0, 0};
+    for (int i = 0; i < (int)coarse.size() && i < kFinished; i++) {
+      double *u = coarse[i].second.data();
+      const double h = SmoothDescent(e, one, u, kSmoothStart * kSmoothStep);
       if (h < best) {
         best = h;
         std::copy(u, u + 6, bestU);
       }
     }
+    // the least found polished from a finer smoothing
+    best = std::min(best, SmoothDescent(e, one, bestU, kSmoothPolish));
     // a support at the rounding level of the set: not force closure
     if (best <= kRoundRel * size) best = 0.0;
     double lower = 0.0;
