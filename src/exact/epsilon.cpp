@@ -21,12 +21,12 @@
 // by branch and bound over the 12 faces of the cube [-1, 1]^6 projected onto
 // the sphere: a box whose directions lie within the angle d of its centre u0
 // has, for any wrench w of the set, h(u) >= |w| cos(angle(u0, w) + d) there.
-// The support points of each contact at u0 give a first bound; where it does
-// not prune the box, exact line searches through the set (toward the support
-// point at the least direction known, across each contact's friction set,
-// along each contact's normal force and the share of the cap) seek a wrench
-// whose bound is second order at the kinks of the disc's apex, the moment's
-// sign and a contact's activity, where the support point at u0 jumps.
+// The support points of each contact at u0 and their combinations give the
+// bound, with the segment from the set's support point at u0 to the one at
+// the least direction known: that one bounds the boxes about the weakest
+// direction to second order in their size even at the kinks of the disc's
+// apex, the moment's sign and a contact's activity, where the support point
+// at u0 jumps and its bound is only first order.
 #include "exact/epsilon.h"
 #include "geom/vecmat.h"
 
@@ -191,21 +191,13 @@ void Unit6(double *v) {
 // d below a quarter turn: exact where the angle of w from u0 plus d stays
 // below a half turn, negative (and unused) beyond.
 // The best of c0 + x c1 - sd |P + x Q| over x in [0, 1] (concave in x): the
-// ends and the stationary points, from the quadratic its derivative gives;
-// the best x into *at.
-double BestOnSegment(double c0, double c1, double sd, const double *P, const double *Q,
-                     double *at) {
+// ends and the stationary points, from the quadratic its derivative gives.
+double BestOnSegment(double c0, double c1, double sd, const double *P, const double *Q) {
   const double pp = Dot6(P, P), pq = Dot6(P, Q), qq = Dot6(Q, Q);
   auto f = [&](double x) {
     return c0 + x * c1 - sd * std::sqrt(std::max(0.0, pp + x * (2.0 * pq + x * qq)));
   };
-  double best = f(0.0);
-  *at = 0.0;
-  const double f1 = f(1.0);
-  if (f1 > best) {
-    best = f1;
-    *at = 1.0;
-  }
+  double best = std::max(f(0.0), f(1.0));
   // c1 |P + x Q| = sd (pq + x qq), squared
   const double s2 = sd * sd, A = c1 * c1 * qq - s2 * qq * qq,
                B = 2.0 * (c1 * c1 * pq - s2 * pq * qq), C = c1 * c1 * pp - s2 * pq * pq;
@@ -220,219 +212,27 @@ double BestOnSegment(double c0, double c1, double sd, const double *P, const dou
   } else if (std::fabs(B) > 1e-300) {
     roots[nr++] = -C / B;
   }
-  for (int i = 0; i < nr; i++) {
-    if (!(roots[i] > 0.0 && roots[i] < 1.0)) continue;
-    const double fr = f(roots[i]);
-    if (fr > best) {
-      best = fr;
-      *at = roots[i];
-    }
-  }
+  for (int i = 0; i < nr; i++)
+    if (roots[i] > 0.0 && roots[i] < 1.0) best = std::max(best, f(roots[i]));
   return best;
 }
-
-// A wrench of the grasp's set in parameters it depends on linearly: per
-// contact the normal force x[k][0] = F, the friction force x[k][1..2] and
-// the friction moment x[k][3], each friction share per unit mu (|(x1, x2)|
-// <= F and |x3| <= F soft, |(x1, x2, x3)| <= F elliptic, x3 = 0 point), with
-// F_k <= 1 (inf) or F_1 + F_2 <= 1 (one).
-struct SetPoint {
-  double x[2][4];
-  double w[6];
-};
-
-void WrenchOf(const EpsGeom &e, const double x[2][4], double *w) {
-  for (int i = 0; i < 6; i++) {
-    double s = 0.0;
-    for (int k = 0; k < 2; k++) {
-      const double(*R)[6] = e.row[k];
-      s += x[k][0] * R[0][i] + e.mu * (x[k][1] * R[1][i] + x[k][2] * R[2][i] + x[k][3] * R[3][i]);
-    }
-    w[i] = s;
-  }
-}
-
-// The support point of contact k at u per unit normal force into x (4).
-void ContactSupport(const EpsGeom &e, int k, const double *u, double *x) {
-  const double(*R)[6] = e.row[k];
-  const double y1 = Dot6(R[1], u), y2 = Dot6(R[2], u), b = Dot6(R[3], u);
-  x[0] = 1.0;
-  x[1] = x[2] = x[3] = 0.0;
-  if (e.law == kContactElliptic) {
-    const double H = std::sqrt(y1 * y1 + y2 * y2 + b * b);
-    if (H > 0.0) {
-      x[1] = y1 / H;
-      x[2] = y2 / H;
-      x[3] = b / H;
-    }
-    return;
-  }
-  const double t = std::sqrt(y1 * y1 + y2 * y2);
-  if (t > 0.0) {
-    x[1] = y1 / t;
-    x[2] = y2 / t;
-  }
-  if (e.law == kContactSoft) x[3] = b > 0.0 ? 1.0 : b < 0.0 ? -1.0 : 0.0;
-}
-
-// Lower bound of the support over the directions within the angle d of u0
-// by one wrench of the set: the best over the set of the bound above is a
-// concave search, here a few sweeps of exact line searches along segments of
-// the set (toward the reference point ref, along each contact's friction
-// set, the scale of each contact, the share of the cap for one) from the
-// support point at u0.
-struct CapBound {
-  const EpsGeom &e;
-  bool one;
-  const double *u0;
-  double cd, sd, best;
-  SetPoint s;
-
-  double Value(const double *w) const {
-    const double a = Dot6(u0, w);
-    double t[6];
-    for (int i = 0; i < 6; i++) t[i] = w[i] - a * u0[i];
-    return cd * a - sd * Norm6(t);
-  }
-
-  // the segment from the parameters b along dx (all of it in the set)
-  void Try(const double b[2][4], const double dx[2][4]) {
-    double bw[6], dw[6], P[6], Q[6];
-    WrenchOf(e, b, bw);
-    WrenchOf(e, dx, dw);
-    const double ab = Dot6(u0, bw), ad = Dot6(u0, dw);
-    for (int i = 0; i < 6; i++) {
-      P[i] = bw[i] - ab * u0[i];
-      Q[i] = dw[i] - ad * u0[i];
-    }
-    double t;
-    const double v = BestOnSegment(cd * ab, cd * ad, sd, P, Q, &t);
-    if (!(v > best)) return;
-    best = v;
-    for (int k = 0; k < 2; k++)
-      for (int j = 0; j < 4; j++) s.x[k][j] = b[k][j] + t * dx[k][j];
-    for (int i = 0; i < 6; i++) s.w[i] = bw[i] + t * dw[i];
-  }
-
-  void Toward(const SetPoint &ref) {
-    double dx[2][4];
-    for (int k = 0; k < 2; k++)
-      for (int j = 0; j < 4; j++) dx[k][j] = ref.x[k][j] - s.x[k][j];
-    const SetPoint from = s;
-    Try(from.x, dx);
-  }
-
-  // the chord of contact k's friction set through the current point along
-  // the ascent of the bound (free: the friction shares to move)
-  void Chord(int k, const bool free[4]) {
-    double G[6];
-    {
-      const double a = Dot6(u0, s.w);
-      double t[6];
-      for (int i = 0; i < 6; i++) t[i] = s.w[i] - a * u0[i];
-      const double tn = Norm6(t);
-      for (int i = 0; i < 6; i++) G[i] = cd * u0[i] - (tn > 0.0 ? sd * t[i] / tn : 0.0);
-    }
-    double v[4] = {0, 0, 0, 0}, vv = 0.0;
-    for (int j = 1; j < 4; j++)
-      if (free[j]) {
-        v[j] = Dot6(G, e.row[k][j]);
-        vv += v[j] * v[j];
-      }
-    if (!(vv > 0.0)) return;
-    const double *x = s.x[k], F = x[0];
-    double lo = -kInf, hi = kInf;
-    // a ball |p + t v| <= F in the components listed
-    auto ball = [&](int j0, int j1) {
-      double pv = 0.0, pp = 0.0, q = 0.0;
-      for (int j = j0; j <= j1; j++) {
-        pv += x[j] * v[j];
-        pp += x[j] * x[j];
-        q += v[j] * v[j];
-      }
-      if (!(q > 0.0)) return;
-      const double D = std::sqrt(std::max(0.0, pv * pv - q * (pp - F * F)));
-      lo = std::max(lo, (-pv - D) / q);
-      hi = std::min(hi, (-pv + D) / q);
-    };
-    if (e.law == kContactElliptic) {
-      ball(1, 3);
-    } else {
-      ball(1, 2);
-      if (e.law == kContactSoft && v[3] != 0.0) {
-        const double a = (-F - x[3]) / v[3], b = (F - x[3]) / v[3];
-        lo = std::max(lo, std::min(a, b));
-        hi = std::min(hi, std::max(a, b));
-      }
-    }
-    if (!(lo < hi) || !std::isfinite(lo) || !std::isfinite(hi)) return;
-    SetPoint b = s;
-    double dx[2][4] = {{0, 0, 0, 0}, {0, 0, 0, 0}};
-    for (int j = 1; j < 4; j++) {
-      b.x[k][j] += lo * v[j];
-      dx[k][j] = (hi - lo) * v[j];
-    }
-    Try(b.x, dx);
-  }
-
-  // contact k scaled from no force to all it may take, its friction shares
-  // per unit normal force kept (unit: those per unit normal force when it
-  // carries none)
-  void Scale(int k, const double *unit) {
-    const double F = s.x[k][0], other = s.x[1 - k][0];
-    const double top = one ? 1.0 - other : 1.0;
-    // scaling the only loaded contact scales the bound: nothing to gain
-    if (!(top > 0.0) || !(other > 0.0)) return;
-    double per[4];
-    for (int j = 0; j < 4; j++) per[j] = F > 0.0 ? s.x[k][j] / F : unit[j];
-    SetPoint b = s;
-    double dx[2][4] = {{0, 0, 0, 0}, {0, 0, 0, 0}};
-    for (int j = 0; j < 4; j++) {
-      b.x[k][j] = 0.0;
-      dx[k][j] = top * per[j];
-    }
-    Try(b.x, dx);
-  }
-
-  // (one) the cap moved from contact 2 to contact 1, each contact's shares
-  // per unit normal force kept
-  void Share(const double unit[2][4]) {
-    double per[2][4], b[2][4], dx[2][4];
-    for (int k = 0; k < 2; k++)
-      for (int j = 0; j < 4; j++) per[k][j] = s.x[k][0] > 0.0 ? s.x[k][j] / s.x[k][0] : unit[k][j];
-    for (int j = 0; j < 4; j++) {
-      b[0][j] = 0.0;
-      b[1][j] = per[1][j];
-      dx[0][j] = per[0][j];
-      dx[1][j] = -per[1][j];
-    }
-    Try(b, dx);
-  }
-};
-
-constexpr int kCapSweeps = 1; // sweeps of the line searches of one cap bound
 
 // Lower bound of the support (per unit cap) over the directions within the
 // angle d of the unit direction u0: the support points w_k of the two
 // contacts at u0, bounded each alone (their positive parts add for inf) and
 // together (w_1 + x w_2 and x w_1 + w_2 for inf, the segment between them
-// for one), and the best of the set's wrenches met by the line searches of
-// CapBound from the support point at u0 toward the reference point ref (the
-// support point at the least direction known; null: none) and across each
-// contact's friction set, which resolves the kinks of the friction disc's
-// apex and the friction moment's sign, unless the support points alone
-// reach enough; *h0 gets the support at u0.
-double RegionBound(const EpsGeom &e, bool one, const double *u0, double d, const SetPoint *ref,
-                   double enough, double *h0) {
-  double unit[2][4], p[2], w[2][6];
-  for (int k = 0; k < 2; k++) {
-    p[k] = Phi(e, k, u0, w[k]);
-    ContactSupport(e, k, u0, unit[k]);
-  }
+// for one), and the segment from the support point of the set at u0 to ref,
+// the support point at the least direction known (null: none), which bounds
+// the boxes about the weakest direction to second order even where the
+// support point at u0 jumps across a kink; *h0 gets the support at u0.
+double RegionBound(const EpsGeom &e, bool one, const double *u0, double d, const double *ref,
+                   double *h0) {
+  double p[2], w[2][6];
+  for (int k = 0; k < 2; k++) p[k] = Phi(e, k, u0, w[k]);
   *h0 = one ? std::max(0.0, std::max(p[0], p[1])) : std::max(0.0, p[0]) + std::max(0.0, p[1]);
   if (d >= 0.5 * kPiWrap) return 0.0;
   const double cd = std::cos(d), sd = std::sin(d);
-  double a[2], t[2][6], t12[6], b[2], at;
+  double a[2], t[2][6], t12[6], b[2];
   for (int k = 0; k < 2; k++) {
     const double ak = Dot6(u0, w[k]);
     a[k] = ak * cd;
@@ -440,48 +240,27 @@ double RegionBound(const EpsGeom &e, bool one, const double *u0, double d, const
     b[k] = a[k] - Norm6(t[k]) * sd;
   }
   for (int i = 0; i < 6; i++) t12[i] = t[0][i] - t[1][i];
-  double best;
+  double best, ws[6];
   if (one) {
-    best = std::max(std::max(b[0], b[1]), BestOnSegment(a[1], a[0] - a[1], sd, t[1], t12, &at));
+    best = std::max(std::max(b[0], b[1]), BestOnSegment(a[1], a[0] - a[1], sd, t[1], t12));
+    for (int i = 0; i < 6; i++) ws[i] = w[p[0] >= p[1] ? 0 : 1][i];
   } else {
     best = std::max(0.0, b[0]) + std::max(0.0, b[1]);
-    best = std::max(best, BestOnSegment(a[0], a[1], sd, t[0], t[1], &at)); // w_1 + x w_2
-    best = std::max(best, BestOnSegment(a[1], a[0], sd, t[1], t[0], &at)); // x w_1 + w_2
+    best = std::max(best, BestOnSegment(a[0], a[1], sd, t[0], t[1])); // w_1 + x w_2
+    best = std::max(best, BestOnSegment(a[1], a[0], sd, t[1], t[0])); // x w_1 + w_2
+    for (int i = 0; i < 6; i++) ws[i] = (p[0] > 0.0 ? w[0][i] : 0.0) + (p[1] > 0.0 ? w[1][i] : 0.0);
   }
-  if (best >= enough) return best;
-  CapBound c{e, one, u0, cd, sd, 0.0, {}};
-  for (int k = 0; k < 2; k++) {
-    const bool on = one ? (p[k] >= p[1 - k] && (k == 0 || p[0] < p[1])) : p[k] > 0.0;
-    for (int j = 0; j < 4; j++) c.s.x[k][j] = on ? unit[k][j] : 0.0;
+  if (ref) {
+    // ws + x (ref - ws)
+    double P[6], Q[6];
+    const double as = Dot6(u0, ws), ar = Dot6(u0, ref);
+    for (int i = 0; i < 6; i++) {
+      P[i] = ws[i] - as * u0[i];
+      Q[i] = ref[i] - ar * u0[i] - P[i];
+    }
+    best = std::max(best, BestOnSegment(cd * as, cd * (ar - as), sd, P, Q));
   }
-  WrenchOf(e, c.s.x, c.s.w);
-  c.best = c.Value(c.s.w);
-  if (ref) c.Toward(*ref);
-  static const bool kFree[4] = {false, true, true, true};
-  for (int sweep = 0; sweep < kCapSweeps; sweep++) {
-    for (int k = 0; k < 2; k++)
-      if (c.s.x[k][0] > 0.0) c.Chord(k, kFree);
-    for (int k = 0; k < 2; k++) c.Scale(k, unit[k]);
-    if (one) c.Share(unit);
-  }
-  return std::max(0.0, std::max(best, c.best));
-}
-
-// The support point of the grasp's set at u.
-SetPoint SupportPoint(const EpsGeom &e, bool one, const double *u) {
-  SetPoint s;
-  double p[2];
-  for (int k = 0; k < 2; k++) {
-    p[k] = Phi(e, k, u, nullptr);
-    ContactSupport(e, k, u, s.x[k]);
-  }
-  for (int k = 0; k < 2; k++) {
-    const bool on = one ? (p[k] > 0.0 && p[k] >= p[1 - k] && (k == 0 || p[0] < p[1])) : p[k] > 0.0;
-    if (!on)
-      for (int j = 0; j < 4; j++) s.x[k][j] = 0.0;
-  }
-  WrenchOf(e, s.x, s.w);
-  return s;
+  return std::max(0.0, best);
 }
 
 // Halton radical inverse of i in base b.
@@ -631,12 +410,11 @@ struct BoxOrder {
   bool operator()(const Box &x, const Box &y) const { return x.bound > y.bound; }
 };
 
-// Bound of the support over the box b (fine: with the line searches of
-// RegionBound where the support points alone do not reach the best value);
-// updates the best value, direction and reference point with the support at
+// Bound of the support over the box b, with the reference point ref of
+// RegionBound; updates the best value, direction and ref with the support at
 // the box centre.
 void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, double *bestU,
-              SetPoint *ref, bool fine) {
+              double *ref) {
   double u0[6], hd2 = 0.0;
   for (int i = 0; i < 6; i++) {
     u0[i] = 0.5 * (b->lo[i] + b->hi[i]);
@@ -649,12 +427,11 @@ void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, dou
   // origin within the angle asin(hd / l)
   const double d = hd < l ? std::asin(hd / l) * (1.0 + 1e-12) : kPiWrap;
   double h0;
-  const double enough = fine ? *best * (1.0 - kProofRel) + kRoundRel * size : -kInf;
-  b->bound = RegionBound(e, one, u0, d, ref, enough, &h0) - kRoundRel * size;
+  b->bound = RegionBound(e, one, u0, d, ref, &h0) - kRoundRel * size;
   if (h0 < *best) {
     *best = h0;
     std::copy(u0, u0 + 6, bestU);
-    *ref = SupportPoint(e, one, bestU);
+    Support(e, one, bestU, ref);
   }
 }
 
@@ -663,7 +440,8 @@ void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, dou
 // better. Returns the proven bound (per unit cap).
 double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, double *weakest) {
   std::priority_queue<Box, std::vector<Box>, BoxOrder> q;
-  SetPoint ref = SupportPoint(e, one, weakest);
+  double ref[6];
+  Support(e, one, weakest, ref);
   for (int ax = 0; ax < 6; ax++)
     for (double sg : {1.0, -1.0})
       for (int half = 0; half < 32; half++) {
@@ -677,7 +455,7 @@ double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, 
           b.lo[i] = up ? 0.0 : -1.0;
           b.hi[i] = up ? 1.0 : 0.0;
         }
-        BoundBox(e, one, size, &b, value, weakest, &ref, boxes > 0);
+        BoundBox(e, one, size, &b, value, weakest, ref);
         q.push(b);
       }
   for (int n = 0; n < boxes && !q.empty(); n++) {
@@ -691,8 +469,8 @@ double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, 
     Box c1 = b, c2 = b;
     c1.hi[k] = mid;
     c2.lo[k] = mid;
-    BoundBox(e, one, size, &c1, value, weakest, &ref, true);
-    BoundBox(e, one, size, &c2, value, weakest, &ref, true);
+    BoundBox(e, one, size, &c1, value, weakest, ref);
+    BoundBox(e, one, size, &c2, value, weakest, ref);
     q.push(c1);
     q.push(c2);
   }
