@@ -21,12 +21,15 @@
 // by branch and bound over the 12 faces of the cube [-1, 1]^6 projected onto
 // the sphere: a box whose directions lie within the angle d of its centre u0
 // has, for any wrench w of the set, h(u) >= |w| cos(angle(u0, w) + d) there.
-// The support points of each contact at u0 and their combinations give the
-// bound, with the segment from the set's support point at u0 to the one at
-// the least direction known: that one bounds the boxes about the weakest
-// direction to second order in their size even at the kinks of the disc's
-// apex, the moment's sign and a contact's activity, where the support point
-// at u0 jumps and its bound is only first order.
+// The support points of each contact at u0 and their combinations give a
+// first bound, first order in the box's size where it crosses a kink (the
+// disc's apex, the moment's sign, a contact's activity, the share of the cap
+// for one): there the support point at u0 jumps. Where that bound does not
+// prune the box, the kinks the box may cross are freed and their shares
+// chosen by least squares to cancel the wrench's part normal to u0 (the
+// balanced wrench, clipped into the set), whose bound is second order; the
+// segment from it to the balanced wrench at the least direction known, where
+// it is the wrench eps u the largest ball touches, is searched as well.
 #include "exact/epsilon.h"
 #include "geom/vecmat.h"
 
@@ -399,6 +402,161 @@ double SmoothDescent(const EpsGeom &e, bool one, double *u, double smFirst = kSm
   return best;
 }
 
+// The wrench of the set at the direction u that best balances the kinks
+// near u: each kink within kKinkNear (share of the set's size) of u frees
+// its share (a contact's normal force near no support, its friction force
+// near the disc's apex, its friction moment near the change of sign, the
+// cap's share between contacts of near equal support for one), and those
+// shares are chosen, by least squares, to cancel the wrench's part normal
+// to u, then clipped into the set. At the weakest direction this is the
+// wrench eps u the ball touches, whose bound is second order in the angle.
+constexpr double kKinkNear = 1e-6; // a kink this near counts as met (share of the set's size)
+constexpr double kBoxKinks = 1.0;  // share of its reach within which a box frees a kink
+
+void BalancedWrench(const EpsGeom &e, bool one, double floor, double sinD, const double *u,
+                    double *w) {
+  double y[2][3], p[2], lip[2][3]; // shares; bounds of their change per unit sin(angle)
+  for (int k = 0; k < 2; k++) {
+    p[k] = Phi(e, k, u, nullptr);
+    double n[4];
+    for (int j = 0; j < 4; j++) n[j] = Norm6(e.row[k][j]);
+    for (int j = 0; j < 3; j++) y[k][j] = Dot6(e.row[k][j + 1], u);
+    lip[k][0] = std::hypot(n[1], n[2]);           // friction force
+    lip[k][1] = n[3];                             // friction moment
+    lip[k][2] = n[0] + e.mu * (lip[k][0] + n[3]); // support
+    if (e.law == kContactElliptic) lip[k][0] = std::hypot(lip[k][0], n[3]);
+  }
+  auto near = [&](double x, double l) { return std::fabs(x) <= std::max(floor, sinD * l); };
+  // per contact: F free, friction force free, moment free; fixed parts
+  double F[2], fixedX[2][4];
+  bool freeF[2], freeY[2], freeZ[2];
+  for (int k = 0; k < 2; k++) {
+    const double t = std::sqrt(y[k][0] * y[k][0] + y[k][1] * y[k][1]);
+    const double H = std::sqrt(t * t + y[k][2] * y[k][2]);
+    const bool ell = e.law == kContactElliptic, soft = e.law == kContactSoft;
+    freeY[k] = near(ell ? H : t, lip[k][0]);
+    freeZ[k] = ell ? freeY[k] : soft && near(y[k][2], lip[k][1]);
+    fixedX[k][0] = 1.0;
+    fixedX[k][1] = freeY[k] ? 0.0 : (ell ? y[k][0] / H : y[k][0] / t);
+    fixedX[k][2] = freeY[k] ? 0.0 : (ell ? y[k][1] / H : y[k][1] / t);
+    fixedX[k][3] = freeZ[k] || !(ell || soft) ? 0.0
+                   : ell                      ? y[k][2] / H
+                                              : (y[k][2] > 0.0 ? 1.0 : -1.0);
+    if (one) {
+      const bool tie = near(p[0] - p[1], lip[0][2] + lip[1][2]);
+      F[k] = p[k] > p[1 - k] || tie ? 1.0 : 0.0;
+      freeF[k] = false; // the cap is all used: only its share moves
+    } else {
+      F[k] = p[k] > 0.0 ? 1.0 : 0.0;
+      freeF[k] = near(p[k], lip[k][2]);
+    }
+  }
+  const bool share = one && F[0] > 0.0 && F[1] > 0.0;
+  if (share) F[0] = F[1] = 0.5;
+  // the columns: per contact its unit-force wrench (F), mu R_j (free shares)
+  double col[11][6], w0[6] = {0, 0, 0, 0, 0, 0}, unitW[2][6];
+  int kind[11][2], nc = 0;
+  for (int k = 0; k < 2; k++) {
+    const double(*R)[6] = e.row[k];
+    for (int i = 0; i < 6; i++)
+      unitW[k][i] = R[0][i] + e.mu * (fixedX[k][1] * R[1][i] + fixedX[k][2] * R[2][i] +
+                                      fixedX[k][3] * R[3][i]);
+    for (int i = 0; i < 6; i++) w0[i] += F[k] * unitW[k][i];
+    if (freeF[k]) {
+      std::copy(unitW[k], unitW[k] + 6, col[nc]);
+      kind[nc][0] = k;
+      kind[nc++][1] = 0;
+    }
+    for (int j = 1; j <= 3; j++) {
+      if (!(j < 3 ? freeY[k] : freeZ[k])) continue;
+      for (int i = 0; i < 6; i++) col[nc][i] = e.mu * R[j][i];
+      kind[nc][0] = k;
+      kind[nc++][1] = j;
+    }
+  }
+  if (share) {
+    for (int i = 0; i < 6; i++) col[nc][i] = unitW[0][i] - unitW[1][i];
+    kind[nc][0] = 0;
+    kind[nc++][1] = 4;
+  }
+  // least squares of the normal part: (D' D) c = -D' w0, D and w0 normal to u
+  double c[11] = {0};
+  if (nc > 0) {
+    double Dn[11][6], wn[6], A[11][12];
+    const double a0 = Dot6(u, w0);
+    for (int i = 0; i < 6; i++) wn[i] = w0[i] - a0 * u[i];
+    for (int r = 0; r < nc; r++) {
+      const double ar = Dot6(u, col[r]);
+      for (int i = 0; i < 6; i++) Dn[r][i] = col[r][i] - ar * u[i];
+    }
+    double tr = 0.0;
+    for (int r = 0; r < nc; r++) {
+      for (int q = 0; q < nc; q++) A[r][q] = Dot6(Dn[r], Dn[q]);
+      A[r][nc] = -Dot6(Dn[r], wn);
+      tr += A[r][r];
+    }
+    for (int r = 0; r < nc; r++) A[r][r] += 1e-12 * tr + 1e-300;
+    for (int r = 0; r < nc; r++) {
+      int pv = r;
+      for (int q = r + 1; q < nc; q++)
+        if (std::fabs(A[q][r]) > std::fabs(A[pv][r])) pv = q;
+      for (int q = 0; q <= nc; q++) std::swap(A[r][q], A[pv][q]);
+      for (int q = r + 1; q < nc; q++) {
+        const double f = A[q][r] / A[r][r];
+        for (int z = r; z <= nc; z++) A[q][z] -= f * A[r][z];
+      }
+    }
+    for (int r = nc - 1; r >= 0; r--) {
+      double v = A[r][nc];
+      for (int q = r + 1; q < nc; q++) v -= A[r][q] * c[q];
+      c[r] = v / A[r][r];
+    }
+  }
+  // the parameters, clipped into the set
+  double x[2][4];
+  for (int k = 0; k < 2; k++) {
+    x[k][0] = F[k];
+    x[k][1] = x[k][2] = x[k][3] = 0.0;
+  }
+  for (int r = 0; r < nc; r++) {
+    const double v = std::isfinite(c[r]) ? c[r] : 0.0;
+    if (kind[r][1] == 4) {
+      x[0][0] += v;
+      x[1][0] -= v;
+    } else {
+      x[kind[r][0]][kind[r][1]] += v;
+    }
+  }
+  double Fsum = 0.0;
+  for (int k = 0; k < 2; k++) {
+    x[k][0] = std::min(1.0, std::max(0.0, x[k][0]));
+    Fsum += x[k][0];
+  }
+  if (one && Fsum > 1.0)
+    for (int k = 0; k < 2; k++) x[k][0] /= Fsum;
+  for (int i = 0; i < 6; i++) w[i] = 0.0;
+  for (int k = 0; k < 2; k++) {
+    const double(*R)[6] = e.row[k], Fk = x[k][0];
+    double X[4] = {Fk, x[k][1], x[k][2], x[k][3]};
+    // the free shares within the friction set of normal force Fk (slightly
+    // inside, against rounding)
+    const double lim = Fk * (1.0 - 1e-14);
+    if (e.law == kContactElliptic && freeY[k]) {
+      const double r = std::sqrt(X[1] * X[1] + X[2] * X[2] + X[3] * X[3]);
+      if (r > lim)
+        for (int j = 1; j <= 3; j++) X[j] *= lim / r;
+    } else {
+      const double r = std::sqrt(X[1] * X[1] + X[2] * X[2]);
+      if (freeY[k] && r > lim) X[1] *= lim / r, X[2] *= lim / r;
+      if (freeZ[k]) X[3] = std::max(-lim, std::min(lim, X[3]));
+    }
+    for (int j = 1; j <= 3; j++)
+      if (!(j < 3 ? freeY[k] : freeZ[k])) X[j] = Fk * fixedX[k][j];
+    for (int i = 0; i < 6; i++)
+      w[i] += X[0] * R[0][i] + e.mu * (X[1] * R[1][i] + X[2] * R[2][i] + X[3] * R[3][i]);
+  }
+}
+
 // A box of directions on a face of the cube [-1, 1]^6: coordinate axis is
 // fixed at sg, the others range over [lo, hi].
 struct Box {
@@ -428,10 +586,22 @@ void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, dou
   const double d = hd < l ? std::asin(hd / l) * (1.0 + 1e-12) : kPiWrap;
   double h0;
   b->bound = RegionBound(e, one, u0, d, ref, &h0) - kRoundRel * size;
+  if (b->bound < std::min(*best, h0) * (1.0 - kProofRel) && d < 0.5 * kPiWrap) {
+    // the kinks the box may cross balanced at its centre, alone and toward ref
+    double wb[6], P[6], Q[6];
+    BalancedWrench(e, one, kKinkNear * size, kBoxKinks * std::sin(d), u0, wb);
+    const double cd = std::cos(d), sd = std::sin(d), ab = Dot6(u0, wb), ar = Dot6(u0, ref);
+    for (int i = 0; i < 6; i++) {
+      P[i] = wb[i] - ab * u0[i];
+      Q[i] = ref[i] - ar * u0[i] - P[i];
+    }
+    b->bound =
+        std::max(b->bound, BestOnSegment(cd * ab, cd * (ar - ab), sd, P, Q) - kRoundRel * size);
+  }
   if (h0 < *best) {
     *best = h0;
     std::copy(u0, u0 + 6, bestU);
-    Support(e, one, bestU, ref);
+    BalancedWrench(e, one, kKinkNear * size, 0.0, bestU, ref);
   }
 }
 
@@ -441,7 +611,7 @@ void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, dou
 double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, double *weakest) {
   std::priority_queue<Box, std::vector<Box>, BoxOrder> q;
   double ref[6];
-  Support(e, one, weakest, ref);
+  BalancedWrench(e, one, kKinkNear * size, 0.0, weakest, ref);
   for (int ax = 0; ax < 6; ax++)
     for (double sg : {1.0, -1.0})
       for (int half = 0; half < 32; half++) {
