@@ -27,9 +27,11 @@
 // for one): there the support point at u0 jumps. Where that bound does not
 // prune the box, the kinks the box may cross are freed and their shares
 // chosen by least squares to cancel the wrench's part normal to u0 (the
-// balanced wrench, clipped into the set), whose bound is second order; the
-// segment from it to the balanced wrench at the least direction known, where
-// it is the wrench eps u the largest ball touches, is searched as well.
+// balanced wrench, clipped into the set), at the box centre and at the
+// box's point nearest the least direction known, whose bounds are second
+// order; the segments from them to the balanced wrench at the least
+// direction known, where it is the wrench eps u the largest ball touches,
+// are searched as well.
 #include "exact/epsilon.h"
 #include "geom/vecmat.h"
 
@@ -587,16 +589,25 @@ void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, dou
   double h0;
   b->bound = RegionBound(e, one, u0, d, ref, &h0) - kRoundRel * size;
   if (b->bound < std::min(*best, h0) * (1.0 - kProofRel) && d < 0.5 * kPiWrap) {
-    // the kinks the box may cross balanced at its centre, alone and toward ref
-    double wb[6], P[6], Q[6];
-    BalancedWrench(e, one, kKinkNear * size, kBoxKinks * std::sin(d), u0, wb);
-    const double cd = std::cos(d), sd = std::sin(d), ab = Dot6(u0, wb), ar = Dot6(u0, ref);
-    for (int i = 0; i < 6; i++) {
-      P[i] = wb[i] - ab * u0[i];
-      Q[i] = ref[i] - ar * u0[i] - P[i];
+    // the kinks the box may cross balanced at its centre and at its point
+    // nearest the least direction known, each alone and toward ref
+    double uc[6], wb[6], P[6], Q[6];
+    const double cd = std::cos(d), sd = std::sin(d), cw = Dot6(u0, bestU);
+    for (int i = 0; i < 6; i++) uc[i] = bestU[i] - cw * u0[i];
+    const double sw = Norm6(uc);
+    for (int i = 0; i < 6; i++)
+      uc[i] = std::acos(std::min(1.0, cw)) <= d ? bestU[i] : cd * u0[i] + sd * uc[i] / sw;
+    for (const double *at : {(const double *)u0, (const double *)uc}) {
+      BalancedWrench(e, one, kKinkNear * size, kBoxKinks * sd, at, wb);
+      const double ab = Dot6(u0, wb), ar = Dot6(u0, ref);
+      for (int i = 0; i < 6; i++) {
+        P[i] = wb[i] - ab * u0[i];
+        Q[i] = ref[i] - ar * u0[i] - P[i];
+      }
+      b->bound =
+          std::max(b->bound, BestOnSegment(cd * ab, cd * (ar - ab), sd, P, Q) - kRoundRel * size);
+      if (!(sw > 0.0)) break;
     }
-    b->bound =
-        std::max(b->bound, BestOnSegment(cd * ab, cd * (ar - ab), sd, P, Q) - kRoundRel * size);
   }
   if (h0 < *best) {
     *best = h0;
