@@ -571,10 +571,10 @@ struct BoxOrder {
 };
 
 // Bound of the support over the box b, with the reference point ref of
-// RegionBound; updates the best value, direction and ref with the support at
-// the box centre.
+// RegionBound (fine: with the balanced wrenches too, where needed); updates
+// the best value, direction and ref with the support at the box centre.
 void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, double *bestU,
-              double *ref) {
+              double *ref, bool fine) {
   double u0[6], hd2 = 0.0;
   for (int i = 0; i < 6; i++) {
     u0[i] = 0.5 * (b->lo[i] + b->hi[i]);
@@ -588,7 +588,7 @@ void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, dou
   const double d = hd < l ? std::asin(hd / l) * (1.0 + 1e-12) : kPiWrap;
   double h0;
   b->bound = RegionBound(e, one, u0, d, ref, &h0) - kRoundRel * size;
-  if (b->bound < std::min(*best, h0) * (1.0 - kProofRel) && d < 0.5 * kPiWrap) {
+  if (fine && b->bound < std::min(*best, h0) * (1.0 - kProofRel) && d < 0.5 * kPiWrap) {
     // the kinks the box may cross balanced at its centre and at its point
     // nearest the least direction known, each alone and toward ref
     double uc[6], wb[6], P[6], Q[6];
@@ -636,7 +636,7 @@ double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, 
           b.lo[i] = up ? 0.0 : -1.0;
           b.hi[i] = up ? 1.0 : 0.0;
         }
-        BoundBox(e, one, size, &b, value, weakest, ref);
+        BoundBox(e, one, size, &b, value, weakest, ref, boxes > 0);
         q.push(b);
       }
   for (int n = 0; n < boxes && !q.empty(); n++) {
@@ -650,8 +650,8 @@ double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, 
     Box c1 = b, c2 = b;
     c1.hi[k] = mid;
     c2.lo[k] = mid;
-    BoundBox(e, one, size, &c1, value, weakest, ref);
-    BoundBox(e, one, size, &c2, value, weakest, ref);
+    BoundBox(e, one, size, &c1, value, weakest, ref, true);
+    BoundBox(e, one, size, &c2, value, weakest, ref, true);
     q.push(c1);
     q.push(c2);
   }
@@ -707,7 +707,6 @@ int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueSc
     UnitVec3(g->n[k + 1], e.n[k]);
     SubVec3(g->p[k + 1], g->c, e.a[k]);
     ScaleVec3(1.0 / rho, e.a[k], e.a[k]);
-    ContactRows(e.n[k], e.a[k], e.rmS, e.row[k]);
   }
   const double cap = m->cap;
 
@@ -730,6 +729,7 @@ int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueSc
     return 1;
   }
 
+  for (int k = 0; k < 2; k++) ContactRows(e.n[k], e.a[k], e.rmS, e.row[k]);
   // size of the wrench set per unit cap: bounds the rounding of the supports
   double size = 0.0;
   for (int k = 0; k < 2; k++)
