@@ -6,6 +6,7 @@
 // where the weakest direction sits on kinks of the support.
 #include <cmath>
 #include <random>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -137,22 +138,24 @@ TEST(Epsilon, BoundsSupportsInvarianceAndLawOrderOnRandomGrasps) {
   }
 }
 
+// The soft law with friction mu, moment radius rm and a unit cap.
+ExactModel SoftModel(double mu, double rm) {
+  ExactModel m = kDefaultExactModel;
+  std::tie(m.mu, m.rm, m.cap, m.law) = std::make_tuple(mu, rm, 1.0, (int)kContactSoft);
+  return m;
+}
+
 TEST(Epsilon, AntipodalSoftGraspOfUnitSphereResists) {
   // contacts at +-x pushing inward: twisting about x is held by the two
   // friction moments only, so the inf form is the torsion share 2 mu rm cap
   // less the force the twist may mix in
   const ContactPair g = {
       {{0, 0, 0}, {1, 0, 0}, {-1, 0, 0}}, {{0, 0, 0}, {-1, 0, 0}, {1, 0, 0}}, {0, 0, 0}};
-  ExactModel m = kDefaultExactModel;
-  m.mu = 0.5;
-  m.rm = 0.2;
-  m.cap = 1.0;
-  m.law = kContactSoft;
+  ExactModel m = SoftModel(0.5, 0.2);
   GraspEpsilon e;
   ASSERT_EQ(PairEpsilon(&g, &m, 0.0, &e), 1);
   EXPECT_NEAR(e.inf.value, 0.2 / std::sqrt(1.01), 1e-9);
   EXPECT_GT(e.one.lower, 0.0);
-
   m.law = kContactPoint;
   ASSERT_EQ(PairEpsilon(&g, &m, 0.0, &e), 1);
   EXPECT_EQ(e.inf.value, 0.0);
@@ -167,11 +170,7 @@ TEST(Epsilon, ProofClosesWhereTheWeakestDirectionSitsOnKinks) {
                    {{0, 0, 0}, {-0.1422, -0.0133, 0.9897}, {0.1886, 0.6371, -0.7473}},
                    {0, 0, 0}};
   for (int k = 1; k <= 2; k++) UnitVec3(g.n[k], g.n[k]);
-  ExactModel m = kDefaultExactModel;
-  m.mu = 0.5;
-  m.rm = 0.3;
-  m.cap = 1.0;
-  m.law = kContactSoft;
+  const ExactModel m = SoftModel(0.5, 0.3);
   GraspEpsilon e;
   ASSERT_EQ(PairEpsilon(&g, &m, 0.0, &e), 1);
   for (const EpsilonForm *f : {&e.inf, &e.one}) {
