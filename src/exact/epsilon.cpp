@@ -588,7 +588,8 @@ void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, dou
   const double d = hd < l ? std::asin(hd / l) * (1.0 + 1e-12) : kPiWrap;
   double h0;
   b->bound = RegionBound(e, one, u0, d, ref, &h0) - kRoundRel * size;
-  if (fine && b->bound < std::min(*best, h0) * (1.0 - kProofRel) && d < 0.5 * kPiWrap) {
+  const double target = std::min(*best, h0) * (1.0 - kProofRel);
+  if (fine && b->bound < target && d < 0.5 * kPiWrap) {
     // the kinks the box may cross balanced at its centre and at its point
     // nearest the least direction known, each alone and toward ref
     double uc[6], wb[6], P[6], Q[6];
@@ -606,7 +607,7 @@ void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, dou
       }
       b->bound =
           std::max(b->bound, BestOnSegment(cd * ab, cd * (ar - ab), sd, P, Q) - kRoundRel * size);
-      if (!(sw > 0.0)) break;
+      if (!(sw > 0.0) || b->bound >= target) break;
     }
   }
   if (h0 < *best) {
