@@ -13,6 +13,7 @@
 // 8-edge value differs from the exact one by more than 5 % and prints one.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -129,6 +130,8 @@ double Linearised(const ContactPair &g, const ExactModel &m, double rho) {
   return HullEpsilon(&w);
 }
 
+// The counters: the grasps whose proven bound is within 1e-6 of the value in
+// both forms, and the largest (value - lower) / value over the grasps.
 void EpsilonExact(benchmark::State &state) {
   const std::vector<ContactPair> grasps = Grasps(kGrasps, 5);
   const ExactModel m = Model((int)state.range(0));
@@ -138,6 +141,21 @@ void EpsilonExact(benchmark::State &state) {
     PairEpsilon(&grasps[j++ % grasps.size()], &m, 0.0, &e);
     benchmark::DoNotOptimize(e);
   }
+  int tight = 0;
+  double worst = 0.0;
+  for (const ContactPair &g : grasps) {
+    GraspEpsilon e;
+    PairEpsilon(&g, &m, 0.0, &e);
+    bool ok = true;
+    for (const EpsilonForm *f : {&e.inf, &e.one}) {
+      const double gap = f->value > 0.0 ? (f->value - f->lower) / f->value : 0.0;
+      worst = std::max(worst, gap);
+      ok = ok && gap <= 1e-6;
+    }
+    tight += ok;
+  }
+  state.counters["tight"] = tight;
+  state.counters["gapMax"] = worst;
 }
 BENCHMARK(EpsilonExact)->Arg(kContactPoint)->Arg(kContactSoft)->Arg(kContactElliptic);
 

@@ -1,10 +1,12 @@
 // The epsilon of random two-contact grasps under each law: the proven bound
 // lies below the value, no sampled direction has a smaller support, weakest
 // attains the value, a rigid motion changes nothing, the cap scales it, the
-// laws order it (point <= elliptic <= soft), and two point contacts or a
-// contact line the grasp cannot twist about give 0.
+// laws order it (point <= elliptic <= soft), two point contacts or a
+// contact line the grasp cannot twist about give 0, and the proof closes
+// where the weakest direction sits on kinks of the support.
 #include <cmath>
 #include <random>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -136,17 +138,20 @@ TEST(Epsilon, BoundsSupportsInvarianceAndLawOrderOnRandomGrasps) {
   }
 }
 
+// The soft law with friction mu, moment radius rm and a unit cap.
+ExactModel SoftModel(double mu, double rm) {
+  ExactModel m = kDefaultExactModel;
+  std::tie(m.mu, m.rm, m.cap, m.law) = std::make_tuple(mu, rm, 1.0, (int)kContactSoft);
+  return m;
+}
+
 TEST(Epsilon, AntipodalSoftGraspOfUnitSphereResists) {
   // contacts at +-x pushing inward: twisting about x is held by the two
   // friction moments only, so the inf form is the torsion share 2 mu rm cap
   // less the force the twist may mix in
   const ContactPair g = {
       {{0, 0, 0}, {1, 0, 0}, {-1, 0, 0}}, {{0, 0, 0}, {-1, 0, 0}, {1, 0, 0}}, {0, 0, 0}};
-  ExactModel m = kDefaultExactModel;
-  m.mu = 0.5;
-  m.rm = 0.2;
-  m.cap = 1.0;
-  m.law = kContactSoft;
+  ExactModel m = SoftModel(0.5, 0.2);
   GraspEpsilon e;
   ASSERT_EQ(PairEpsilon(&g, &m, 0.0, &e), 1);
   EXPECT_NEAR(e.inf.value, 0.2 / std::sqrt(1.01), 1e-9);
@@ -155,6 +160,23 @@ TEST(Epsilon, AntipodalSoftGraspOfUnitSphereResists) {
   ASSERT_EQ(PairEpsilon(&g, &m, 0.0, &e), 1);
   EXPECT_EQ(e.inf.value, 0.0);
   EXPECT_EQ(e.one.value, 0.0);
+}
+
+TEST(Epsilon, ProofClosesWhereTheWeakestDirectionSitsOnKinks) {
+  // a soft grasp whose weakest directions lie on kinks of the support (the
+  // friction moment's change of sign, a contact's loss of support): the
+  // proven bound still meets the value to 1e-6 in both forms
+  ContactPair g = {{{0, 0, 0}, {0.2361, 0.1751, -0.9558}, {-0.3993, -0.5447, 0.7374}},
+                   {{0, 0, 0}, {-0.1422, -0.0133, 0.9897}, {0.1886, 0.6371, -0.7473}},
+                   {0, 0, 0}};
+  for (int k = 1; k <= 2; k++) UnitVec3(g.n[k], g.n[k]);
+  const ExactModel m = SoftModel(0.5, 0.3);
+  GraspEpsilon e;
+  ASSERT_EQ(PairEpsilon(&g, &m, 0.0, &e), 1);
+  for (const EpsilonForm *f : {&e.inf, &e.one}) {
+    EXPECT_GT(f->value, 0.0);
+    EXPECT_GE(f->lower, f->value * (1.0 - 1e-6));
+  }
 }
 
 } // namespace
