@@ -67,8 +67,13 @@ def test_the_hand_solve_and_quality_of_its_contacts_agree():
         assert q["torqueScale"] == pytest.approx(radius)
         for key in ("capacity", "muNeeded"):
             assert close(q[key], getattr(r.exact, key) or np.nan, 1e-7), key
-        assert close(q["epsilonInf"], r.exact.epsilon.inf.value, 1e-9)
-        assert q["epsilonInfLower"] <= q["epsilonInf"] and r.exact.epsilon.inf.lower <= r.exact.epsilon.inf.value
+        # the same bracket of the true epsilon: each value is attained at its
+        # weakest wrench (an upper bound), each lower bound proven; the hand's
+        # solve proves less of it than quality does
+        hand = r.exact.epsilon.inf
+        assert q["epsilonInfLower"] <= q["epsilonInf"] * (1 + 1e-12)
+        assert hand.lower <= q["epsilonInf"] * (1 + 1e-9) and q["epsilonInfLower"] <= hand.value * (1 + 1e-9)
+        assert q["epsilonInf"] <= hand.value * (1 + 1e-9)
         seen += 1
     assert seen >= 2
 
