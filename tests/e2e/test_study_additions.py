@@ -35,7 +35,7 @@ def panel_numbers(b):
     """The numbers of each panel line after s, s, S, s, as the window prints
     them, from the batch state: per finger the joint angle and FCZ, TCF, MCZ;
     the case; the exact check's verdict, least forces, moments, joint
-    torques, margin and capacity; the hand angles; the work centre and radius."""
+    torques, margin, capacity and both epsilons; the hand angles; the work centre and radius."""
     e, deg = b["exact"], math.degrees
     fix = lambda digits, *vs: ["%.*f" % (digits, v) for v in vs]  # noqa: E731
     lines = []
@@ -43,7 +43,9 @@ def panel_numbers(b):
         lines += [fix(2, deg(b["qqf"][k])), fix(4, b["FCZ"][k], b["TCF"][k], b["MCZ"][k])]
     return lines + [[], [], fix(4, *e["FCZ"], *(math.hypot(*t) for t in e["T"])),
                     fix(4, *e["MCZ"], *e["jointTorque"]), fix(4, e["margin"]),
-                    fix(4, e["capacity"]), fix(2, deg(b["alHand"]), deg(b["betHand"])),
+                    fix(4, e["capacity"]),
+                    fix(4, e["epsilon"]["inf"]["value"], e["epsilon"]["one"]["value"]),
+                    fix(2, deg(b["alHand"]), deg(b["betHand"])),
                     fix(2, *b["rwG"], b["aSph"])]
 
 
