@@ -348,8 +348,10 @@ double LeastOf(F need, P place, R rate, double a, double va, double b, double vb
   *at = place(bestAt);
   if (best <= stopBelow) return best;
   const double flatWidth = kLawFlatWidth * std::max({1.0, std::fabs(a), std::fabs(b)});
-  double x = a + kGoldenShort * (b - a), w = x, v = x;
-  double fx = need(x), fw = fx, fv = fx, fa = va, fb = vb;
+  const double x0 = a + kGoldenShort * (b - a), f0 = need(x0);
+  BrentPoints t = {x0, x0, x0, f0, f0, f0};
+  double &x = t.x, &fx = t.fx;
+  double fa = va, fb = vb;
   double d = 0.0, e = 0.0;
   if (fx < best) {
     best = fx;
@@ -363,14 +365,7 @@ double LeastOf(F need, P place, R rate, double a, double va, double b, double vb
     if (b - a <= flatWidth && std::max(fa, fb) <= fx * (1.0 + kLawFlatRise)) break;
     double p = 0.0, q = 0.0, r = 0.0;
     if (std::fabs(e) > tol1) {
-      r = (x - w) * (fx - fv);
-      q = (x - v) * (fx - fw);
-      p = (x - v) * q - (x - w) * r;
-      q = 2.0 * (q - r);
-      if (q > 0.0)
-        p = -p;
-      else
-        q = -q;
+      BrentParabola(&t, &p, &q);
       r = e;
       e = d;
     }
@@ -402,23 +397,10 @@ double LeastOf(F need, P place, R rate, double a, double va, double b, double vb
     }
     if (better) {
       moveEnd(u < x, x, fx);
-      v = w;
-      fv = fw;
-      w = x;
-      fw = fx;
-      x = u;
-      fx = fu;
+      BrentTakeLeast(&t, u, fu);
     } else {
       moveEnd(u > x, u, fu);
-      if (fu <= fw || w == x) {
-        v = w;
-        fv = fw;
-        w = u;
-        fw = fu;
-      } else if (fu <= fv || v == x || v == w) {
-        v = u;
-        fv = fu;
-      }
+      BrentKeepProbe(&t, u, fu);
     }
   }
   *at = place(bestAt);

@@ -285,8 +285,10 @@ template <class F> double BrentLeast(F f, double a, double b, double stop, doubl
   double fa = best, fb = f(b);
   keep(b, fb);
   const double flat = kPairFlatWidth * std::max({1.0, std::fabs(a), std::fabs(b)});
-  double x = a + (1.0 - kGolden) * (b - a), w = x, v = x;
-  double fx = f(x), fw = fx, fv = fx, d = 0.0, e = 0.0;
+  const double x0 = a + (1.0 - kGolden) * (b - a), f0 = f(x0);
+  BrentPoints t = {x0, x0, x0, f0, f0, f0};
+  double &x = t.x, &fx = t.fx;
+  double d = 0.0, e = 0.0;
   keep(x, fx);
   bool golden = false; // the next step a golden one
   for (int i = 0; i < kRootSearchSteps && best > stop; i++) {
@@ -296,14 +298,7 @@ template <class F> double BrentLeast(F f, double a, double b, double stop, doubl
     if (b - a <= flat && std::max(fa, fb) <= fx * (1.0 + kPairFlatRise)) break;
     double p = 0.0, q = 0.0, r = 0.0;
     if (!golden && std::fabs(e) > tol1) {
-      r = (x - w) * (fx - fv);
-      q = (x - v) * (fx - fw);
-      p = (x - v) * q - (x - w) * r;
-      q = 2.0 * (q - r);
-      if (q > 0.0)
-        p = -p;
-      else
-        q = -q;
+      BrentParabola(&t, &p, &q);
       r = e;
       e = d;
     }
@@ -328,24 +323,11 @@ template <class F> double BrentLeast(F f, double a, double b, double stop, doubl
     if (fu < fx) {
       (u < x ? b : a) = x;
       (u < x ? fb : fa) = fx;
-      v = w;
-      fv = fw;
-      w = x;
-      fw = fx;
-      x = u;
-      fx = fu;
+      BrentTakeLeast(&t, u, fu);
     } else {
       (u < x ? a : b) = u;
       (u < x ? fa : fb) = fu;
-      if (fu <= fw || w == x) {
-        v = w;
-        fv = fw;
-        w = u;
-        fw = fu;
-      } else if (fu <= fv || v == x || v == w) {
-        v = u;
-        fv = fu;
-      }
+      BrentKeepProbe(&t, u, fu);
     }
   }
   *at = bestAt;

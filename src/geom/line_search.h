@@ -1,6 +1,6 @@
 // One-dimensional searches shared by the exact check's families: a
-// golden-section narrowing step and Brent's root finder, both bounded in
-// their steps.
+// golden-section narrowing step, the steps of Brent's minimiser and Brent's
+// root finder, all bounded in their steps.
 #pragma once
 
 #include <algorithm>
@@ -29,6 +29,52 @@ void GoldenStep(F f, double *a, double *b, double *x1, double *x2, double *v1, d
     *v1 = *v2;
     *x2 = *a + kGolden * (*b - *a);
     *v2 = f(*x2);
+  }
+}
+
+// The three best places of Brent's minimiser: x the least value so far, w
+// the second least, v the one before w, with their values.
+struct BrentPoints {
+  double x, w, v;
+  double fx, fw, fv;
+};
+
+// The vertex of the parabola through the three places of *t as x + p / q
+// with q >= 0 (q = 0: the places are in one line); writes p and q.
+inline void BrentParabola(const BrentPoints *t, double *p, double *q) {
+  const double r = (t->x - t->w) * (t->fx - t->fv);
+  double s = (t->x - t->v) * (t->fx - t->fw);
+  double n = (t->x - t->v) * s - (t->x - t->w) * r;
+  s = 2.0 * (s - r);
+  if (s > 0.0)
+    n = -n;
+  else
+    s = -s;
+  *p = n;
+  *q = s;
+}
+
+// Takes the probe (u, fu) as the new least place of *t.
+inline void BrentTakeLeast(BrentPoints *t, double u, double fu) {
+  t->v = t->w;
+  t->fv = t->fw;
+  t->w = t->x;
+  t->fw = t->fx;
+  t->x = u;
+  t->fx = fu;
+}
+
+// Keeps the probe (u, fu), not below the least, as the second or third
+// place of *t where it beats them.
+inline void BrentKeepProbe(BrentPoints *t, double u, double fu) {
+  if (fu <= t->fw || t->w == t->x) {
+    t->v = t->w;
+    t->fv = t->fw;
+    t->w = u;
+    t->fw = fu;
+  } else if (fu <= t->fv || t->v == t->x || t->v == t->w) {
+    t->v = u;
+    t->fv = fu;
   }
 }
 
