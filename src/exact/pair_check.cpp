@@ -712,26 +712,155 @@ double CapacityBeyond(const ContactPair *g, const ExactModel *m, const PairLimit
   return all->cap / LeastObjective(g, m, &lim, 1, x);
 }
 
-// Whether any wrench can be held with the cap removed: with friction and a
-// friction moment a squeeze along the line through the contacts can be made
-// as large as needed, so every wrench is held exactly when that line lies
-// strictly inside both friction cones; point contacts or no friction
-// cannot resist a twist about that line. -1 within the tolerance.
+} // namespace
+
+namespace {
+
+constexpr double kClosureReach = 1e12;  // internal wrenches searched within this many normal
+                                        // forces at contact 1 (dimensionless)
+constexpr int kClosureSteps = 120;      // golden-section steps of one search along a line
+constexpr double kClosureRowTol = 1e-9; // row this short off the others (unit terms): dependent
+constexpr double kClosureNullTol = 0.1; // unit vector this short off a span: next one taken
+
+// The least margin, in normal force at contact 1, by which the internal
+// wrench x = (f, M1 / L, M2 / L) (contact 1 pushes f, contact 2 pushes -f,
+// L = |p2 - p1|) keeps inside both contacts' friction sets: mu s - |T| and
+// mu s - |M| / rm (soft) or mu s - hypot(|T|, |M| / rm) (elliptic), s the
+// normal force and T the friction force of each; rmL = rm / L.
+double InternalMargin(const double *x, const double *n1, const double *n2, double rmL,
+                      const ExactModel *m) {
+  double g = kInf;
+  for (int k = 0; k < 2; k++) {
+    const double *n = k == 0 ? n1 : n2, sg = k == 0 ? 1.0 : -1.0;
+    const double f[3] = {sg * x[0], sg * x[1], sg * x[2]};
+    const double s = DotVec3(f, n);
+    double t[3];
+    for (int i = 0; i < 3; i++) t[i] = f[i] - s * n[i];
+    const double tau = NormVec3(t), q = std::fabs(x[3 + k]) / rmL;
+    g = std::min(g, m->law == kContactElliptic ? m->mu * s - std::hypot(tau, q)
+                                               : m->mu * s - std::max(tau, q));
+  }
+  return g;
+}
+
+// v less its parts along the n orthonormal rows b (twice, against
+// rounding); returns |v| after.
+double OffSpan5(double *v, const double (*b)[5], int n) {
+  for (int pass = 0; pass < 2; pass++)
+    for (int q = 0; q < n; q++) {
+      double dot = 0.0;
+      for (int j = 0; j < 5; j++) dot += b[q][j] * v[j];
+      for (int j = 0; j < 5; j++) v[j] -= dot * b[q][j];
+    }
+  double l = 0.0;
+  for (int j = 0; j < 5; j++) l += v[j] * v[j];
+  return std::sqrt(l);
+}
+
+// OffSpan5, then v made unit: returns 1, or 0 (v left short) where its
+// length off the rows is at most tol.
+int UnitOffSpan5(double *v, const double (*b)[5], int n, double tol) {
+  const double l = OffSpan5(v, b, n);
+  if (!(l > tol)) return 0;
+  for (int j = 0; j < 5; j++) v[j] /= l;
+  return 1;
+}
+
+// The largest margin along the line x0 + t v (|t| within kClosureReach),
+// a concave function of t, by golden section.
+template <class G> double LineMax(G margin, double lo, double hi) {
+  double a = lo, b = hi, x1 = b - kGolden * (b - a), x2 = a + kGolden * (b - a);
+  auto neg = [&](double t) { return -margin(t); };
+  double v1 = neg(x1), v2 = neg(x2);
+  for (int i = 0; i < kClosureSteps; i++) GoldenStep(neg, &a, &b, &x1, &x2, &v1, &v2);
+  return -std::min(v1, v2);
+}
+
+} // namespace
+
+// Every wrench is held once the cap is removed exactly when an internal
+// wrench lies strictly inside both friction sets: a pair of opposite
+// forces f, -f, whose couple (p2 - p1) x f the two friction moments about
+// the normals balance, can then be scaled up past any load. These wrenches
+// form a plane (a space of three where both normals lie across the line);
+// their margin is concave, so it is maximised along lines of the slice
+// where contact 1's normal force is 1. Where the normals and the line are
+// coplanar the couple vanishes and this is the line through the contacts
+// strictly inside both friction cones. Point contacts or no friction
+// cannot resist a twist about that line.
 int PairForceClosure(const ContactPair *g, const ExactModel *m) {
   if (m->mu == 0.0 || m->rm == 0.0 || m->law == kContactPoint) return 0;
-  Vec3 d, cr;
+  Vec3 d;
   SubVec3(g->p[2], g->p[1], d);
-  UnitVec3(d, d);
-  double tanAngle = 0.0;
-  for (int k = 1; k <= 2; k++) {
-    const double along = (k == 1 ? 1.0 : -1.0) * DotVec3(g->n[k], d);
-    CrossVec3(g->n[k], d, cr);
-    if (!(along > 0.0)) return 0;
-    tanAngle = std::max(tanAngle, NormVec3(cr) / along);
+  const double L = NormVec3(d);
+  if (!(L > 0.0)) return 0;
+  ScaleVec3(1.0 / L, d, d);
+  const double *n1 = g->n[1], *n2 = g->n[2];
+  // rows of d x f - (M1 / L) n1 - (M2 / L) n2 = 0, orthonormalised
+  double rows[3][5], basis[5][5];
+  int nr = 0;
+  for (int i = 0; i < 3; i++) {
+    double e[3] = {0, 0, 0}, *r = rows[nr];
+    for (int j = 0; j < 3; j++) {
+      e[j] = 1.0;
+      Vec3 c;
+      CrossVec3(d, e, c);
+      r[j] = c[i];
+      e[j] = 0.0;
+    }
+    r[3] = -n1[i];
+    r[4] = -n2[i];
+    nr += UnitOffSpan5(r, rows, nr, kClosureRowTol);
   }
-  if (std::fabs(tanAngle - m->mu) <= kExactDecisionTol * m->mu) return -1;
-  return tanAngle < m->mu ? 1 : 0;
+  // the internal wrenches: the unit vectors' parts off the rows
+  int nb = 0;
+  for (int c = 0; c < 5 && nb < 5 - nr; c++) {
+    double *v = basis[nb];
+    for (int j = 0; j < 5; j++) v[j] = j == c ? 1.0 : 0.0;
+    OffSpan5(v, rows, nr);
+    nb += UnitOffSpan5(v, basis, nb, kClosureNullTol);
+  }
+  // the slice where contact 1's normal force f . n1 is 1
+  double ell[5], l2 = 0.0;
+  for (int q = 0; q < nb; q++) {
+    ell[q] = DotVec3(basis[q], n1);
+    l2 += ell[q] * ell[q];
+  }
+  if (!(std::sqrt(l2) > kClosureRowTol)) return 0;
+  double x0[5] = {0, 0, 0, 0, 0}, dir[2][5];
+  for (int q = 0; q < nb; q++)
+    for (int j = 0; j < 5; j++) x0[j] += ell[q] / l2 * basis[q][j];
+  // directions within the slice: the basis less its part along ell
+  int nd = 0;
+  for (int q = 0; q < nb && nd < nb - 1; q++) {
+    double *v = dir[nd];
+    for (int j = 0; j < 5; j++) v[j] = basis[q][j] - ell[q] * x0[j];
+    nd += UnitOffSpan5(v, dir, nd, kClosureNullTol);
+  }
+  const double rmL = m->rm / L;
+  auto at = [&](double t1, double t2) {
+    double x[5];
+    for (int j = 0; j < 5; j++)
+      x[j] = x0[j] + (nd > 0 ? t1 * dir[0][j] : 0.0) + (nd > 1 ? t2 * dir[1][j] : 0.0);
+    return InternalMargin(x, n1, n2, rmL, m);
+  };
+  double best;
+  if (nd == 0) {
+    best = at(0.0, 0.0);
+  } else if (nd == 1) {
+    best = LineMax([&](double t) { return at(t, 0.0); }, -kClosureReach, kClosureReach);
+  } else {
+    best = LineMax(
+        [&](double t1) {
+          return LineMax([&](double t2) { return at(t1, t2); }, -kClosureReach, kClosureReach);
+        },
+        -kClosureReach, kClosureReach);
+  }
+  if (std::fabs(best) <= kExactDecisionTol * m->mu) return -1;
+  return best > 0.0 ? 1 : 0;
 }
+
+namespace {
 
 int Undecided(ExactCheck *out, const char *reason) {
   out->verdict = kExactUndecided;

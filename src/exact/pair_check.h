@@ -16,4 +16,9 @@ namespace gs {
 // Returns out->verdict (an ExactVerdict: holds, cannot hold or undecided).
 int PairExactCheck(const ContactPair *g, const ExactModel *m, ExactCheck *out);
 
+// Whether the contacts *g resist every wrench under *m once the cap is
+// removed (the line through them strictly inside both friction cones, a
+// friction moment at each): returns 1, 0, or -1 within the decision band.
+int PairForceClosure(const ContactPair *g, const ExactModel *m);
+
 } // namespace gs
