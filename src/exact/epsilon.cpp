@@ -33,6 +33,7 @@
 // direction known, where it is the wrench eps u the largest ball touches,
 // are searched as well.
 #include "exact/epsilon.h"
+#include "exact/pair_check.h"
 #include "geom/vecmat.h"
 
 #include <algorithm>
@@ -47,7 +48,6 @@ namespace {
 
 constexpr double kUnitNormalTol = 1e-6; // accepted deviation of |n_k| from 1 (dimensionless)
 constexpr double kProofRel = 1e-7;      // proof target: value - lower below this share of value
-constexpr int kProofBoxes = 20000;      // bound on the boxes the proof examines
 constexpr double kSmoothStart = 1e-2;   // first smoothing of the kinks (per unit cap)
 constexpr double kSmoothEnd = 1e-13;    // last smoothing of the kinks (per unit cap)
 constexpr double kSmoothStep = 1e-3;    // ratio of one smoothing to the last
@@ -340,10 +340,10 @@ std::vector<std::array<double, 6>> Starts(const EpsGeom &e) {
 // Quasi-Newton descent (BFGS with a backtracking line search) of the
 // support smoothed by kSmoothStart, then each kSmoothStep times less down to
 // kSmoothEnd, from the unit direction u, each smoothing starting where the
-// last one ended; the direction of least exact support met replaces u.
-// Returns that support.
+// last one ended; the direction of least exact support met replaces u. Ends
+// early once that support is at most stopAt. Returns that support.
 double SmoothDescent(const EpsGeom &e, bool one, double *u, double smFirst = kSmoothStart,
-                     double smLast = kSmoothEnd) {
+                     double smLast = kSmoothEnd, double stopAt = -kInf) {
   double best = Support(e, one, u, nullptr), x[6];
   std::copy(u, u + 6, x);
   for (double sm = smFirst; sm >= smLast; sm *= kSmoothStep) {
@@ -397,6 +397,7 @@ double SmoothDescent(const EpsGeom &e, bool one, double *u, double smFirst = kSm
       if (h < best) {
         best = h;
         std::copy(ux, ux + 6, u);
+        if (best <= stopAt) return best;
       }
       if (df <= kLocalFlat * std::fabs(f)) break;
     }
@@ -659,6 +660,37 @@ double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, 
   return q.empty() ? *value : std::min(*value, std::max(0.0, q.top().bound));
 }
 
+// A direction that a grasp without force closure cannot resist at all (no
+// wrench of its set has a positive part along it, to rounding), into u:
+// the best start, else descents of the shared-cap support from the best
+// distinct starts, stopped once one reaches it; the least found otherwise.
+void Unresisted(const EpsGeom &e, double size, const std::vector<std::array<double, 6>> &starts,
+                double *u) {
+  const double reach = kRoundRel * size;
+  std::vector<std::pair<double, int>> order;
+  for (int i = 0; i < (int)starts.size(); i++)
+    order.push_back({Support(e, true, starts[i].data(), nullptr), i});
+  std::sort(order.begin(), order.end());
+  std::copy(starts[order[0].second].begin(), starts[order[0].second].end(), u);
+  double least = order[0].first;
+  std::vector<const double *> tried;
+  for (const auto &o : order) {
+    if (least <= reach || (int)tried.size() >= kRefined) break;
+    const double *s = starts[o.second].data();
+    bool near = false;
+    for (const double *t : tried) near = near || Dot6(s, t) > 0.95;
+    if (near) continue;
+    tried.push_back(s);
+    double v[6];
+    std::copy(s, s + 6, v);
+    const double h = SmoothDescent(e, true, v, kSmoothStart, kSmoothEnd, reach);
+    if (h < least) {
+      least = h;
+      std::copy(v, v + 6, u);
+    }
+  }
+}
+
 void Fill(EpsilonForm *f, double value, double lower, const double *u) {
   f->value = value;
   f->lower = lower;
@@ -668,11 +700,16 @@ void Fill(EpsilonForm *f, double value, double lower, const double *u) {
 } // namespace
 
 int PairEpsilon(const ContactPair *g, const ExactModel *m, double torqueScale, GraspEpsilon *out) {
-  return PairEpsilonBudget(g, m, torqueScale, kProofBoxes, out);
+  return PairEpsilonBudget(g, m, torqueScale, kPairEpsilonProofBoxes, out);
 }
 
 int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,
                       GraspEpsilon *out) {
+  return PairEpsilonForms(g, m, torqueScale, proofBoxes, kEpsilonFormInf | kEpsilonFormOne, out);
+}
+
+int PairEpsilonForms(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,
+                     int forms, GraspEpsilon *out) {
   const double nan = std::nan("");
   out->torqueScale = torqueScale;
   for (EpsilonForm *f : {&out->inf, &out->one}) {
@@ -725,8 +762,8 @@ int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueSc
     CrossVec3(e.a[0], d, u);
     for (int i = 0; i < 3; i++) u[3 + i] = d[i];
     Unit6(u);
-    Fill(&out->inf, 0.0, 0.0, u);
-    Fill(&out->one, 0.0, 0.0, u);
+    if (forms & kEpsilonFormInf) Fill(&out->inf, 0.0, 0.0, u);
+    if (forms & kEpsilonFormOne) Fill(&out->one, 0.0, 0.0, u);
     return 1;
   }
 
@@ -737,8 +774,19 @@ int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueSc
     size += (1.0 + e.mu + e.mu * e.rmS) * (1.0 + NormVec3(e.a[k]) + e.rmS);
 
   const std::vector<std::array<double, 6>> starts = Starts(e);
+  // Without force closure (decided in closed form from the contact line and
+  // the friction cones) both epsilons are exactly 0; the weakest direction
+  // is one the grasp cannot resist.
+  if (PairForceClosure(g, m) == 0) {
+    double u[6];
+    Unresisted(e, size, starts, u);
+    if (forms & kEpsilonFormInf) Fill(&out->inf, 0.0, 0.0, u);
+    if (forms & kEpsilonFormOne) Fill(&out->one, 0.0, 0.0, u);
+    return 1;
+  }
   for (int form = 0; form < 2; form++) {
     const bool one = form == 1;
+    if (!(forms & (one ? kEpsilonFormOne : kEpsilonFormInf))) continue;
     std::vector<std::pair<double, int>> order;
     for (int i = 0; i < (int)starts.size(); i++)
       order.push_back({Support(e, one, starts[i].data(), nullptr), i});

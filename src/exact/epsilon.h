@@ -10,6 +10,8 @@
 
 namespace gs {
 
+constexpr int kPairEpsilonProofBoxes = 20000; // boxes per form the full proof examines at most
+
 // Computes both forms of the epsilon of the contacts *g under the friction,
 // moment radius, cap and law of *m, with the torque scale torqueScale
 // (length; <= 0 takes the largest distance from g->c to a contact, 1 when
@@ -23,5 +25,14 @@ int PairEpsilon(const ContactPair *g, const ExactModel *m, double torqueScale, G
 // earlier when value - lower is below 1e-7 value. Returns as PairEpsilon.
 int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,
                       GraspEpsilon *out);
+
+// The forms of the epsilon, as bits of a mask.
+constexpr int kEpsilonFormInf = 1; // each normal force up to cap
+constexpr int kEpsilonFormOne = 2; // the normal forces sharing cap
+
+// PairEpsilonBudget for the forms in the mask forms only (the others stay
+// NaN). Returns as PairEpsilon.
+int PairEpsilonForms(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,
+                     int forms, GraspEpsilon *out);
 
 } // namespace gs

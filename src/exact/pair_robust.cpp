@@ -102,7 +102,7 @@ int PairRobust(const ContactPair *g, const ExactModel *m, double sphereRadius, d
     closed += e.forceClosure == 1;
     capacity.push_back(e.capacity);
     GraspEpsilon eps;
-    PairEpsilon(&q, &mq, torqueScale, &eps);
+    PairEpsilonForms(&q, &mq, torqueScale, kPairEpsilonProofBoxes, kEpsilonFormInf, &eps);
     epsilon.push_back(eps.inf.value);
     if (!std::isnan(eps.inf.value)) {
       sum += eps.inf.value;

@@ -5,12 +5,14 @@
 // contact line the grasp cannot twist about give 0, and the proof closes
 // where the weakest direction sits on kinks of the support.
 #include <cmath>
+#include <cstdio>
 #include <random>
 #include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "exact/epsilon.h"
+#include "exact/pair_check.h"
 #include "geom/vecmat.h"
 #include "graspstat/model.h"
 
@@ -79,6 +81,7 @@ ContactPair Moved(const ContactPair &g, const Mat3 R, const double *t) {
 TEST(Epsilon, BoundsSupportsInvarianceAndLawOrderOnRandomGrasps) {
   std::mt19937_64 rng(11);
   std::normal_distribution<double> gd;
+  int open = 0; // soft grasps without force closure: their weakest direction is unresisted
   for (int i = 0; i < kGrasps; i++) {
     const ContactPair g = RandomGrasp(&rng);
     ExactModel m = kDefaultExactModel;
@@ -125,6 +128,7 @@ TEST(Epsilon, BoundsSupportsInvarianceAndLawOrderOnRandomGrasps) {
         EXPECT_LE(fs.lower, 3.0 * f.value + 3.0 * tol);
         EXPECT_LE(3.0 * f.lower, fs.value + 3.0 * tol);
         byLaw[law][form] = f.value;
+        open += law == kContactSoft && form == 0 && f.value == 0.0;
         if (law != kContactPoint) continue;
         EXPECT_EQ(f.value, 0.0);
         EXPECT_EQ(f.lower, 0.0);
@@ -136,6 +140,7 @@ TEST(Epsilon, BoundsSupportsInvarianceAndLawOrderOnRandomGrasps) {
       EXPECT_LE(byLaw[kContactElliptic][form], byLaw[kContactSoft][form] + kRel * m.cap);
     }
   }
+  EXPECT_GT(open, 0);
 }
 
 // The soft law with friction mu, moment radius rm and a unit cap.
@@ -177,6 +182,56 @@ TEST(Epsilon, ProofClosesWhereTheWeakestDirectionSitsOnKinks) {
     EXPECT_GT(f->value, 0.0);
     EXPECT_GE(f->lower, f->value * (1.0 - 1e-6));
   }
+}
+
+TEST(Epsilon, ForceClosureAgreesWithTheProvenBoundsOffThePlaneOfTheNormals) {
+  // normals near the line through the contacts, tilted off any common
+  // plane: where force closure is decided the proof bounds epsilon above 0,
+  // and where it is not the weakest direction meets no resistance; some of
+  // them close with the line outside a friction cone, the couple of a
+  // tilted squeeze balanced by the two friction moments
+  std::mt19937_64 rng(47);
+  std::normal_distribution<double> gd;
+  int closed = 0, open = 0, tilted = 0;
+  for (int i = 0; i < 60; i++) {
+    ContactPair g{};
+    const double L = 0.5 + 0.05 * i;
+    g.p[2][2] = g.c[2] = L;
+    g.c[2] *= 0.5;
+    for (int k = 1; k <= 2; k++) {
+      for (int j = 0; j < 3; j++) g.n[k][j] = 0.35 * gd(rng);
+      g.n[k][2] += k == 1 ? 1.0 : -1.0;
+      UnitVec3(g.n[k], g.n[k]);
+    }
+    ExactModel m = SoftModel(0.5, 0.3 * L);
+    m.law = i % 2 ? kContactElliptic : kContactSoft;
+    const int fc = PairForceClosure(&g, &m);
+    if (fc < 0) continue;
+    bool inside = true;
+    for (int k = 1; k <= 2; k++) {
+      Vec3 cr;
+      const double d[3] = {0, 0, 1.0}, along = (k == 1 ? 1.0 : -1.0) * g.n[k][2];
+      CrossVec3(g.n[k], d, cr);
+      inside = inside && along > 0.0 && NormVec3(cr) < m.mu * along;
+    }
+    tilted += inside != (fc == 1);
+    GraspEpsilon e;
+    ASSERT_EQ(PairEpsilonForms(&g, &m, 0.0, kPairEpsilonProofBoxes, kEpsilonFormInf, &e), 1);
+    SCOPED_TRACE(testing::Message() << "grasp " << i << " closure " << fc);
+    if (fc == 1) {
+      closed++;
+      EXPECT_GT(e.inf.lower, 0.0);
+    } else {
+      open++;
+      EXPECT_EQ(e.inf.value, 0.0);
+      EXPECT_LE(Support(g, m, e.torqueScale, false, e.inf.weakest), kRel);
+    }
+  }
+  EXPECT_GT(closed, 0);
+  EXPECT_GT(open, 0);
+  EXPECT_GT(tilted, 0);
+  std::printf("force closure %d, none %d; %d of them against the line through the cones\n", closed,
+              open, tilted);
 }
 
 } // namespace
