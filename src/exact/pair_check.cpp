@@ -718,7 +718,7 @@ namespace {
 
 constexpr double kClosureReach = 1e12;  // internal wrenches searched within this many normal
                                         // forces at contact 1 (dimensionless)
-constexpr int kClosureSteps = 120;      // golden-section steps of one search along a line
+constexpr double kClosureWidth = 1e-14; // share of its bracket at which a line search ends
 constexpr double kClosureRowTol = 1e-9; // row this short off the others (unit terms): dependent
 constexpr double kClosureNullTol = 0.1; // unit vector this short off a span: next one taken
 
@@ -766,14 +766,39 @@ int UnitOffSpan5(double *v, const double (*b)[5], int n, double tol) {
   return 1;
 }
 
-// The largest margin along the line x0 + t v (|t| within kClosureReach),
-// a concave function of t, by golden section.
-template <class G> double LineMax(G margin, double lo, double hi) {
-  double a = lo, b = hi, x1 = b - kGolden * (b - a), x2 = a + kGolden * (b - a);
+// The largest value of the concave function margin(t) for |t| within
+// kClosureReach, or the first value met above enough: a bracket grown from
+// [-1, 1] toward the rise, then golden section down to kClosureWidth of it.
+template <class G> double LineMax(G margin, double enough) {
+  const double m0 = margin(0.0), mr = margin(1.0), ml = margin(-1.0);
+  double best = std::max(m0, std::max(mr, ml));
+  if (best > enough) return best;
+  double a = -1.0, b = 1.0;
+  if (mr > m0 || ml > m0) {
+    // grow toward the rising side until the margin falls
+    const double sg = mr > m0 ? 1.0 : -1.0;
+    double prev = 0.0, at = 1.0, last = sg > 0.0 ? mr : ml;
+    for (double step = 2.0; step <= kClosureReach; step *= 2.0) {
+      const double v = margin(sg * step);
+      if (v > enough) return v;
+      if (v <= last) {
+        a = sg > 0.0 ? prev : -step;
+        b = sg > 0.0 ? step : -prev;
+        break;
+      }
+      prev = at;
+      at = step;
+      last = v;
+      a = sg > 0.0 ? prev : -kClosureReach;
+      b = sg > 0.0 ? kClosureReach : -prev;
+    }
+    best = std::max(best, last);
+  }
   auto neg = [&](double t) { return -margin(t); };
-  double v1 = neg(x1), v2 = neg(x2);
-  for (int i = 0; i < kClosureSteps; i++) GoldenStep(neg, &a, &b, &x1, &x2, &v1, &v2);
-  return -std::min(v1, v2);
+  double x1 = b - kGolden * (b - a), x2 = a + kGolden * (b - a), v1 = neg(x1), v2 = neg(x2);
+  const double width = kClosureWidth * (b - a);
+  while (b - a > width && -std::min(v1, v2) <= enough) GoldenStep(neg, &a, &b, &x1, &x2, &v1, &v2);
+  return std::max(best, -std::min(v1, v2));
 }
 
 } // namespace
@@ -837,7 +862,7 @@ int PairForceClosure(const ContactPair *g, const ExactModel *m) {
     for (int j = 0; j < 5; j++) v[j] = basis[q][j] - ell[q] * x0[j];
     nd += UnitOffSpan5(v, dir, nd, kClosureNullTol);
   }
-  const double rmL = m->rm / L;
+  const double rmL = m->rm / L, enough = kExactDecisionTol * m->mu; // past the band: closed
   auto at = [&](double t1, double t2) {
     double x[5];
     for (int j = 0; j < 5; j++)
@@ -848,13 +873,10 @@ int PairForceClosure(const ContactPair *g, const ExactModel *m) {
   if (nd == 0) {
     best = at(0.0, 0.0);
   } else if (nd == 1) {
-    best = LineMax([&](double t) { return at(t, 0.0); }, -kClosureReach, kClosureReach);
+    best = LineMax([&](double t) { return at(t, 0.0); }, enough);
   } else {
     best = LineMax(
-        [&](double t1) {
-          return LineMax([&](double t2) { return at(t1, t2); }, -kClosureReach, kClosureReach);
-        },
-        -kClosureReach, kClosureReach);
+        [&](double t1) { return LineMax([&](double t2) { return at(t1, t2); }, enough); }, enough);
   }
   if (std::fabs(best) <= kExactDecisionTol * m->mu) return -1;
   return best > 0.0 ? 1 : 0;
