@@ -77,8 +77,8 @@ py::object Wrenches(long n, bool one, const std::vector<GraspQuality> &q, int in
 } // namespace
 
 py::dict QualityColumns(py::handle points, py::handle normals, py::handle reference,
-                        const ExactModel *m, double torqueScale, const RobustOptions *o,
-                        int threads) {
+                        const ExactModel *m, double torqueScale, int proofBoxes,
+                        const RobustOptions *o, int threads) {
   long np = 0, nn = 0, nr = 0;
   const Array P = ReadArray(points, "points", {2, 3}, &np);
   const Array N = ReadArray(normals, "normals", {2, 3}, &nn);
@@ -113,7 +113,8 @@ py::dict QualityColumns(py::handle points, py::handle normals, py::handle refere
   int interrupted = 0;
   {
     py::gil_scoped_release free;
-    PairQualityMany(n, g.data(), m, torqueScale, o, threads, &CheckSignals, &interrupted, q.data());
+    PairQualityMany(n, g.data(), m, torqueScale, proofBoxes, o, threads, &CheckSignals,
+                    &interrupted, q.data());
   }
   if (interrupted != 0) throw py::error_already_set();
   py::list verdictNames;

@@ -206,7 +206,8 @@ int PrintRun(const gs::BatchRun *run, int withContacts) {
 // What main keeps of the commands it declares, to tell which one was given.
 struct Commands {
   CLI::App *keys = nullptr, *solve = nullptr, *map = nullptr, *quality = nullptr;
-  long long samples = 0, seed = 0; // quality: robust samples and their seed
+  long long samples = 0, seed = 0;               // quality: robust samples and their seed
+  long long proofBoxes = gs::kEpsilonProofBoxes; // quality: boxes proving each epsilon's bound
   CLI::Option *hand = nullptr, *work = nullptr, *radius = nullptr; // solve's pose options
   std::string mapFormat = "png";
 };
@@ -350,6 +351,10 @@ void AddQualityCommand(CLI::App &app, Options &o, Commands *c) {
           NotNegative(&q.robust.sigmaMu, 0, "sigma"));
   AddRead(c->quality, "--seed", "K", "seed of the perturbations (default 0)",
           WholeNumber(&c->seed, kMaxSeed));
+  AddRead(c->quality, "--proof-boxes", "N",
+          "boxes per form proving each epsilon's lower bound (default 20000; 0: the search's "
+          "value with the first covering's bound, far faster)",
+          WholeNumber(&c->proofBoxes, gs::kMaxEpsilonProofBoxes));
   gs::AddModelOptions(c->quality, &q.model);
 }
 
@@ -360,6 +365,7 @@ int RunQualityCommand(Options &o, const Commands &c) {
   o.quality.program = kProgram;
   o.quality.robust.samples = static_cast<int>(c.samples);
   o.quality.robust.seed = static_cast<std::uint64_t>(c.seed);
+  o.quality.proofBoxes = static_cast<int>(c.proofBoxes);
   long malformed = 0;
   const int failed = gs::QualityStream(std::cin, std::cout, std::cerr, o.quality, &malformed);
   if (failed != 0) {

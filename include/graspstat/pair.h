@@ -20,6 +20,12 @@ struct ContactPair {
   Vec3 c;    // reference point of the moments: the work centre or centre of mass
 };
 
+// Boxes per form the proof of an epsilon's lower bound examines at most: the
+// full proof (most grasps end with value - lower within 1e-7 of value), and
+// the most a caller may ask; 0 keeps the first covering of the sphere only.
+constexpr int kEpsilonProofBoxes = 20000;
+constexpr long long kMaxEpsilonProofBoxes = 100000000;
+
 // One form of the Ferrari-Canny epsilon: the radius of the largest ball about
 // the origin inside the grasp wrench set, in the scaled wrench space
 // (force, moment / torqueScale).

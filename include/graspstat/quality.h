@@ -28,12 +28,14 @@ int MidpointReference(ContactPair *g);
 
 // Answers the quality of the contacts *g under the model *m: the exact check,
 // the epsilon with torque scale torqueScale (length; <= 0: the largest
-// distance from g->c to a contact), 0 in both forms where the grasp is not
-// force closure, and the robust measures of o (nullptr or 0 samples: none;
+// distance from g->c to a contact), its lower bound proven with at most
+// proofBoxes boxes per form (kEpsilonProofBoxes: the full proof; 0: the first
+// covering only, the search's value with a weak bound), 0 in both forms
+// where the grasp is not force closure, and the robust measures of o (nullptr or 0 samples: none;
 // points perturbed along the sphere of radius sphereRadius about g->c when
 // it is > 0, else in 3-D). Returns out->check.verdict.
-int PairQuality(const ContactPair *g, const ExactModel *m, double torqueScale, double sphereRadius,
-                const RobustOptions *o, GraspQuality *out);
+int PairQuality(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,
+                double sphereRadius, const RobustOptions *o, GraspQuality *out);
 
 // Asked from the calling thread while many grasps run: a nonzero answer
 // stops the workers at their next grasp.
@@ -44,7 +46,7 @@ using QualityStopFn = int (*)(void *ctx);
 // (may be nullptr) is asked a few times a second. Returns 1 when every grasp
 // was answered, 0 when stop ended it early.
 int PairQualityMany(long n, const ContactPair *g, const ExactModel *m, double torqueScale,
-                    const RobustOptions *o, int threads, QualityStopFn stop, void *ctx,
-                    GraspQuality *out);
+                    int proofBoxes, const RobustOptions *o, int threads, QualityStopFn stop,
+                    void *ctx, GraspQuality *out);
 
 } // namespace gs

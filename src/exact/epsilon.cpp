@@ -700,7 +700,7 @@ void Fill(EpsilonForm *f, double value, double lower, const double *u) {
 } // namespace
 
 int PairEpsilon(const ContactPair *g, const ExactModel *m, double torqueScale, GraspEpsilon *out) {
-  return PairEpsilonBudget(g, m, torqueScale, kPairEpsilonProofBoxes, out);
+  return PairEpsilonBudget(g, m, torqueScale, kEpsilonProofBoxes, out);
 }
 
 int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,

@@ -10,8 +10,6 @@
 
 namespace gs {
 
-constexpr int kPairEpsilonProofBoxes = 20000; // boxes per form the full proof examines at most
-
 // Computes both forms of the epsilon of the contacts *g under the friction,
 // moment radius, cap and law of *m, with the torque scale torqueScale
 // (length; <= 0 takes the largest distance from g->c to a contact, 1 when

@@ -11,8 +11,9 @@ namespace gs {
 // Draws o->samples perturbed copies of *g (points moved along the sphere of
 // radius sphereRadius about g->c when sphereRadius > 0, else in 3-D) and
 // writes the shares, percentiles and mean of their answers under *m into
-// *out. Returns the number of samples drawn (0: none asked, out NaN).
+// *out, each sample's epsilon proven with at most proofBoxes boxes. Returns
+// the number of samples drawn (0: none asked, out NaN).
 int PairRobust(const ContactPair *g, const ExactModel *m, double sphereRadius, double torqueScale,
-               const RobustOptions *o, RobustMeasures *out);
+               int proofBoxes, const RobustOptions *o, RobustMeasures *out);
 
 } // namespace gs

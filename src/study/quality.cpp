@@ -25,6 +25,7 @@ struct QualityWork {
   const ContactPair *g;
   const ExactModel *m;
   double torqueScale;
+  int proofBoxes;
   const RobustOptions *o;
   GraspQuality *out;
   std::atomic<long> next{0};
@@ -40,7 +41,7 @@ void QualityThread(QualityWork *w) {
     if (first >= w->n || w->stopped.load() != 0) break;
     const long last = first + kQualityChunk < w->n ? first + kQualityChunk : w->n;
     for (long i = first; i < last && w->stopped.load(std::memory_order_relaxed) == 0; i++)
-      PairQuality(&w->g[i], w->m, w->torqueScale, 0.0, w->o, &w->out[i]);
+      PairQuality(&w->g[i], w->m, w->torqueScale, w->proofBoxes, 0.0, w->o, &w->out[i]);
   }
   std::lock_guard<std::mutex> guard(w->lock);
   w->running--;
@@ -68,26 +69,27 @@ int MidpointReference(ContactPair *g) {
   return 1;
 }
 
-int PairQuality(const ContactPair *g, const ExactModel *m, double torqueScale, double sphereRadius,
-                const RobustOptions *o, GraspQuality *out) {
+int PairQuality(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,
+                double sphereRadius, const RobustOptions *o, GraspQuality *out) {
   PairExactCheck(g, m, &out->check);
   ExactCheck *e = &out->check;
-  PairEpsilon(g, m, torqueScale, &e->epsilon); // NaN where the inputs are refused
+  PairEpsilonBudget(g, m, torqueScale, proofBoxes, &e->epsilon); // NaN where refused
   if (e->forceClosure == 0)
     for (EpsilonForm *f : {&e->epsilon.inf, &e->epsilon.one}) f->value = f->lower = 0.0;
   const RobustOptions none{};
-  PairRobust(g, m, sphereRadius, torqueScale, o != nullptr ? o : &none, &out->robust);
+  PairRobust(g, m, sphereRadius, torqueScale, proofBoxes, o != nullptr ? o : &none, &out->robust);
   return e->verdict;
 }
 
 int PairQualityMany(long n, const ContactPair *g, const ExactModel *m, double torqueScale,
-                    const RobustOptions *o, int threads, QualityStopFn stop, void *ctx,
-                    GraspQuality *out) {
+                    int proofBoxes, const RobustOptions *o, int threads, QualityStopFn stop,
+                    void *ctx, GraspQuality *out) {
   QualityWork w;
   w.n = n;
   w.g = g;
   w.m = m;
   w.torqueScale = torqueScale;
+  w.proofBoxes = proofBoxes;
   w.o = o;
   w.out = out;
   if (threads < 1) threads = 1;

@@ -216,7 +216,7 @@ TEST(Epsilon, ForceClosureAgreesWithTheProvenBoundsOffThePlaneOfTheNormals) {
     }
     tilted += inside != (fc == 1);
     GraspEpsilon e;
-    ASSERT_EQ(PairEpsilonForms(&g, &m, 0.0, kPairEpsilonProofBoxes, kEpsilonFormInf, &e), 1);
+    ASSERT_EQ(PairEpsilonForms(&g, &m, 0.0, kEpsilonProofBoxes, kEpsilonFormInf, &e), 1);
     SCOPED_TRACE(testing::Message() << "grasp " << i << " closure " << fc);
     if (fc == 1) {
       closed++;

@@ -107,6 +107,28 @@ def test_robust_measures_repeat_and_reduce_to_the_plain_answers():
         assert np.array_equal(noisy[0][key], noisy[1][key], equal_nan=True), key
 
 
+def test_a_smaller_proof_brackets_what_the_full_proof_proves():
+    p, n, c = grasps(12, 5)
+    model = graspstat.Model(mu=0.6, rm=0.3)
+    full = graspstat.quality(p, n, c, model=model)
+    fast = graspstat.quality(p, n, c, model=model, proof_boxes=0)
+    assert full["forceClosure"].any()
+    for key in ("verdict", "margin", "capacity", "muNeeded", "forceClosure", "torqueScale"):
+        assert equal(full[key], fast[key]), key
+    for form in ("Inf", "One"):
+        lo, hi = fast["epsilon" + form + "Lower"], fast["epsilon" + form]
+        assert np.all(lo <= full["epsilon" + form + "Lower"] + 1e-12)
+        assert np.all(full["epsilon" + form + "Lower"] <= full["epsilon" + form] + 1e-12)
+        assert np.all(full["epsilon" + form] <= hi + 1e-12)
+    lines = "".join(" ".join(repr(float(x)) for x in (*p[i, 0], *n[i, 0], *p[i, 1], *n[i, 1], *c[i])) + "\n"
+                    for i in range(len(p)))
+    out = subprocess.run([BATCH, "quality", "--stdin", "--mu", "0.6", "--rm", "0.3", "--proof-boxes", "0"],
+                         input=lines, capture_output=True, text=True, check=True).stdout.splitlines()
+    for i, line in enumerate(out):
+        inf = json.loads(line)["epsilon"]["inf"]
+        assert close([inf["value"], inf["lower"]], [fast["epsilonInf"][i], fast["epsilonInfLower"][i]])
+
+
 @pytest.mark.parametrize("call", [
     lambda p, n: graspstat.quality(p[:, :1], n),
     lambda p, n: graspstat.quality(p, n[:3]),
@@ -116,6 +138,7 @@ def test_robust_measures_repeat_and_reduce_to_the_plain_answers():
     lambda p, n: graspstat.quality(p, n, samples=-1),
     lambda p, n: graspstat.quality(p, n, sigma_mu=-0.1),
     lambda p, n: graspstat.quality(p, n, torque_scale=0),
+    lambda p, n: graspstat.quality(p, n, proof_boxes=-1),
 ])
 def test_bad_shapes_and_values_are_refused(call):
     p, n, _ = grasps(4, 4)
