@@ -488,7 +488,7 @@ by ``sigma_point`` in 3-D, normals by ``sigma_normal`` rad, mu by the
 relative ``sigma_mu``, from the generator seeded by ``seed``) and the dict
 carries pHolds, pForceClosure, capacityP05, epsilonInfMean, epsilonInfP05.
 ``proof_boxes`` bounds the boxes per form the proof of each lower bound
-examines (None: 20000, the full proof; 0: the search's value with the first
+examines (None: 200000, the full proof; 0: the search's value with the first
 covering's bound only, tens of times faster, for labelling many grasps).
 ``threads`` workers share the grasps (0: all cores) with the GIL released;
 Ctrl-C stops them. Bad shapes and values raise ValueError before any work.)doc");

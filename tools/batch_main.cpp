@@ -352,7 +352,7 @@ void AddQualityCommand(CLI::App &app, Options &o, Commands *c) {
   AddRead(c->quality, "--seed", "K", "seed of the perturbations (default 0)",
           WholeNumber(&c->seed, kMaxSeed));
   AddRead(c->quality, "--proof-boxes", "N",
-          "boxes per form proving each epsilon's lower bound (default 20000; 0: the search's "
+          "boxes per form proving each epsilon's lower bound (default 200000; 0: the search's "
           "value with the first covering's bound, far faster)",
           WholeNumber(&c->proofBoxes, gs::kMaxEpsilonProofBoxes));
   gs::AddModelOptions(c->quality, &q.model);

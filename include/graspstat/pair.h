@@ -21,9 +21,10 @@ struct ContactPair {
 };
 
 // Boxes per form the proof of an epsilon's lower bound examines at most: the
-// full proof (most grasps end with value - lower within 1e-7 of value), and
-// the most a caller may ask; 0 keeps the first covering of the sphere only.
-constexpr int kEpsilonProofBoxes = 20000;
+// full proof (it ends once value - lower is within 1e-7 of value, which
+// random grasps reach well within it), and the most a caller may ask; 0
+// keeps the first covering of the sphere only.
+constexpr int kEpsilonProofBoxes = 200000;
 constexpr long long kMaxEpsilonProofBoxes = 100000000;
 
 // One form of the Ferrari-Canny epsilon: the radius of the largest ball about

@@ -620,10 +620,18 @@ void BoundBox(const EpsGeom &e, bool one, double size, Box *b, double *best, dou
 
 // Branch and bound over the sphere for one form: proves a lower bound of the
 // least support, lowering *value and moving weakest where a box centre does
-// better. Returns the proven bound (per unit cap).
+// better. A box whose bound already meets the proof target is set aside
+// rather than queued (only the least of their bounds is kept), so the queue
+// holds the boxes still open. Returns the proven bound (per unit cap).
 double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, double *weakest) {
   std::priority_queue<Box, std::vector<Box>, BoxOrder> q;
-  double ref[6];
+  double ref[6], closed = kInf; // the least bound of the boxes set aside
+  auto keep = [&](const Box &b) {
+    if (b.bound >= *value * (1.0 - kProofRel))
+      closed = std::min(closed, b.bound);
+    else
+      q.push(b);
+  };
   BalancedWrench(e, one, kKinkNear * size, 0.0, weakest, ref);
   for (int ax = 0; ax < 6; ax++)
     for (double sg : {1.0, -1.0})
@@ -639,7 +647,7 @@ double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, 
           b.hi[i] = up ? 1.0 : 0.0;
         }
         BoundBox(e, one, size, &b, value, weakest, ref, boxes > 0);
-        q.push(b);
+        keep(b);
       }
   for (int n = 0; n < boxes && !q.empty(); n++) {
     const Box b = q.top();
@@ -654,10 +662,11 @@ double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, 
     c2.lo[k] = mid;
     BoundBox(e, one, size, &c1, value, weakest, ref, true);
     BoundBox(e, one, size, &c2, value, weakest, ref, true);
-    q.push(c1);
-    q.push(c2);
+    keep(c1);
+    keep(c2);
   }
-  return q.empty() ? *value : std::min(*value, std::max(0.0, q.top().bound));
+  const double open = q.empty() ? kInf : q.top().bound;
+  return std::min(*value, std::max(0.0, std::min(open, closed)));
 }
 
 // A direction that a grasp without force closure cannot resist at all (no
