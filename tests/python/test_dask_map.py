@@ -40,11 +40,11 @@ def test_partitions_on_two_workers_equal_one_call(monkeypatch):
     far = -(d + tilt) / np.linalg.norm(d + tilt, axis=1)[:, None]
     points, normals = np.stack([d, far], 1), np.stack([-d, -far], 1)
     reference = np.zeros((97, 3))
-    one = graspstat.quality(points, normals, reference, threads=1)
+    one = graspstat.quality(points, normals, reference, threads=1, proof_boxes=0)
     with LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
                       dashboard_address=None) as cluster, Client(cluster) as client:
         spread = graspstat_dask_map(client, grasp_quality, [points, normals, reference],
-                                    partitions=5, threads=1)
+                                    partitions=5, threads=1, proof_boxes=0)
     assert isinstance(spread, dict) and list(spread) == list(one)
     for key, value in one.items():
         assert np.array_equal(spread[key], value, equal_nan=value.dtype.kind == "f"), key
