@@ -60,6 +60,7 @@ constexpr int kSpread = 96;             // directions of the deterministic sprea
 constexpr int kCircle = 24;             // directions on each contact's blind circle
 constexpr int kRefined = 6;             // best distinct starts refined locally
 constexpr int kFinished = 3;            // of those, the best carried to the finest smoothing
+constexpr double kDistinctCos = 0.95;   // starts nearer than this cosine count as one
 constexpr double kRoundRel = 1e-12;     // rounding margin of a bound (share of the set's size)
 
 // The contacts in the scaled wrench space. Contact k reads a direction u
@@ -669,6 +670,16 @@ double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, 
   return std::min(*value, std::max(0.0, std::min(open, closed)));
 }
 
+// The starts ordered by their support in form one or inf, with their indices.
+std::vector<std::pair<double, int>> StartOrder(const EpsGeom &e, bool one,
+                                               const std::vector<std::array<double, 6>> &starts) {
+  std::vector<std::pair<double, int>> order;
+  for (int i = 0; i < (int)starts.size(); i++)
+    order.push_back({Support(e, one, starts[i].data(), nullptr), i});
+  std::sort(order.begin(), order.end());
+  return order;
+}
+
 // A direction that a grasp without force closure cannot resist at all (no
 // wrench of its set has a positive part along it, to rounding), into u:
 // the best start, else descents of the shared-cap support from the best
@@ -676,10 +687,7 @@ double Prove(const EpsGeom &e, bool one, double size, int boxes, double *value, 
 void Unresisted(const EpsGeom &e, double size, const std::vector<std::array<double, 6>> &starts,
                 double *u) {
   const double reach = kRoundRel * size;
-  std::vector<std::pair<double, int>> order;
-  for (int i = 0; i < (int)starts.size(); i++)
-    order.push_back({Support(e, true, starts[i].data(), nullptr), i});
-  std::sort(order.begin(), order.end());
+  const std::vector<std::pair<double, int>> order = StartOrder(e, true, starts);
   std::copy(starts[order[0].second].begin(), starts[order[0].second].end(), u);
   double least = order[0].first;
   std::vector<const double *> tried;
@@ -687,7 +695,7 @@ void Unresisted(const EpsGeom &e, double size, const std::vector<std::array<doub
     if (least <= reach || (int)tried.size() >= kRefined) break;
     const double *s = starts[o.second].data();
     bool near = false;
-    for (const double *t : tried) near = near || Dot6(s, t) > 0.95;
+    for (const double *t : tried) near = near || Dot6(s, t) > kDistinctCos;
     if (near) continue;
     tried.push_back(s);
     double v[6];
@@ -796,10 +804,7 @@ int PairEpsilonForms(const ContactPair *g, const ExactModel *m, double torqueSca
   for (int form = 0; form < 2; form++) {
     const bool one = form == 1;
     if (!(forms & (one ? kEpsilonFormOne : kEpsilonFormInf))) continue;
-    std::vector<std::pair<double, int>> order;
-    for (int i = 0; i < (int)starts.size(); i++)
-      order.push_back({Support(e, one, starts[i].data(), nullptr), i});
-    std::sort(order.begin(), order.end());
+    const std::vector<std::pair<double, int>> order = StartOrder(e, one, starts);
     // the best distinct starts descended on the coarsest smoothing, the
     // best kFinished of those carried down to the finest
     std::vector<std::pair<double, std::array<double, 6>>> coarse;
@@ -807,7 +812,7 @@ int PairEpsilonForms(const ContactPair *g, const ExactModel *m, double torqueSca
       if ((int)coarse.size() >= kRefined) break;
       const double *s = starts[o.second].data();
       bool near = false;
-      for (const auto &c : coarse) near = near || Dot6(s, c.second.data()) > 0.95;
+      for (const auto &c : coarse) near = near || Dot6(s, c.second.data()) > kDistinctCos;
       if (near) continue;
       std::array<double, 6> u;
       std::copy(s, s + 6, u.data());

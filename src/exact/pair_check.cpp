@@ -718,7 +718,6 @@ namespace {
 
 constexpr double kClosureReach = 1e12;  // internal wrenches searched within this many normal
                                         // forces at contact 1 (dimensionless)
-constexpr double kClosureWidth = 1e-14; // share of its bracket at which a line search ends
 constexpr double kClosureRowTol = 1e-9; // row this short off the others (unit terms): dependent
 constexpr double kClosureNullTol = 0.1; // unit vector this short off a span: next one taken
 
@@ -767,38 +766,13 @@ int UnitOffSpan5(double *v, const double (*b)[5], int n, double tol) {
 }
 
 // The largest value of the concave function margin(t) for |t| within
-// kClosureReach, or the first value met above enough: a bracket grown from
-// [-1, 1] toward the rise, then golden section down to kClosureWidth of it.
+// kClosureReach, or the first value met above enough: the least of its
+// negative, bracketed from [-1, 1] outward and narrowed by golden section.
 template <class G> double LineMax(G margin, double enough) {
-  const double m0 = margin(0.0), mr = margin(1.0), ml = margin(-1.0);
-  double best = std::max(m0, std::max(mr, ml));
-  if (best > enough) return best;
-  double a = -1.0, b = 1.0;
-  if (mr > m0 || ml > m0) {
-    // grow toward the rising side until the margin falls
-    const double sg = mr > m0 ? 1.0 : -1.0;
-    double prev = 0.0, at = 1.0, last = sg > 0.0 ? mr : ml;
-    for (double step = 2.0; step <= kClosureReach; step *= 2.0) {
-      const double v = margin(sg * step);
-      if (v > enough) return v;
-      if (v <= last) {
-        a = sg > 0.0 ? prev : -step;
-        b = sg > 0.0 ? step : -prev;
-        break;
-      }
-      prev = at;
-      at = step;
-      last = v;
-      a = sg > 0.0 ? prev : -kClosureReach;
-      b = sg > 0.0 ? kClosureReach : -prev;
-    }
-    best = std::max(best, last);
-  }
   auto neg = [&](double t) { return -margin(t); };
-  double x1 = b - kGolden * (b - a), x2 = a + kGolden * (b - a), v1 = neg(x1), v2 = neg(x2);
-  const double width = kClosureWidth * (b - a);
-  while (b - a > width && -std::min(v1, v2) <= enough) GoldenStep(neg, &a, &b, &x1, &x2, &v1, &v2);
-  return std::max(best, -std::min(v1, v2));
+  double lo = -kClosureReach, hi = kClosureReach, at;
+  Bracket(neg, 1.0, &lo, &hi);
+  return -GoldenLeast(neg, lo, hi, -enough, &at);
 }
 
 } // namespace
