@@ -219,24 +219,27 @@ BENCHMARK(EpsilonLinearisedError)
 
 // The whole quality of many grasps (check, epsilon), on 1 and 2 threads,
 // per grasp: the figure a million grasps scale from; range(2) the boxes
-// proving each epsilon's bound (0: the search's value, first covering).
+// proving each epsilon's bound (0: the search's value, first covering),
+// range(3) the epsilon forms (0: the exact check alone).
 void QualityMany(benchmark::State &state) {
   const std::vector<ContactPair> grasps = Grasps(kGrasps, 7);
   const ExactModel m = Model((int)state.range(0));
   std::vector<GraspQuality> out(grasps.size());
   for (auto _ : state)
     PairQualityMany(static_cast<long>(grasps.size()), grasps.data(), &m, 0.0,
-                    static_cast<int>(state.range(2)), nullptr, (int)state.range(1), nullptr,
-                    nullptr, out.data());
+                    static_cast<int>(state.range(2)), static_cast<int>(state.range(3)), nullptr,
+                    (int)state.range(1), nullptr, nullptr, out.data());
   state.SetItemsProcessed(state.iterations() * static_cast<long>(grasps.size()));
 }
 BENCHMARK(QualityMany)
-    ->Args({kContactPoint, 2, kEpsilonProofBoxes})
-    ->Args({kContactSoft, 1, kEpsilonProofBoxes})
-    ->Args({kContactSoft, 2, kEpsilonProofBoxes})
-    ->Args({kContactElliptic, 2, kEpsilonProofBoxes})
-    ->Args({kContactSoft, 2, 0})
-    ->Args({kContactElliptic, 2, 0})
+    ->Args({kContactPoint, 2, kEpsilonProofBoxes, kEpsilonFormBoth})
+    ->Args({kContactSoft, 1, kEpsilonProofBoxes, kEpsilonFormBoth})
+    ->Args({kContactSoft, 2, kEpsilonProofBoxes, kEpsilonFormBoth})
+    ->Args({kContactElliptic, 2, kEpsilonProofBoxes, kEpsilonFormBoth})
+    ->Args({kContactSoft, 2, 0, kEpsilonFormBoth})
+    ->Args({kContactElliptic, 2, 0, kEpsilonFormBoth})
+    ->Args({kContactSoft, 2, 0, 0})
+    ->Args({kContactElliptic, 2, 0, 0})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
@@ -255,9 +258,10 @@ void QualityRobust(benchmark::State &state) {
     for (const ContactPair &g : grasps) {
       GraspQuality q;
       if (o.samples > 0) {
-        PairQuality(&g, &m, 0.0, kEpsilonProofBoxes, 0.0, &o, &q);
+        PairQuality(&g, &m, 0.0, kEpsilonProofBoxes, kEpsilonFormBoth, 0.0, &o, &q);
       } else {
-        for (int k = 0; k < 8; k++) PairQuality(&g, &m, 0.0, kEpsilonProofBoxes, 0.0, nullptr, &q);
+        for (int k = 0; k < 8; k++)
+          PairQuality(&g, &m, 0.0, kEpsilonProofBoxes, kEpsilonFormBoth, 0.0, nullptr, &q);
       }
       benchmark::DoNotOptimize(q);
     }

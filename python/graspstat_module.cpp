@@ -17,6 +17,7 @@
 #include "graspstat/keys.h"
 #include "graspstat/map.h"
 #include "graspstat/numbers.h"
+#include "graspstat/quality.h"
 #include "python/py_quality.h"
 #include "python/py_result.h"
 #include "python/py_sweep.h"
@@ -246,7 +247,7 @@ double ReadSigma(py::handle obj, const char *name) {
 py::dict Quality(py::handle points, py::handle normals, py::handle reference, py::handle model,
                  py::handle torqueScale, py::handle samples, py::handle sigmaPoint,
                  py::handle sigmaNormal, py::handle sigmaMu, py::handle seed, py::handle threads,
-                 py::handle proofBoxes) {
+                 py::handle proofBoxes, const std::string &epsilon) {
   const gs::ExactModel md = UseModel(model);
   double ts = 0.0;
   if (!torqueScale.is_none()) {
@@ -266,7 +267,9 @@ py::dict Quality(py::handle points, py::handle normals, py::handle reference, py
       proofBoxes.is_none()
           ? gs::kEpsilonProofBoxes
           : static_cast<int>(ReadCount(proofBoxes, "proof_boxes", gs::kMaxEpsilonProofBoxes));
-  return gs::QualityColumns(points, normals, reference, &md, ts, boxes, &o, n < 1 ? 1 : n);
+  const int forms = gs::EpsilonFormsFromName(epsilon.c_str());
+  if (forms < 0) BadValue("epsilon: expected 'both', 'inf', 'one' or 'none'");
+  return gs::QualityColumns(points, normals, reference, &md, ts, boxes, forms, &o, n < 1 ? 1 : n);
 }
 
 // One of a model's two vectors, under its own spelling (fex) or the one the
@@ -461,8 +464,9 @@ out.)doc");
         py::arg("reference") = py::none(), py::kw_only(), py::arg("model") = py::none(),
         py::arg("torque_scale") = py::none(), py::arg("samples") = 0, py::arg("sigma_point") = 0.0,
         py::arg("sigma_normal") = 0.0, py::arg("sigma_mu") = 0.0, py::arg("seed") = 0,
-        py::arg("threads") = 0, py::arg("proof_boxes") = py::none(), R"doc(
-quality(points: numpy.typing.ArrayLike, normals: numpy.typing.ArrayLike, reference: Optional[numpy.typing.ArrayLike] = None, model: Optional[Model] = None, torque_scale: Optional[float] = None, samples: int = 0, sigma_point: float = 0.0, sigma_normal: float = 0.0, sigma_mu: float = 0.0, seed: int = 0, threads: int = 0, proof_boxes: Optional[int] = None) -> dict[str, numpy.ndarray]
+        py::arg("threads") = 0, py::arg("proof_boxes") = py::none(), py::arg("epsilon") = "both",
+        R"doc(
+quality(points: numpy.typing.ArrayLike, normals: numpy.typing.ArrayLike, reference: Optional[numpy.typing.ArrayLike] = None, model: Optional[Model] = None, torque_scale: Optional[float] = None, samples: int = 0, sigma_point: float = 0.0, sigma_normal: float = 0.0, sigma_mu: float = 0.0, seed: int = 0, threads: int = 0, proof_boxes: Optional[int] = None, epsilon: str = 'both') -> dict[str, numpy.ndarray]
 
 The grasp quality of two-contact grasps from anywhere (a parallel-jaw
 gripper's sampled antipodal grasps, a simulator's contacts): ``points`` and
@@ -490,6 +494,9 @@ carries pHolds, pForceClosure, capacityP05, epsilonInfMean, epsilonInfP05.
 ``proof_boxes`` bounds the boxes per form the proof of each lower bound
 examines (None: 200000, the full proof; 0: the search's value with the first
 covering's bound only, tens of times faster, for labelling many grasps).
+``epsilon`` names the forms computed: 'both', 'inf', 'one' or 'none' (the
+exact check alone); a form not computed, and the robust epsilon measures
+without 'inf', are NaN.
 ``threads`` workers share the grasps (0: all cores) with the GIL released;
 Ctrl-C stops them. Bad shapes and values raise ValueError before any work.)doc");
 

@@ -77,7 +77,7 @@ py::object Wrenches(long n, bool one, const std::vector<GraspQuality> &q, int in
 } // namespace
 
 py::dict QualityColumns(py::handle points, py::handle normals, py::handle reference,
-                        const ExactModel *m, double torqueScale, int proofBoxes,
+                        const ExactModel *m, double torqueScale, int proofBoxes, int forms,
                         const RobustOptions *o, int threads) {
   long np = 0, nn = 0, nr = 0;
   const Array P = ReadArray(points, "points", {2, 3}, &np);
@@ -113,7 +113,7 @@ py::dict QualityColumns(py::handle points, py::handle normals, py::handle refere
   int interrupted = 0;
   {
     py::gil_scoped_release free;
-    PairQualityMany(n, g.data(), m, torqueScale, proofBoxes, o, threads, &CheckSignals,
+    PairQualityMany(n, g.data(), m, torqueScale, proofBoxes, forms, o, threads, &CheckSignals,
                     &interrupted, q.data());
   }
   if (interrupted != 0) throw py::error_already_set();

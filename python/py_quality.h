@@ -12,7 +12,8 @@ namespace gs {
 // The quality of the grasps of points and normals, each shaped (N, 2, 3) or
 // (2, 3) (one grasp), with reference points shaped (N, 3) or (3,) (None:
 // the midpoints of the contacts), under *m, each epsilon's bound proven with
-// at most proofBoxes boxes per form, on `threads` threads with the
+// at most proofBoxes boxes per form in the forms of the mask forms (the
+// others NaN), on `threads` threads with the
 // GIL released (Ctrl-C stops them and raises). Refuses bad shapes and
 // values with ValueError before any work. Returns a dict of numpy arrays:
 // verdict (str), margin, capacity, muNeeded, forceClosure, epsilonInf,
@@ -21,6 +22,6 @@ namespace gs {
 // the exact check's object has null.
 pybind11::dict QualityColumns(pybind11::handle points, pybind11::handle normals,
                               pybind11::handle reference, const ExactModel *m, double torqueScale,
-                              int proofBoxes, const RobustOptions *o, int threads);
+                              int proofBoxes, int forms, const RobustOptions *o, int threads);
 
 } // namespace gs

@@ -355,6 +355,16 @@ void AddQualityCommand(CLI::App &app, Options &o, Commands *c) {
           "boxes per form proving each epsilon's lower bound (default 200000; 0: the search's "
           "value with the first covering's bound, far faster)",
           WholeNumber(&c->proofBoxes, gs::kMaxEpsilonProofBoxes));
+  AddRead(c->quality, "--epsilon", "FORMS",
+          "epsilon forms answered: both (default), inf, one or none (the exact check alone, "
+          "for labelling many grasps by holding and force closure)",
+          [&q](const std::string &text, std::string *error) {
+            q.forms = gs::EpsilonFormsFromName(text.c_str());
+            if (q.forms >= 0) return 1;
+            *error =
+                "'" + gs::EchoText(text) + "' names no epsilon forms (use both, inf, one or none)";
+            return 0;
+          });
   gs::AddModelOptions(c->quality, &q.model);
 }
 

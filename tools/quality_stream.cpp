@@ -45,7 +45,7 @@ int QualityStream(std::istream &in, std::ostream &out, std::ostream &err, const 
   auto answer = [&](const std::string &line, std::string *text, std::string *error) {
     ContactPair g;
     if (ReadPair(line, &g, error) == 0) return 0;
-    PairQuality(&g, &req.model, req.torqueScale, req.proofBoxes, 0.0, &req.robust, &q);
+    PairQuality(&g, &req.model, req.torqueScale, req.proofBoxes, req.forms, 0.0, &req.robust, &q);
     const ReportSource src =
         ExactReportSource(&q.check, &req.model, 0, req.robust.samples > 0 ? &q.robust : nullptr);
     AppendReportJson(kExactReport, &src, text);

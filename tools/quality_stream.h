@@ -16,6 +16,7 @@ struct QualityRequest {
   double torqueScale = 0.0;              // length dividing the moments (<= 0: per grasp)
   RobustOptions robust{};                // robust measures (0 samples: none)
   int proofBoxes = kEpsilonProofBoxes;   // boxes per form proving each epsilon's bound
+  int forms = kEpsilonFormBoth;          // epsilon forms answered (the others null)
 };
 
 // Reads lines "P1 N1 P2 N2 [C]" (12 or 15 numbers: the contact points, the

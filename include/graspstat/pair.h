@@ -27,6 +27,12 @@ struct ContactPair {
 constexpr int kEpsilonProofBoxes = 200000;
 constexpr long long kMaxEpsilonProofBoxes = 100000000;
 
+// The forms of the epsilon a caller asks for, as bits of a mask; a form not
+// asked stays NaN and costs nothing (0: no epsilon, only the exact check).
+constexpr int kEpsilonFormInf = 1;                                  // each normal force up to cap
+constexpr int kEpsilonFormOne = 2;                                  // the normal forces sharing cap
+constexpr int kEpsilonFormBoth = kEpsilonFormInf | kEpsilonFormOne; // both forms
+
 // One form of the Ferrari-Canny epsilon: the radius of the largest ball about
 // the origin inside the grasp wrench set, in the scaled wrench space
 // (force, moment / torqueScale).

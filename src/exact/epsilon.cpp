@@ -722,7 +722,7 @@ int PairEpsilon(const ContactPair *g, const ExactModel *m, double torqueScale, G
 
 int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,
                       GraspEpsilon *out) {
-  return PairEpsilonForms(g, m, torqueScale, proofBoxes, kEpsilonFormInf | kEpsilonFormOne, out);
+  return PairEpsilonForms(g, m, torqueScale, proofBoxes, kEpsilonFormBoth, out);
 }
 
 int PairEpsilonForms(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,
@@ -737,6 +737,7 @@ int PairEpsilonForms(const ContactPair *g, const ExactModel *m, double torqueSca
             std::isfinite(m->rm) && std::isfinite(m->cap) && m->mu >= 0.0 && m->rm >= 0.0 &&
             m->cap > 0.0 &&
             (m->law == kContactSoft || m->law == kContactPoint || m->law == kContactElliptic);
+  forms &= kEpsilonFormBoth;
   for (int k = 1; k <= 2 && ok; k++)
     ok = Finite3(g->p[k]) && Finite3(g->n[k]) &&
          std::fabs(NormVec3(g->n[k]) - 1.0) <= kUnitNormalTol;
@@ -753,6 +754,7 @@ int PairEpsilonForms(const ContactPair *g, const ExactModel *m, double torqueSca
     if (rho == 0.0) rho = 1.0;
   }
   out->torqueScale = rho;
+  if (forms == 0) return 1;
 
   EpsGeom e;
   e.mu = m->mu;

@@ -24,10 +24,6 @@ int PairEpsilon(const ContactPair *g, const ExactModel *m, double torqueScale, G
 int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,
                       GraspEpsilon *out);
 
-// The forms of the epsilon, as bits of a mask.
-constexpr int kEpsilonFormInf = 1; // each normal force up to cap
-constexpr int kEpsilonFormOne = 2; // the normal forces sharing cap
-
 // PairEpsilonBudget for the forms in the mask forms only (the others stay
 // NaN). Returns as PairEpsilon.
 int PairEpsilonForms(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,

@@ -81,7 +81,7 @@ double LowPercentile(std::vector<double> v) {
 } // namespace
 
 int PairRobust(const ContactPair *g, const ExactModel *m, double sphereRadius, double torqueScale,
-               int proofBoxes, const RobustOptions *o, RobustMeasures *out) {
+               int proofBoxes, int forms, const RobustOptions *o, RobustMeasures *out) {
   out->pHolds = out->pForceClosure = out->capacityP05 = NAN;
   out->epsilonInfMean = out->epsilonInfP05 = NAN;
   if (o->samples <= 0) return 0;
@@ -102,7 +102,7 @@ int PairRobust(const ContactPair *g, const ExactModel *m, double sphereRadius, d
     closed += e.forceClosure == 1;
     capacity.push_back(e.capacity);
     GraspEpsilon eps;
-    PairEpsilonForms(&q, &mq, torqueScale, proofBoxes, kEpsilonFormInf, &eps);
+    PairEpsilonForms(&q, &mq, torqueScale, proofBoxes, forms & kEpsilonFormInf, &eps);
     epsilon.push_back(eps.inf.value);
     if (!std::isnan(eps.inf.value)) {
       sum += eps.inf.value;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -26,6 +27,7 @@ struct QualityWork {
   const ExactModel *m;
   double torqueScale;
   int proofBoxes;
+  int forms;
   const RobustOptions *o;
   GraspQuality *out;
   std::atomic<long> next{0};
@@ -41,7 +43,7 @@ void QualityThread(QualityWork *w) {
     if (first >= w->n || w->stopped.load() != 0) break;
     const long last = first + kQualityChunk < w->n ? first + kQualityChunk : w->n;
     for (long i = first; i < last && w->stopped.load(std::memory_order_relaxed) == 0; i++)
-      PairQuality(&w->g[i], w->m, w->torqueScale, w->proofBoxes, 0.0, w->o, &w->out[i]);
+      PairQuality(&w->g[i], w->m, w->torqueScale, w->proofBoxes, w->forms, 0.0, w->o, &w->out[i]);
   }
   std::lock_guard<std::mutex> guard(w->lock);
   w->running--;
@@ -64,32 +66,45 @@ const char *ContactPairError(const ContactPair *g) {
   return nullptr;
 }
 
+int EpsilonFormsFromName(const char *name) {
+  const std::string s = name;
+  if (s == "both") return kEpsilonFormBoth;
+  if (s == "inf") return kEpsilonFormInf;
+  if (s == "one") return kEpsilonFormOne;
+  if (s == "none") return 0;
+  return -1;
+}
+
 int MidpointReference(ContactPair *g) {
   for (int i = 0; i < 3; i++) g->c[i] = 0.5 * (g->p[1][i] + g->p[2][i]);
   return 1;
 }
 
 int PairQuality(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,
-                double sphereRadius, const RobustOptions *o, GraspQuality *out) {
+                int forms, double sphereRadius, const RobustOptions *o, GraspQuality *out) {
   PairExactCheck(g, m, &out->check);
   ExactCheck *e = &out->check;
-  PairEpsilonBudget(g, m, torqueScale, proofBoxes, &e->epsilon); // NaN where refused
-  if (e->forceClosure == 0)
-    for (EpsilonForm *f : {&e->epsilon.inf, &e->epsilon.one}) f->value = f->lower = 0.0;
+  PairEpsilonForms(g, m, torqueScale, proofBoxes, forms, &e->epsilon); // NaN where refused
+  if (e->forceClosure == 0) {
+    if (forms & kEpsilonFormInf) e->epsilon.inf.value = e->epsilon.inf.lower = 0.0;
+    if (forms & kEpsilonFormOne) e->epsilon.one.value = e->epsilon.one.lower = 0.0;
+  }
   const RobustOptions none{};
-  PairRobust(g, m, sphereRadius, torqueScale, proofBoxes, o != nullptr ? o : &none, &out->robust);
+  PairRobust(g, m, sphereRadius, torqueScale, proofBoxes, forms, o != nullptr ? o : &none,
+             &out->robust);
   return e->verdict;
 }
 
 int PairQualityMany(long n, const ContactPair *g, const ExactModel *m, double torqueScale,
-                    int proofBoxes, const RobustOptions *o, int threads, QualityStopFn stop,
-                    void *ctx, GraspQuality *out) {
+                    int proofBoxes, int forms, const RobustOptions *o, int threads,
+                    QualityStopFn stop, void *ctx, GraspQuality *out) {
   QualityWork w;
   w.n = n;
   w.g = g;
   w.m = m;
   w.torqueScale = torqueScale;
   w.proofBoxes = proofBoxes;
+  w.forms = forms;
   w.o = o;
   w.out = out;
   if (threads < 1) threads = 1;

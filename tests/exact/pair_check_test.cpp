@@ -326,7 +326,7 @@ TEST(PairRobust, ReducesToThePlainAnswerAndRepeats) {
     const double radius = i % 2 == 0 ? 0.0 : 1.0;
     RobustOptions o = {5, 0.0, 0.0, 0.0, 99u + i};
     RobustMeasures r;
-    ASSERT_EQ(PairRobust(&g, &m, radius, 0.0, kEpsilonProofBoxes, &o, &r), 5);
+    ASSERT_EQ(PairRobust(&g, &m, radius, 0.0, kEpsilonProofBoxes, kEpsilonFormBoth, &o, &r), 5);
     ExactCheck e;
     PairExactCheck(&g, &m, &e);
     GraspEpsilon eps;
@@ -340,8 +340,8 @@ TEST(PairRobust, ReducesToThePlainAnswerAndRepeats) {
     o.sigmaNormal = 0.05;
     o.sigmaMu = 0.1;
     RobustMeasures r1, r2;
-    PairRobust(&g, &m, radius, 0.0, kEpsilonProofBoxes, &o, &r1);
-    PairRobust(&g, &m, radius, 0.0, kEpsilonProofBoxes, &o, &r2);
+    PairRobust(&g, &m, radius, 0.0, kEpsilonProofBoxes, kEpsilonFormBoth, &o, &r1);
+    PairRobust(&g, &m, radius, 0.0, kEpsilonProofBoxes, kEpsilonFormBoth, &o, &r2);
     EXPECT_EQ(std::memcmp(&r1, &r2, sizeof r1), 0) << i;
     EXPECT_GE(r1.pHolds, 0.0);
     EXPECT_LE(r1.pHolds, 1.0);
@@ -349,7 +349,9 @@ TEST(PairRobust, ReducesToThePlainAnswerAndRepeats) {
   RobustOptions none = {0, 0.0, 0.0, 0.0, 1u};
   RobustMeasures r;
   const ContactPair g = RandomContacts(&rng, 0);
-  EXPECT_EQ(PairRobust(&g, &kDefaultExactModel, 0.0, 0.0, kEpsilonProofBoxes, &none, &r), 0);
+  EXPECT_EQ(PairRobust(&g, &kDefaultExactModel, 0.0, 0.0, kEpsilonProofBoxes, kEpsilonFormBoth,
+                       &none, &r),
+            0);
   EXPECT_TRUE(std::isnan(r.pHolds) && std::isnan(r.capacityP05));
 }
 

@@ -129,6 +129,33 @@ def test_a_smaller_proof_brackets_what_the_full_proof_proves():
         assert close([inf["value"], inf["lower"]], [fast["epsilonInf"][i], fast["epsilonInfLower"][i]])
 
 
+def test_each_form_asked_alone_is_the_form_of_both_and_none_leaves_the_check():
+    p, n, c = grasps(12, 6)
+    model = graspstat.Model(mu=0.2, rm=0.3)
+    robust = dict(samples=3, sigma_normal=0.05, proof_boxes=0)
+    both = graspstat.quality(p, n, c, model=model, **robust)
+    assert both["forceClosure"].any() and not both["forceClosure"].all()
+    for asked, kept, gone in (("inf", "Inf", "One"), ("one", "One", "Inf"), ("none", None, "Inf")):
+        part = graspstat.quality(p, n, c, model=model, epsilon=asked, **robust)
+        for key in ("verdict", "margin", "capacity", "muNeeded", "forceClosure", "torqueScale",
+                    "pHolds", "pForceClosure", "capacityP05"):
+            assert equal(part[key], both[key]), (asked, key)
+        for form in {kept, gone} - {None}:
+            names = ("epsilon" + form, "epsilon" + form + "Lower", "weakest" + form)
+            for key in names:
+                assert equal(part[key], both[key]) if form == kept else np.isnan(part[key]).all(), (asked, key)
+        for key in ("epsilonInfMean", "epsilonInfP05"):
+            assert equal(part[key], both[key]) if asked == "inf" else np.isnan(part[key]).all(), (asked, key)
+    lines = "".join(" ".join(repr(float(x)) for x in (*p[i, 0], *n[i, 0], *p[i, 1], *n[i, 1], *c[i])) + "\n"
+                    for i in range(len(p)))
+    out = subprocess.run([BATCH, "quality", "--stdin", "--mu", "0.2", "--rm", "0.3", "--epsilon", "none"],
+                         input=lines, capture_output=True, text=True, check=True).stdout.splitlines()
+    for i, line in enumerate(out):
+        j = json.loads(line)
+        assert j["verdict"] == both["verdict"][i] and j["epsilon"]["one"]["value"] is None
+        assert close(j["epsilon"]["torqueScale"], both["torqueScale"][i])
+
+
 @pytest.mark.parametrize("call", [
     lambda p, n: graspstat.quality(p[:, :1], n),
     lambda p, n: graspstat.quality(p, n[:3]),
@@ -139,6 +166,7 @@ def test_a_smaller_proof_brackets_what_the_full_proof_proves():
     lambda p, n: graspstat.quality(p, n, sigma_mu=-0.1),
     lambda p, n: graspstat.quality(p, n, torque_scale=0),
     lambda p, n: graspstat.quality(p, n, proof_boxes=-1),
+    lambda p, n: graspstat.quality(p, n, epsilon="all"),
 ])
 def test_bad_shapes_and_values_are_refused(call):
     p, n, _ = grasps(4, 4)
