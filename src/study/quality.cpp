@@ -1,5 +1,6 @@
 #include "graspstat/quality.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -17,12 +18,15 @@ namespace gs {
 
 namespace {
 
-constexpr long kQualityChunk = 64;                                 // grasps a worker takes at once
+constexpr long kQualityChunk = 64;          // most grasps a worker takes at once
+constexpr long kQualityChunksPerThread = 8; // fewer grasps per take where that leaves each
+                                            // worker fewer takes than this
 constexpr auto kQualityStopPeriod = std::chrono::milliseconds(50); // how often stop is asked
 
 // Shared work of PairQualityMany.
 struct QualityWork {
   long n;
+  long chunk; // grasps a worker takes at once
   const ContactPair *g;
   const ExactModel *m;
   double torqueScale;
@@ -39,9 +43,9 @@ struct QualityWork {
 
 void QualityThread(QualityWork *w) {
   for (;;) {
-    const long first = w->next.fetch_add(kQualityChunk);
+    const long first = w->next.fetch_add(w->chunk);
     if (first >= w->n || w->stopped.load() != 0) break;
-    const long last = first + kQualityChunk < w->n ? first + kQualityChunk : w->n;
+    const long last = first + w->chunk < w->n ? first + w->chunk : w->n;
     for (long i = first; i < last && w->stopped.load(std::memory_order_relaxed) == 0; i++)
       PairQuality(&w->g[i], w->m, w->torqueScale, w->proofBoxes, w->forms, 0.0, w->o, &w->out[i]);
   }
@@ -108,8 +112,10 @@ int PairQualityMany(long n, const ContactPair *g, const ExactModel *m, double to
   w.o = o;
   w.out = out;
   if (threads < 1) threads = 1;
-  const long chunks = (n + kQualityChunk - 1) / kQualityChunk;
-  if (threads > chunks) threads = static_cast<int>(chunks < 1 ? 1 : chunks);
+  if (threads > n) threads = static_cast<int>(n < 1 ? 1 : n);
+  // a few grasps may each take long (a full proof): small takes keep every
+  // worker busy to the end
+  w.chunk = std::max(1L, std::min(kQualityChunk, n / (kQualityChunksPerThread * threads)));
   w.running = threads;
   std::vector<std::thread> pool;
   for (int t = 0; t < threads; t++) pool.emplace_back(QualityThread, &w);
