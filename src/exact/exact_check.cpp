@@ -417,6 +417,8 @@ double CapacityByCap(CapAnswer answer, const double *n1, const double *n2, const
   ExactAnswer ans{};
   return LoadFactorByCap(
       [&](double c) {
+        // a point work's search asks only whether the cap holds
+        if (answer == PointAnswer) return PointWorkScale(n1, n2, md->FEX, c, md->mu) <= 1.0;
         answer(n1, n2, md->FEX, c, md->mu, &ans);
         return ans.u <= 1.0;
       },

@@ -1,6 +1,7 @@
 #include "exact/exact_point.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 #include "geom/vecmat.h"
@@ -13,11 +14,12 @@ namespace gs {
 
 namespace {
 
-constexpr double kParallel = 1e-12; // |n1 +- n2| below this: opposite / equal normals
-constexpr double kFineTol = 1e-12;  // relative width of the searches for u*
-constexpr double kCoarseTol = 1e-8; // the same for a relaxed limit
-constexpr double kRelaxedCap = 1e6; // cap factor of a relaxed force cap
-constexpr int kMaxSteps = 200;      // bound on the steps of each search
+constexpr double kParallel = 1e-12;     // |n1 +- n2| below this: opposite / equal normals
+constexpr double kFineTol = 1e-12;      // relative width of the searches for u*
+constexpr double kCoarseTol = 1e-8;     // the same for a relaxed limit
+constexpr double kRelaxedCap = 1e6;     // cap factor of a relaxed force cap
+constexpr int kMaxSteps = 200;          // bound on the steps of each search
+constexpr double kRoundingWidths = 4.0; // a bracket this many roundings of its ends wide is closed
 
 // The in-plane friction a_k along t_k = n_k x w follows from the normal
 // forces; the friction across the plane (along w) must add up to gw. For a
@@ -99,7 +101,8 @@ void DeltaRange(const PointFamily *P, double S, double *dl, double *dh) {
   *dh = std::min(2.0 * P->hi[1] - S, S - 2.0 * P->lo[2]);
 }
 
-// Golden-section search of a quasi-convex f on [a, b] (ends included);
+// Golden-section search of a quasi-convex f on [a, b] (ends included) to
+// the width tol, or to the rounding of the ends where that is coarser;
 // returns the least value and writes where into *at.
 template <class F> double Golden(F f, double a, double b, double tol, double *at) {
   double best = f(a), x = a;
@@ -109,7 +112,12 @@ template <class F> double Golden(F f, double a, double b, double tol, double *at
     x = b;
   }
   double x1 = b - kGolden * (b - a), x2 = a + kGolden * (b - a), f1 = f(x1), f2 = f(x2);
-  for (int i = 0; i < kMaxSteps && b - a > tol; i++) {
+  // below the spacing of the doubles about the ends no probe is new
+  auto open = [&]() {
+    return b - a >
+           std::max(tol, kRoundingWidths * DBL_EPSILON * std::max(std::fabs(a), std::fabs(b)));
+  };
+  for (int i = 0; i < kMaxSteps && open(); i++) {
     GoldenStep(f, &a, &b, &x1, &x2, &f1, &f2);
   }
   if (f1 < best) {
@@ -160,9 +168,11 @@ void SetRegion(PointFamily *P, double cap, int s1, int s2) {
   }
 }
 
-void General(const double *n1, const double *n2, const double *g, double cap, double mu,
-             ExactAnswer *ans) {
-  PointFamily P;
+// The family of the balances of load g on two contacts with normals n1, n2
+// not along one line, the normal forces within [0, cap].
+void BuildPointFamily(const double *n1, const double *n2, const double *g, double cap,
+                      PointFamily *out) {
+  PointFamily &P = *out;
   CopyVec3(n1, P.n[1]);
   CopyVec3(n2, P.n[2]);
   NormalPlaneFrame(n1, n2, P.e[1], P.e[2], P.w, P.t, &P.dp, &P.dm);
@@ -187,6 +197,12 @@ void General(const double *n1, const double *n2, const double *g, double cap, do
     P.rx[i] = 0.5 * (t1 + t2);
   }
   SetRegion(&P, cap, 1, 1);
+}
+
+void General(const double *n1, const double *n2, const double *g, double cap, double mu,
+             ExactAnswer *ans) {
+  PointFamily P;
+  BuildPointFamily(n1, n2, g, cap, &P);
   double S = 0.0;
   ans->u = LeastNeed(&P, kFineTol, &S) / mu;
   ans->blocking = 0;
@@ -265,6 +281,18 @@ int PointWorkAnswer(const double *n1, const double *n2, const double *g, double 
   else
     General(n1, n2, g, cap, mu, ans);
   return 1;
+}
+
+double PointWorkScale(const double *n1, const double *n2, const double *g, double cap, double mu) {
+  if (NormSumVecN(0, 2, n1, n2) < kParallel || DistVecN(0, 2, n1, n2) < kParallel) {
+    ExactAnswer ans;
+    PointWorkAnswer(n1, n2, g, cap, mu, &ans);
+    return ans.u;
+  }
+  PointFamily P;
+  BuildPointFamily(n1, n2, g, cap, &P);
+  double S = 0.0;
+  return LeastNeed(&P, kFineTol, &S) / mu;
 }
 
 } // namespace gs

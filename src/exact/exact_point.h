@@ -17,4 +17,8 @@ namespace gs {
 int PointWorkAnswer(const double *n1, const double *n2, const double *g, double cap, double mu,
                     ExactAnswer *ans);
 
+// The least friction scale of PointWorkAnswer alone, without the balance
+// and the blocking limits (what a search over the cap asks); returns it.
+double PointWorkScale(const double *n1, const double *n2, const double *g, double cap, double mu);
+
 } // namespace gs
