@@ -728,6 +728,7 @@ int PairEpsilonBudget(const ContactPair *g, const ExactModel *m, double torqueSc
 int PairEpsilonForms(const ContactPair *g, const ExactModel *m, double torqueScale, int proofBoxes,
                      int forms, GraspEpsilon *out) {
   const double nan = std::nan("");
+  forms &= kEpsilonFormBoth;
   out->torqueScale = torqueScale;
   for (EpsilonForm *f : {&out->inf, &out->one}) {
     f->value = f->lower = nan;
@@ -737,7 +738,6 @@ int PairEpsilonForms(const ContactPair *g, const ExactModel *m, double torqueSca
             std::isfinite(m->rm) && std::isfinite(m->cap) && m->mu >= 0.0 && m->rm >= 0.0 &&
             m->cap > 0.0 &&
             (m->law == kContactSoft || m->law == kContactPoint || m->law == kContactElliptic);
-  forms &= kEpsilonFormBoth;
   for (int k = 1; k <= 2 && ok; k++)
     ok = Finite3(g->p[k]) && Finite3(g->n[k]) &&
          std::fabs(NormVec3(g->n[k]) - 1.0) <= kUnitNormalTol;

@@ -384,12 +384,7 @@ bool IsZero3(const double *v) {
   return v[0] == 0.0 && v[1] == 0.0 && v[2] == 0.0;
 }
 
-// The answer of a point work or of equal or opposite normals for the cap
-// c; the load factor there is found by halving over the cap, since a load
-// lambda g with cap c holds exactly when g holds with cap c / lambda.
-using CapAnswer = void (*)(const double *n1, const double *n2, const double *g, double cap,
-                           double mu, ExactAnswer *ans);
-
+// The answer of a point work or of equal or opposite normals for the cap c.
 void PointAnswer(const double *n1, const double *n2, const double *g, double cap, double mu,
                  ExactAnswer *ans) {
   ExactAnswer point;
@@ -413,16 +408,29 @@ void EqualAnswer(const double *n1, const double *, const double *g, double cap, 
   EqualNormals(n1, g, cap, ans);
 }
 
-double CapacityByCap(CapAnswer answer, const double *n1, const double *n2, const ExactModel *md) {
+// The least friction scale alone of those answers for the cap c. Their load
+// factor is found by halving over the cap, since a load lambda g with cap c
+// holds exactly when g holds with cap c / lambda; the search asks nothing
+// else (a point work's answer spends most of its time on the balance and
+// the blocking limits).
+using CapScale = double (*)(const double *n1, const double *n2, const double *g, double cap,
+                            double mu);
+
+double OppositeScale(const double *n1, const double *n2, const double *g, double cap, double mu) {
   ExactAnswer ans{};
-  return LoadFactorByCap(
-      [&](double c) {
-        // a point work's search asks only whether the cap holds
-        if (answer == PointAnswer) return PointWorkScale(n1, n2, md->FEX, c, md->mu) <= 1.0;
-        answer(n1, n2, md->FEX, c, md->mu, &ans);
-        return ans.u <= 1.0;
-      },
-      md->cap, kExactDecisionTol, 1.0); // a unit wrench needs a cap of about 1
+  OppositeAnswer(n1, n2, g, cap, mu, &ans);
+  return ans.u;
+}
+
+double EqualScale(const double *n1, const double *n2, const double *g, double cap, double mu) {
+  ExactAnswer ans{};
+  EqualAnswer(n1, n2, g, cap, mu, &ans);
+  return ans.u;
+}
+
+double CapacityByCap(CapScale scale, const double *n1, const double *n2, const ExactModel *md) {
+  return LoadFactorByCap([&](double c) { return scale(n1, n2, md->FEX, c, md->mu) <= 1.0; },
+                         md->cap, kExactDecisionTol, 1.0); // a unit wrench needs a cap of about 1
 }
 
 } // namespace
@@ -498,7 +506,7 @@ int CheckScaled(const GraspState *s, const ExactModel *md, ExactCheck *out) {
   const bool classic = md->law == kContactSoft && noMoment && md->rm > 0.0 && mu > 0.0;
   const bool opposite = NormSumVecN(0, 2, n[1], n[2]) < kExactParallelTol;
   const bool equal = DistVecN(0, 2, n[1], n[2]) < kExactParallelTol;
-  CapAnswer byCap = nullptr;
+  CapScale byCap = nullptr; // the family's scale over the cap, where the capacity is found so
   ExactAnswer ans{};
   double need = NAN, scaledCapacity = NAN;
   out->forceClosure = ForceClosure(n[1], n[2], a, md);
@@ -511,12 +519,12 @@ int CheckScaled(const GraspState *s, const ExactModel *md, ExactCheck *out) {
       return FrictionlessPoint(s, n, md, out);
     else {
       PointAnswer(n[1], n[2], md->FEX, cap, mu, &ans);
-      byCap = PointAnswer;
+      byCap = PointWorkScale;
     }
   } else if (opposite || equal) {
     if (classic) {
-      byCap = opposite ? OppositeAnswer : EqualAnswer;
-      byCap(n[1], n[2], md->FEX, cap, mu, &ans);
+      (opposite ? OppositeAnswer : EqualAnswer)(n[1], n[2], md->FEX, cap, mu, &ans);
+      byCap = opposite ? OppositeScale : EqualScale;
     } else {
       ExactAnswer par;
       ParallelNormalsAnswer(n[1], opposite ? 1 : 0, a, md, &par);
@@ -570,8 +578,8 @@ int CheckScaled(const GraspState *s, const ExactModel *md, ExactCheck *out) {
   }
   // the least total normal force also has the least larger normal force,
   // except on a point work, whose two normal forces are free
-  out->capacity = byCap == PointAnswer ? CapacityByCap(byCap, n[1], n[2], md)
-                                       : cap / std::max(ans.least.f[1], ans.least.f[2]);
+  out->capacity = byCap == PointWorkScale ? CapacityByCap(byCap, n[1], n[2], md)
+                                          : cap / std::max(ans.least.f[1], ans.least.f[2]);
   if (nearLimit) return Undecided(out, kNearLimit);
   if (!Recheck(s, &ans.least, md)) {
     out->muNeeded = NAN;
